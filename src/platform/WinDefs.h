@@ -1,0 +1,120 @@
+#pragma once
+// Windows SDK values the program uses, under their SDK names. Portable code
+// includes this; files that include <windows.h> must not (the SDK defines many
+// of these names as macros).
+
+#include "platform/WindowsApi.h"
+
+namespace plumvane::platform {
+
+// INVALID_HANDLE_VALUE is -1, NOT the null handle; both sentinels occur.
+inline constexpr Handle INVALID_HANDLE_VALUE = static_cast<Handle>(-1);
+inline constexpr Handle NULL_HANDLE = static_cast<Handle>(0);
+inline constexpr DevInfoSet INVALID_DEVINFO_SET = static_cast<DevInfoSet>(-1);
+inline constexpr Hwnd NULL_HWND = static_cast<Hwnd>(0);
+
+inline constexpr BOOL TRUE = 1;
+inline constexpr BOOL FALSE = 0;
+
+// Access, sharing, disposition, attributes.
+inline constexpr DWORD GENERIC_READ = 0x80000000u;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
+inline constexpr DWORD FILE_SHARE_READ = 0x1;
+inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
+inline constexpr DWORD CREATE_NEW = 1;
+inline constexpr DWORD CREATE_ALWAYS = 2;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD OPEN_ALWAYS = 4;
+inline constexpr DWORD TRUNCATE_EXISTING = 5;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+inline constexpr DWORD FILE_BEGIN = 0;
+inline constexpr DWORD FILE_CURRENT = 1;
+inline constexpr DWORD FILE_END = 2;
+inline constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+
+// Error codes.
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_READY = 21;
+inline constexpr DWORD ERROR_SECTOR_NOT_FOUND = 27;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+inline constexpr DWORD ERROR_NO_SUCH_DEVICE = 433;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+
+// Drive types (GetDriveTypeA).
+inline constexpr UINT DRIVE_UNKNOWN = 0;
+inline constexpr UINT DRIVE_NO_ROOT_DIR = 1;
+inline constexpr UINT DRIVE_REMOVABLE = 2;
+inline constexpr UINT DRIVE_FIXED = 3;
+inline constexpr UINT DRIVE_REMOTE = 4;
+inline constexpr UINT DRIVE_CDROM = 5;
+inline constexpr UINT DRIVE_RAMDISK = 6;
+
+// Storage I/O controls: CTL_CODE(device type, function, method, access).
+constexpr DWORD CTL_CODE(DWORD deviceType, DWORD function, DWORD method, DWORD access) {
+    return (deviceType << 16) | (access << 14) | (function << 2) | method;
+}
+inline constexpr DWORD METHOD_BUFFERED = 0;
+inline constexpr DWORD FILE_ANY_ACCESS = 0;
+inline constexpr DWORD FILE_READ_ACCESS = 1;
+inline constexpr DWORD FILE_WRITE_ACCESS = 2;
+inline constexpr DWORD IOCTL_STORAGE_BASE = 0x2D;
+inline constexpr DWORD IOCTL_DISK_BASE = 0x07;
+
+inline constexpr DWORD IOCTL_STORAGE_QUERY_PROPERTY =
+    CTL_CODE(IOCTL_STORAGE_BASE, 0x0500, METHOD_BUFFERED, FILE_ANY_ACCESS);
+inline constexpr DWORD IOCTL_STORAGE_GET_DEVICE_NUMBER =
+    CTL_CODE(IOCTL_STORAGE_BASE, 0x0420, METHOD_BUFFERED, FILE_ANY_ACCESS);
+inline constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY =
+    CTL_CODE(IOCTL_DISK_BASE, 0x0000, METHOD_BUFFERED, FILE_ANY_ACCESS);
+inline constexpr DWORD IOCTL_STORAGE_GET_HOTPLUG_INFO =
+    CTL_CODE(IOCTL_STORAGE_BASE, 0x0305, METHOD_BUFFERED, FILE_ANY_ACCESS);
+inline constexpr DWORD IOCTL_STORAGE_SET_HOTPLUG_INFO =
+    CTL_CODE(IOCTL_STORAGE_BASE, 0x0306, METHOD_BUFFERED,
+             FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+static_assert(IOCTL_STORAGE_QUERY_PROPERTY == 0x002D1400);
+static_assert(IOCTL_STORAGE_GET_DEVICE_NUMBER == 0x002D1080);
+static_assert(IOCTL_DISK_GET_DRIVE_GEOMETRY == 0x00070000);
+static_assert(IOCTL_STORAGE_GET_HOTPLUG_INFO == 0x002D0C14);
+static_assert(IOCTL_STORAGE_SET_HOTPLUG_INFO == 0x002DCC18);
+
+inline constexpr std::int32_t BusTypeUnknown = 0;
+inline constexpr std::int32_t BusTypeUsb = 7;
+
+// SetupAPI and the configuration manager.
+inline constexpr DWORD DIGCF_PRESENT = 0x02;
+inline constexpr DWORD DIGCF_DEVICEINTERFACE = 0x10;
+inline constexpr CONFIGRET CR_SUCCESS = 0;
+inline constexpr CONFIGRET CR_INVALID_DEVNODE = 0x05;
+inline constexpr CONFIGRET CR_BUFFER_SMALL = 0x1A;
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3u);
+
+// user32.
+inline constexpr UINT MB_OK = 0x0;
+inline constexpr UINT MB_ICONERROR = 0x10;
+inline constexpr int IDOK = 1;
+inline constexpr int SM_CXICON = 11;
+inline constexpr int SM_CYICON = 12;
+inline constexpr int SM_CXSMICON = 49;
+inline constexpr int SM_CYSMICON = 50;
+inline constexpr UINT IMAGE_ICON = 1;
+inline constexpr UINT LR_SHARED = 0x8000;
+inline constexpr UINT WM_SETICON = 0x0080;
+inline constexpr UINT WM_GETICON = 0x007F;
+inline constexpr WPARAM ICON_SMALL = 0;
+inline constexpr WPARAM ICON_BIG = 1;
+inline constexpr UINT GW_OWNER = 4;
+inline constexpr int GWL_HWNDPARENT = -8;
+
+}  // namespace plumvane::platform

@@ -1,0 +1,131 @@
+#pragma once
+// A simulated Windows machine behind the platform seam. It answers every call
+// as Windows documents it, from a Machine description; it logs every call,
+// counts open handles and device-information sets so tests can assert that
+// nothing leaks, records message boxes (answered with OK) and every hotplug
+// SET the storage driver receives, and can be told to fail any call.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/WindowsApi.h"
+#include "sim/Machine.h"
+#include "sim/SimFileSystem.h"
+
+namespace plumvane::sim {
+
+using namespace platform;  // NOLINT: the sim speaks Windows throughout
+
+struct CallRecord {
+    std::string function;  // e.g. "CreateFileA", "DeviceIoControl"
+    std::string detail;    // the call's main argument, e.g. a path or "IOCTL 0x002D1080 on \\.\PHYSICALDRIVE1"
+    bool failed = false;
+    DWORD error = 0;       // last-error set by a failing call
+};
+
+struct MessageBoxRecord {
+    Hwnd owner{};
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+};
+
+struct HotplugWrite {
+    int disk = 0;                     // physical drive number
+    std::vector<std::uint8_t> bytes;  // the SET's input buffer as received
+    bool ok = false;
+};
+
+// A fault: calls of `function` (empty: any) whose detail contains `device`
+// (empty: any) fail with `error`; `times` < 0 means every time.
+struct Fault {
+    std::string function;
+    std::string device;
+    DWORD error = 0;
+    int times = -1;
+};
+
+class SimulatedWindows : public WindowsApi {
+public:
+    explicit SimulatedWindows(Machine machine = {});
+    ~SimulatedWindows() override;
+
+    // The machine may be replaced between operations (a disk plugged in or
+    // pulled out); open handles keep referring to what they opened.
+    Machine& machine() { return machine_; }
+    void SetMachine(Machine machine) { machine_ = std::move(machine); }
+
+    void InjectFault(Fault fault) { faults_.push_back(std::move(fault)); }
+    void ClearFaults() { faults_.clear(); }
+
+    const std::vector<CallRecord>& calls() const { return calls_; }
+    void ClearCalls() { calls_.clear(); }
+    int OpenHandleCount() const;
+    int OpenDeviceInfoSetCount() const;
+    const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<HotplugWrite>& hotplugWrites() const { return hotplugWrites_; }
+    // Windows on which SetWindowTheme turned visual styles off.
+    const std::set<Hwnd>& themeOff() const { return themeOff_; }
+    SimFileSystem& files() { return *files_; }
+
+    // --- WindowsApi ---
+    DWORD GetLastError() override { return lastError_; }
+    void SetLastError(DWORD code) override { lastError_ = code; }
+    Handle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD shareMode,
+                       DWORD creationDisposition, DWORD flagsAndAttributes) override;
+    BOOL CloseHandle(Handle h) override;
+    BOOL DeviceIoControl(Handle h, DWORD ioControlCode, std::span<const Byte> in,
+                         std::span<Byte> out, DWORD* bytesReturned) override;
+    UINT GetDriveTypeA(std::string_view rootPathName) override;
+    DWORD QueryDosDeviceA(std::string_view deviceName, std::span<Byte> targetPath) override;
+    BOOL ReadFile(Handle h, std::span<Byte> buffer, DWORD numberOfBytesToRead,
+                  DWORD* numberOfBytesRead) override;
+    BOOL WriteFile(Handle h, std::span<const Byte> buffer, DWORD numberOfBytesToWrite,
+                   DWORD* numberOfBytesWritten) override;
+    DWORD SetFilePointer(Handle h, LONG distanceToMove, LONG* distanceToMoveHigh,
+                         DWORD moveMethod) override;
+    BOOL FlushFileBuffers(Handle h) override;
+    DWORD FormatMessageA(DWORD flags, DWORD messageId, std::string& text) override;
+    Hinstance GetModuleHandleA(std::nullptr_t) override;
+    std::string DecodeAnsi(std::span<const Byte> bytes) override;
+    NumberFormat GetUserNumberFormat() override { return machine_.numberFormat; }
+    DevInfoSet SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) override;
+    BOOL SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& interfaceClassGuid,
+                                     DWORD memberIndex, std::span<Byte> interfaceData) override;
+    BOOL SetupDiGetDeviceInterfaceDetailA(DevInfoSet set, std::span<const Byte> interfaceData,
+                                          std::span<Byte> detail, DWORD* requiredSize,
+                                          std::span<Byte> devInfoData) override;
+    BOOL SetupDiDestroyDeviceInfoList(DevInfoSet set) override;
+    CONFIGRET CM_Get_Device_IDA(DWORD devInst, std::span<Byte> buffer, DWORD flags) override;
+    HRESULT CLSIDFromString(std::wstring_view text, Guid& clsid) override;
+    int MessageBoxA(Hwnd owner, std::string_view text, std::string_view caption,
+                    UINT type) override;
+    int GetSystemMetrics(int index) override;
+    Handle LoadImageA(Hinstance instance, std::string_view name, UINT type, int cx, int cy,
+                      UINT loadFlags) override;
+    LRESULT SendMessageA(Hwnd window, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    Hwnd GetWindow(Hwnd window, UINT command) override;
+    LONG GetWindowLongA(Hwnd window, int index) override;
+    HRESULT SetWindowTheme(Hwnd window, std::wstring_view subAppName,
+                           std::wstring_view subIdList) override;
+
+private:
+    // Implementation state; see SimulatedWindows.cpp.
+    struct Impl;
+    Machine machine_;
+    std::vector<Fault> faults_;
+    std::vector<CallRecord> calls_;
+    std::vector<MessageBoxRecord> messageBoxes_;
+    std::vector<HotplugWrite> hotplugWrites_;
+    std::set<Hwnd> themeOff_;
+    std::unique_ptr<SimFileSystem> files_;
+    std::unique_ptr<Impl> impl_;
+    DWORD lastError_ = 0;
+};
+
+}  // namespace plumvane::sim
