@@ -7,7 +7,16 @@ if(WIN32)
   # One static executable: nothing but system DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
   if(CMAKE_CROSSCOMPILING)
-    configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+      set(PLUMVANE_WINEARCH win64)
+      set(PLUMVANE_WINE_LOADER /usr/lib/wine/wine64)
+    else()
+      set(PLUMVANE_WINEARCH win32)
+      set(PLUMVANE_WINE_LOADER /usr/lib/wine/wine)
+    endif()
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                    WORLD_READ WORLD_EXECUTE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
   endif()
 endif()

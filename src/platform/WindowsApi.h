@@ -48,12 +48,14 @@ struct Guid {
 };
 static_assert(sizeof(Guid) == 16);
 
-// SP_DEVICE_INTERFACE_DATA and SP_DEVINFO_DATA travel as their 32-bit
-// Windows byte images (cbSize at offset 0). The implementation owns what is
-// inside beyond the documented fields.
-inline constexpr std::size_t kSpDeviceInterfaceDataSize = 28;
-inline constexpr std::size_t kSpDevinfoDataSize = 28;
+// SP_DEVICE_INTERFACE_DATA and SP_DEVINFO_DATA travel as their Windows byte
+// images for the target (cbSize at offset 0): 28 bytes in a 32-bit process, 32
+// in a 64-bit one, because each ends in a pointer-sized Reserved field. The
+// implementation owns what is inside beyond the documented fields.
+inline constexpr std::size_t kSpDeviceInterfaceDataSize = 4 + 16 + 4 + sizeof(std::uintptr_t);
+inline constexpr std::size_t kSpDevinfoDataSize = 4 + 16 + 4 + sizeof(std::uintptr_t);
 inline constexpr std::size_t kSpDevinfoDataDevInstOffset = 20;
+static_assert(sizeof(void*) != 4 || kSpDeviceInterfaceDataSize == 28);
 
 // The user's number format, as the regional settings give it.
 struct NumberFormat {
