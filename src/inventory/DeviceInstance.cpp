@@ -1,0 +1,93 @@
+#include "inventory/DeviceInstance.h"
+
+#include <array>
+#include <cstring>
+
+#include "inventory/StorageQueries.h"
+#include "platform/ByteLayout.h"
+#include "platform/UniqueResource.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::inventory {
+
+using namespace platform;
+
+namespace {
+
+namespace detail = sp_device_interface_detail_data;
+
+inline constexpr std::size_t kDeviceInstanceIdChars = 260;
+
+// The device path up to its NUL; a path that fills the field without one is
+// taken whole and never read past.
+std::string DevicePathOf(WindowsApi& api, std::span<const Byte> detailBuffer) {
+    const auto path = detailBuffer.subspan(detail::kDevicePath, detail::kDevicePathChars);
+    std::size_t length = 0;
+    while (length < path.size() && path[length] != 0) ++length;
+    return api.DecodeAnsi(path.first(length));
+}
+
+}  // namespace
+
+std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
+    Guid diskClass;
+    if (api.CLSIDFromString(kDiskInterfaceClass, diskClass) != S_OK) return 0;
+
+    UniqueDevInfoSet set(api, api.SetupDiGetClassDevsA(&diskClass,
+                                                       DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!set) return 0;
+
+    for (DWORD index = 0;; ++index) {
+        std::array<Byte, kSpDeviceInterfaceDataSize> interfaceData{};
+        WriteU32LE(interfaceData, 0, kSpDeviceInterfaceDataSize);
+        if (api.SetupDiEnumDeviceInterfaces(set.get(), diskClass, index, interfaceData) ==
+            FALSE) {
+            return 0;  // the end of the list, or a failed walk
+        }
+
+        DWORD requiredSize = 0;
+        api.SetupDiGetDeviceInterfaceDetailA(set.get(), interfaceData, {}, &requiredSize, {});
+        if (requiredSize == 0) continue;
+
+        std::array<Byte, detail::kBufferSize> detailBuffer{};
+        WriteU32LE(detailBuffer, detail::kCbSize, detail::kFixedPartSize);
+        std::array<Byte, kSpDevinfoDataSize> devInfoData{};
+        WriteU32LE(devInfoData, 0, kSpDevinfoDataSize);
+        // Fails for a path longer than the buffer holds; that interface is skipped.
+        if (api.SetupDiGetDeviceInterfaceDetailA(set.get(), interfaceData, detailBuffer,
+                                                 &requiredSize, devInfoData) == FALSE) {
+            continue;
+        }
+
+        UniqueDeviceHandle device(
+            api, api.CreateFileA(DevicePathOf(api, detailBuffer), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
+        if (!device) continue;
+        if (GetDeviceNumber(api, device.get()) == driveNumber) {
+            device.reset();
+            set.reset();
+            return ReadI32LE(devInfoData, kSpDevinfoDataDevInstOffset);
+        }
+    }
+}
+
+std::string GetDeviceInstanceId(WindowsApi& api, std::int32_t devInst) {
+    std::array<Byte, kDeviceInstanceIdChars> buffer{};
+    if (api.CM_Get_Device_IDA(static_cast<DWORD>(devInst), buffer, 0) != CR_SUCCESS) return {};
+    return CutAtNul(api.DecodeAnsi(buffer));
+}
+
+std::string Win32ErrorName(std::int32_t code) {
+    switch (code) {
+        case 2: return "FILE_NOT_FOUND";
+        case 3: return "PATH_NOT_FOUND";
+        case 5: return "ACCESS_DENIED";
+        case 27: return "SECTOR_NOT_FOUND";
+        case 32: return "SHARING_VIOLATION";
+        case 112: return "DISK_FULL";
+        case 433: return "NO_SUCH_DEVICE";
+        default: return std::to_string(code);
+    }
+}
+
+}  // namespace plumvane::inventory

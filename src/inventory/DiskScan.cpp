@@ -1,0 +1,147 @@
+#include "inventory/DiskScan.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "inventory/DeviceInstance.h"
+#include "inventory/StorageQueries.h"
+#include "platform/UniqueResource.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::inventory {
+
+using namespace platform;
+
+namespace {
+
+constexpr std::string_view kNoDiskDescription = "------------------------";
+constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr std::size_t kDosDeviceChars = 260;
+
+// Queries need no access right; asking for none also works without
+// administrator rights.
+Handle OpenForQueries(WindowsApi& api, const std::string& path) {
+    return api.CreateFileA(path, 0, kShareReadWrite, OPEN_EXISTING, 0);
+}
+
+// Capacity in units of 1,000,000 bytes, ties to even; -1 without cylinders.
+std::int32_t SizeInMegabytes(const DISK_GEOMETRY& geometry) {
+    if (geometry.Cylinders == 0) return -1;
+    const std::optional<std::int64_t> bytes = DiskSizeBytes(geometry);
+    if (!bytes) return -1;  // an impossible geometry: shown as "no media" too
+    const double megabytes = std::nearbyint(static_cast<double>(*bytes) * 0.001 * 0.001);
+    // Kept inside the field's range; only nonsense geometries come near it.
+    if (megabytes >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (megabytes <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(megabytes);
+}
+
+void RecordMissingDrive(DiskRecord& record) {
+    record.Present = false;
+    record.SizeMB = 0;
+    record.SizeText = "no disk";
+    record.Description = kNoDiskDescription;
+}
+
+void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, std::int32_t number) {
+    DiskRecord& record = inventory.Table[static_cast<std::size_t>(number)];
+    record.Path = "\\\\.\\PHYSICALDRIVE" + std::to_string(number);
+    UniqueDeviceHandle drive(api, OpenForQueries(api, record.Path));
+    if (!drive) {
+        RecordMissingDrive(record);
+        return;
+    }
+    // The data still goes under the number the drive was opened by.
+    if (GetDeviceNumber(api, drive.get()) != number) {
+        api.MessageBoxA(owner, "err", kProgramTitle, MB_OK);
+    }
+    record.DevInst = FindDiskDevInst(api, number);
+    record.Present = true;
+    const DISK_GEOMETRY geometry = GetDriveGeometry(api, drive.get());
+    record.SizeMB = SizeInMegabytes(geometry);
+    record.SizeText = FormatDiskSize(api, geometry);
+    record.Description = GetStorageDescription(api, drive.get(), record.BusType);
+    record.DeviceInstanceId = GetDeviceInstanceId(api, record.DevInst);
+    drive.reset();
+    inventory.DiskCount = number + 1;
+}
+
+// The disk a volume lies on; -1 when it cannot be opened or spans disks.
+std::int32_t DiskOfVolume(WindowsApi& api, const std::string& volumePath) {
+    UniqueDeviceHandle volume(api, OpenForQueries(api, volumePath));
+    if (!volume) return -1;
+    return GetDeviceNumber(api, volume.get());
+}
+
+void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
+    const std::string volumePath = std::string("\\\\.\\") + letter + ':';
+    const std::string rootPath = std::string(1, letter) + ":\\";
+    const std::string driveName = std::string(1, letter) + ':';
+
+    if (!IsListedDriveType(static_cast<std::int32_t>(api.GetDriveTypeA(rootPath)))) return;
+    if (IsFloppyDevice(api, driveName)) return;
+    const std::int32_t disk = DiskOfVolume(api, volumePath);
+    // The table has no record beyond drive 99; such a letter is skipped.
+    if (disk < 0 || disk >= kDiskSlots) return;
+
+    DiskRecord& record = inventory.Table[static_cast<std::size_t>(disk)];
+    record.DriveType = static_cast<std::int32_t>(api.GetDriveTypeA(driveName));
+    if (!IsListedDriveType(record.DriveType)) return;
+    if (record.LetterCount >= kLettersPerDisk) return;  // one per letter; never reached
+    record.Letters[static_cast<std::size_t>(record.LetterCount)] = std::string(1, letter);
+    ++record.LetterCount;
+    record.LettersText += letter;
+    record.LettersText += ": ";
+}
+
+}  // namespace
+
+void ScanDisks(WindowsApi& api, Hwnd owner, DiskInventory& inventory) {
+    ClearDiskTable(inventory);
+    for (std::int32_t number = 0; number < kDiskSlots; ++number) {
+        ScanDrive(api, owner, inventory, number);
+    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter) ScanLetter(api, inventory, letter);
+}
+
+void ScanDisks(WindowsApi& api, Hwnd owner) { ScanDisks(api, owner, ProcessDiskInventory()); }
+
+bool IsListedDriveType(std::int32_t driveType) {
+    switch (driveType) {
+        case static_cast<std::int32_t>(DRIVE_UNKNOWN):
+        case static_cast<std::int32_t>(DRIVE_REMOVABLE):
+        case static_cast<std::int32_t>(DRIVE_FIXED):
+        case static_cast<std::int32_t>(DRIVE_RAMDISK):
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsFloppyDevice(WindowsApi& api, std::string_view driveName) {
+    std::array<Byte, kDosDeviceChars> target;
+    target.fill(' ');
+    if (api.QueryDosDeviceA(driveName, target) == 0) return false;
+    // The whole buffer is searched, case-insensitively: the target list may
+    // spell it "\Floppy0" or "\floppy0".
+    constexpr std::string_view kNeedle = "\\floppy";
+    for (std::size_t start = 0; start + kNeedle.size() <= target.size(); ++start) {
+        bool match = true;
+        for (std::size_t i = 0; i < kNeedle.size() && match; ++i) {
+            Byte c = target[start + i];
+            if (c >= 'A' && c <= 'Z') c = static_cast<Byte>(c - 'A' + 'a');
+            match = c == static_cast<Byte>(kNeedle[i]);
+        }
+        if (match) return true;
+    }
+    return false;
+}
+
+}  // namespace plumvane::inventory

@@ -1,0 +1,26 @@
+#pragma once
+// The disk scan: refills the disk table from the machine's present state,
+// first the physical drives 0 to 99, then the drive letters A to Z.
+
+#include <cstdint>
+#include <string_view>
+
+#include "inventory/DiskTable.h"
+#include "platform/WindowsApi.h"
+
+namespace plumvane::inventory {
+
+inline constexpr std::string_view kProgramTitle = "Plumvane";
+
+// owner: the window that owns the "err" box shown for a drive whose device
+// number differs from the one it was opened by.
+void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner, DiskInventory& inventory);
+void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner);
+
+// Drive types whose letters are filed: unknown, removable, fixed, RAM disk.
+bool IsListedDriveType(std::int32_t driveType);
+
+// True when the DOS device behind a drive name ("A:") is a floppy.
+bool IsFloppyDevice(platform::WindowsApi& api, std::string_view driveName);
+
+}  // namespace plumvane::inventory

@@ -1,0 +1,51 @@
+#pragma once
+// Small stateless queries on an open disk or volume handle. None of them
+// reports an error: a failed I/O control gives a fixed fallback value.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/WindowsApi.h"
+
+namespace plumvane::inventory {
+
+// The decoded answer of IOCTL_DISK_GET_DRIVE_GEOMETRY.
+struct DISK_GEOMETRY {
+    std::int64_t Cylinders = 0;
+    std::uint32_t MediaType = 0;
+    std::int32_t TracksPerCylinder = 0;
+    std::int32_t SectorsPerTrack = 0;
+    std::int32_t BytesPerSector = 0;
+    friend bool operator==(const DISK_GEOMETRY&, const DISK_GEOMETRY&) = default;
+};
+
+// "Vendor Product" from the storage device descriptor, "unknown" when the
+// descriptor names neither; busType receives its STORAGE_BUS_TYPE (0 when
+// the query fails).
+std::string GetStorageDescription(platform::WindowsApi& api, platform::Handle device,
+                                  std::int32_t& busType);
+
+// The physical drive number behind a disk or volume handle; -1 on failure.
+std::int32_t GetDeviceNumber(platform::WindowsApi& api, platform::Handle device);
+
+// All zero for INVALID_HANDLE_VALUE (no call made) and for a drive without
+// media or refusing the query.
+DISK_GEOMETRY GetDriveGeometry(platform::WindowsApi& api, platform::Handle device);
+
+// Bytes of the geometry. Cylinders counts whole cylinders only, so counts
+// above 8 get one more for the partial cylinder at the end of the disk.
+// nullopt when the product does not fit 64 bits, which no real disk reaches.
+std::optional<std::int64_t> DiskSizeBytes(const DISK_GEOMETRY& geometry);
+
+// "14.9 GB" in the user's number format, or "no media".
+std::string FormatDiskSize(platform::WindowsApi& api, const DISK_GEOMETRY& geometry);
+
+// Trims blanks (U+0020 only), then cuts at the first NUL.
+std::string CutAtNul(std::string_view text);
+
+// Removes leading and trailing U+0020 blanks.
+std::string TrimBlanks(std::string_view text);
+
+}  // namespace plumvane::inventory
