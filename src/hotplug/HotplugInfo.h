@@ -1,0 +1,52 @@
+#pragma once
+// The two hotplug flags of a physical drive (DeviceHotplug and
+// WriteCacheEnableOverride), read and written through the storage driver's
+// STORAGE_HOTPLUG_INFO. Every call opens the drive afresh and closes it;
+// device failures are shown to the user in a message box owned by `owner`.
+
+#include <array>
+#include <cstdint>
+
+#include "platform/WindowsApi.h"
+
+namespace plumvane::hotplug {
+
+// The structure as the driver exchanges it: 8 bytes, little-endian, no gaps.
+// Kept as its byte image so that a write sends back every byte it does not
+// change exactly as the driver gave it.
+struct STORAGE_HOTPLUG_INFO {
+    static constexpr std::size_t kSizeOffset = 0;  // u32
+    static constexpr std::size_t kMediaRemovableOffset = 4;
+    static constexpr std::size_t kMediaHotplugOffset = 5;
+    static constexpr std::size_t kDeviceHotplugOffset = 6;
+    static constexpr std::size_t kWriteCacheEnableOverrideOffset = 7;
+    static constexpr std::size_t kImageSize = 8;
+
+    std::array<platform::Byte, kImageSize> bytes{};
+
+    std::uint32_t Size() const;
+    void SetSize(std::uint32_t size);
+    // Any nonzero byte reads as true.
+    bool DeviceHotplug() const { return bytes[kDeviceHotplugOffset] != 0; }
+    bool WriteCacheEnableOverride() const { return bytes[kWriteCacheEnableOverrideOffset] != 0; }
+    // Written as exactly 1 or 0.
+    void SetDeviceHotplug(bool on) { bytes[kDeviceHotplugOffset] = on ? 1 : 0; }
+    void SetWriteCacheEnableOverride(bool on) {
+        bytes[kWriteCacheEnableOverrideOffset] = on ? 1 : 0;
+    }
+};
+static_assert(sizeof(STORAGE_HOTPLUG_INFO) == STORAGE_HOTPLUG_INFO::kImageSize);
+static_assert(STORAGE_HOTPLUG_INFO::kWriteCacheEnableOverrideOffset + 1 ==
+              STORAGE_HOTPLUG_INFO::kImageSize);
+
+// True when the flags were read; the out values change only then. A failed
+// open is shown to the user, a failed query is not.
+bool ReadHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32_t driveNumber,
+                     bool& writeCacheEnableOverride, bool& deviceHotplug);
+
+// Writes both flags at once, keeping the driver's other fields. True when
+// the driver accepted them; every failure is shown to the user once.
+bool WriteHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32_t driveNumber,
+                      bool writeCacheEnableOverride, bool deviceHotplug);
+
+}  // namespace plumvane::hotplug
