@@ -92,7 +92,9 @@ struct SimFileSystem::Impl {
 
     // The sharing check is symmetric: the newcomer must allow what every
     // present opener does, and every present opener must allow the newcomer.
+    // An opener asking for no data access (attributes only) is never checked.
     bool SharingAllows(const std::string& key, Rights want, DWORD shareMode) const {
+        if (!want.read && !want.write && !want.del) return true;
         for (const auto& [id, of] : open) {
             if (of.key != key) continue;
             if (want.read && !(of.shareMode & pf::FILE_SHARE_READ)) return false;
@@ -113,7 +115,7 @@ std::uint32_t SimFileSystem::Open(std::string_view name, DWORD desiredAccess, DW
                                   DWORD creationDisposition, DWORD /*flagsAndAttributes*/,
                                   DWORD& error) {
     const std::string key = Key(name);
-    if (key.empty() || key.back() == '\\') {
+    if (key.empty()) {
         error = pf::ERROR_PATH_NOT_FOUND;
         return 0;
     }
@@ -131,6 +133,12 @@ std::uint32_t SimFileSystem::Open(std::string_view name, DWORD desiredAccess, DW
             error = pf::ERROR_PATH_NOT_FOUND;
             return 0;
         }
+    }
+    // A name ending in a backslash names a folder, which exists; Windows
+    // refuses to open a folder as a file.
+    if (key.back() == '\\') {
+        error = pf::ERROR_ACCESS_DENIED;
+        return 0;
     }
 
     const Rights rights = RightsOf(desiredAccess);

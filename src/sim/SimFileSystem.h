@@ -24,6 +24,13 @@ public:
     SimFileSystem();
     ~SimFileSystem();
 
+    // Every call reports its outcome in `error` (0 on success). Windows itself
+    // leaves the last error untouched when ReadFile, WriteFile, FlushFileBuffers
+    // or SetFilePointer succeed (except for the 0xFFFFFFFF position), so only a
+    // failure's code, and CreateFileA's always, belong in the last error.
+    //
+    // Folders: every folder exists except those given to AddMissingFolder.
+
     // Each open file is identified by a positive id that SimulatedWindows maps
     // to a handle. On failure returns 0 and sets `error`. On success `error` is
     // what Windows leaves as the last error: ERROR_ALREADY_EXISTS (183) when
