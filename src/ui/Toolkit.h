@@ -1,0 +1,253 @@
+#pragma once
+// The window toolkit the form is written against. Two realisations:
+// ModelToolkit (in memory, for tests and the headless driver) and
+// Win32Toolkit (real child windows, Windows builds only).
+//
+// Rules every realisation keeps:
+// - Controls are addressed by name, and elements of control arrays by name
+//   plus a 16-bit index. Positions and sizes are pixels in the parent's
+//   client coordinates (the window's or a pane's inside).
+// - Every operation reports failure as a value and changes nothing when it
+//   fails, so a caller can skip a failed step and go on.
+// - A check box raises its click event after every change of its state, made
+//   by the user or by the program, and never when set to the state it already
+//   has. Events are raised synchronously; a handler that changes a state gets
+//   the nested event before its own call returns.
+// - The scroll bar's range and steps are 16-bit signed; the maximum may lie
+//   below the minimum (the value then runs from minimum down to maximum as the
+//   thumb moves down). Its change event follows every change of its value,
+//   including one made by the program or by a new range that moves the value,
+//   and never comes during a drag.
+// - Key presses reach the event sink before the focused control (key preview).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/WindowsApi.h"
+
+namespace plumvane::ui {
+
+enum class Status {
+    Ok,
+    NoWindow,        // the window was not created or has been unloaded
+    NoSuchControl,   // no control (or array element) by that name and index
+    NoSuchProperty,  // the control's kind lacks the property
+    OutOfRange,      // a value the property cannot take
+    NotAllowed,      // e.g. destroying an element of the design
+    AlreadyExists,   // creating an element that exists, or a duplicate name
+    Failed,          // the window system refused
+};
+
+inline bool Succeeded(Status s) { return s == Status::Ok; }
+
+enum class ControlKind { Pane, Label, CheckBox, Button, VScrollBar };
+inline const char* KindName(ControlKind k) {
+    switch (k) {
+        case ControlKind::Pane: return "pane";
+        case ControlKind::Label: return "label";
+        case ControlKind::CheckBox: return "checkBox";
+        case ControlKind::Button: return "button";
+        case ControlKind::VScrollBar: return "vScrollBar";
+    }
+    return "?";
+}
+
+struct ControlRef {
+    std::string name;
+    std::optional<std::int16_t> index;  // set only for elements of control arrays
+    friend bool operator==(const ControlRef&, const ControlRef&) = default;
+};
+inline ControlRef Ctl(std::string name) { return {std::move(name), std::nullopt}; }
+inline ControlRef Elem(std::string name, std::int16_t index) { return {std::move(name), index}; }
+// "chkHPD(3)" or "cmdClose", for messages and test output.
+inline std::string RefText(const ControlRef& ref) {
+    return ref.index ? ref.name + "(" + std::to_string(*ref.index) + ")" : ref.name;
+}
+
+// Colours are 0x00BBGGRR; the high bit marks a system colour index instead.
+inline constexpr std::uint32_t kSystemColourFlag = 0x80000000u;
+inline constexpr std::uint32_t kButtonFace = kSystemColourFlag | 15u;  // COLOR_BTNFACE
+inline bool IsSystemColour(std::uint32_t c) { return (c & kSystemColourFlag) != 0; }
+
+inline constexpr const char* kDefaultFontName = "MS Sans Serif";
+inline constexpr int kDefaultFontPoints = 8;
+inline constexpr const char* kMessageCaption = "Plumvane";
+
+// Check box states.
+inline constexpr std::int16_t kUnchecked = 0;
+inline constexpr std::int16_t kChecked = 1;
+inline constexpr std::int16_t kGrayed = 2;
+// A user click checks an unchecked or grayed box and clears a checked one
+// (what a Windows auto check box does with a grayed state).
+inline std::int16_t StateAfterUserClick(std::int16_t s) { return s == kChecked ? kUnchecked : kChecked; }
+
+// Virtual-key codes and shift bits of the key-down event.
+inline constexpr std::int16_t kKeyF5 = 116;
+inline constexpr std::int16_t kShiftBit = 1, kCtrlBit = 2, kAltBit = 4;
+
+enum class Metric { Left, Top, Width, Height };
+enum class ScrollField { Min, Max, SmallChange, LargeChange, Value };
+
+struct ScrollSettings {
+    std::int16_t min = 0;
+    std::int16_t max = 32767;
+    std::int16_t smallChange = 1;
+    std::int16_t largeChange = 1;
+    std::int16_t value = 0;
+    friend bool operator==(const ScrollSettings&, const ScrollSettings&) = default;
+};
+// The value kept inside the range, whichever way round the range lies.
+inline std::int16_t ClampToRange(std::int32_t value, std::int16_t min, std::int16_t max) {
+    const std::int32_t lo = min < max ? min : max;
+    const std::int32_t hi = min < max ? max : min;
+    return static_cast<std::int16_t>(value < lo ? lo : (value > hi ? hi : value));
+}
+inline bool FitsInt16(std::int32_t v) { return v >= -32768 && v <= 32767; }
+
+// Everything needed to create one control. Sizes in pixels.
+struct ControlSpec {
+    ControlKind kind = ControlKind::Label;
+    std::string name;
+    std::optional<std::int16_t> index;  // element 0 of an array, or none
+    std::string parent;                 // a pane's name; empty for the window
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string caption;
+    int tabIndex = 0;
+    bool visible = true;
+    std::uint32_t backColor = kButtonFace;
+    bool sunkenBorder = false;  // panes: a 2-pixel sunken border inside the size
+    ScrollSettings scroll;      // scroll bars
+};
+
+// Property values by name, for enumeration and dumps.
+using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, platform::Hwnd>;
+
+// Callbacks the form sets. All default to doing nothing.
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual void OnLoad() {}
+    virtual void OnKeyDown(std::int16_t /*keyCode*/, std::int16_t /*shift*/) {}
+    virtual void OnCheckClick(const std::string& /*name*/, std::int16_t /*index*/) {}
+    virtual void OnButtonClick(const std::string& /*name*/) {}
+    virtual void OnScrollChange(const std::string& /*name*/) {}
+};
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    void SetEventSink(EventSink* sink) { sink_ = sink; }
+    EventSink* Sink() const { return sink_; }
+    // Raises the window's load event; the program does this once after
+    // creating the window from its design.
+    void RaiseLoad() {
+        if (sink_) sink_->OnLoad();
+    }
+
+    // --- the window ------------------------------------------------------
+    // Dots per inch the design's twips are converted at.
+    virtual int Dpi() const = 0;
+    // Creates the hidden top-level window with a client area of this size.
+    virtual Status CreateMainWindow(const std::string& caption, int clientWidth,
+                                    int clientHeight) = 0;
+    virtual Status AddControl(const ControlSpec& spec) = 0;
+    virtual std::optional<std::string> GetWindowCaption() const = 0;
+    virtual Status SetWindowCaption(const std::string& caption) = 0;
+    virtual std::optional<platform::Hwnd> WindowHwnd() const = 0;
+    virtual Status Show() = 0;
+    // Destroys the window and every control; the program ends with it.
+    virtual Status Unload() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual Status Focus(const ControlRef& ref) = 0;
+    virtual std::optional<ControlRef> FocusedControl() const = 0;
+    // Modal, OK button only, no icon, captioned kMessageCaption.
+    virtual Status ShowMessage(const std::string& text) = 0;
+
+    // --- controls --------------------------------------------------------
+    // All controls in creation order (array elements where they were made).
+    virtual std::vector<ControlRef> Controls() const = 0;
+    virtual std::optional<ControlKind> KindOf(const ControlRef& ref) const = 0;
+
+    virtual std::optional<int> GetMetric(const ControlRef& ref, Metric m) const = 0;
+    virtual Status SetMetric(const ControlRef& ref, Metric m, int pixels) = 0;
+    virtual std::optional<bool> GetVisible(const ControlRef& ref) const = 0;
+    virtual Status SetVisible(const ControlRef& ref, bool visible) = 0;
+    virtual std::optional<std::uint32_t> GetBackColor(const ControlRef& ref) const = 0;
+    virtual Status SetBackColor(const ControlRef& ref, std::uint32_t colour) = 0;
+    // Labels and the push button.
+    virtual std::optional<std::string> GetCaption(const ControlRef& ref) const = 0;
+    virtual Status SetCaption(const ControlRef& ref, const std::string& caption) = 0;
+    // Every kind but the scroll bar.
+    virtual std::optional<std::string> GetFontName(const ControlRef& ref) const = 0;
+    virtual Status SetFontName(const ControlRef& ref, const std::string& face) = 0;
+    // Every kind but the label.
+    virtual std::optional<platform::Hwnd> GetHwnd(const ControlRef& ref) const = 0;
+    virtual Status BringToFront(const ControlRef& ref) = 0;
+    // Check boxes: 0, 1 or 2.
+    virtual std::optional<std::int16_t> GetCheck(const ControlRef& ref) const = 0;
+    virtual Status SetCheck(const ControlRef& ref, std::int16_t state) = 0;
+    // Scroll bars. A value outside -32768..32767 fails and keeps the old one.
+    virtual std::optional<std::int16_t> GetScroll(const ControlRef& ref, ScrollField f) const = 0;
+    virtual Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) = 0;
+
+    // Control arrays: a new element is a hidden copy of element 0 (position,
+    // size, colours, font, check state, caption, scroll settings).
+    virtual Status CreateElement(const std::string& name, std::int16_t index) = 0;
+    // Elements made by the design cannot be destroyed.
+    virtual Status DestroyElement(const std::string& name, std::int16_t index) = 0;
+
+    // --- conveniences over the above --------------------------------------
+    std::optional<int> GetLeft(const ControlRef& r) const { return GetMetric(r, Metric::Left); }
+    std::optional<int> GetTop(const ControlRef& r) const { return GetMetric(r, Metric::Top); }
+    std::optional<int> GetWidth(const ControlRef& r) const { return GetMetric(r, Metric::Width); }
+    std::optional<int> GetHeight(const ControlRef& r) const { return GetMetric(r, Metric::Height); }
+    Status SetLeft(const ControlRef& r, int v) { return SetMetric(r, Metric::Left, v); }
+    Status SetTop(const ControlRef& r, int v) { return SetMetric(r, Metric::Top, v); }
+    Status SetWidth(const ControlRef& r, int v) { return SetMetric(r, Metric::Width, v); }
+    Status SetHeight(const ControlRef& r, int v) { return SetMetric(r, Metric::Height, v); }
+
+    // A property by its name: Left, Top, Width, Height, Visible, BackColor,
+    // Caption, FontName, Hwnd, Value (check state or scroll value), Min, Max,
+    // SmallChange, LargeChange. Empty when the control or the property is
+    // missing.
+    std::optional<PropertyValue> GetProperty(const ControlRef& ref, std::string_view name) const {
+        const auto widen = [](auto v) -> std::optional<PropertyValue> {
+            if (!v) return std::nullopt;
+            return PropertyValue(static_cast<std::int32_t>(*v));
+        };
+        if (name == "Left") return widen(GetMetric(ref, Metric::Left));
+        if (name == "Top") return widen(GetMetric(ref, Metric::Top));
+        if (name == "Width") return widen(GetMetric(ref, Metric::Width));
+        if (name == "Height") return widen(GetMetric(ref, Metric::Height));
+        if (name == "Min") return widen(GetScroll(ref, ScrollField::Min));
+        if (name == "Max") return widen(GetScroll(ref, ScrollField::Max));
+        if (name == "SmallChange") return widen(GetScroll(ref, ScrollField::SmallChange));
+        if (name == "LargeChange") return widen(GetScroll(ref, ScrollField::LargeChange));
+        if (name == "Value") {
+            if (auto s = GetCheck(ref)) return widen(s);
+            return widen(GetScroll(ref, ScrollField::Value));
+        }
+        if (name == "Visible") {
+            if (auto v = GetVisible(ref)) return PropertyValue(*v);
+        } else if (name == "BackColor") {
+            if (auto v = GetBackColor(ref)) return PropertyValue(*v);
+        } else if (name == "Caption") {
+            if (auto v = GetCaption(ref)) return PropertyValue(*v);
+        } else if (name == "FontName") {
+            if (auto v = GetFontName(ref)) return PropertyValue(*v);
+        } else if (name == "Hwnd") {
+            if (auto v = GetHwnd(ref)) return PropertyValue(*v);
+        }
+        return std::nullopt;
+    }
+
+private:
+    EventSink* sink_ = nullptr;
+};
+
+}  // namespace plumvane::ui
