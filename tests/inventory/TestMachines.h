@@ -1,0 +1,75 @@
+#pragma once
+// Small builders for simulated machines, so each test says only what matters
+// to it.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ByteLayout.h"
+#include "sim/SimulatedWindows.h"
+
+namespace plumvane::inventory::testing {
+
+// A working drive with the common geometry of 255 tracks, 63 sectors and 512
+// bytes per sector.
+inline sim::SimDisk Disk(int number, std::string vendor, std::string product, std::int32_t bus,
+                         std::int64_t cylinders = 1946) {
+    sim::SimDisk disk;
+    disk.number = number;
+    disk.deviceNumber = static_cast<std::uint32_t>(number);
+    disk.vendor = std::move(vendor);
+    disk.product = std::move(product);
+    disk.bus = bus;
+    disk.geometry = {cylinders, 12, 255, 63, 512};
+    disk.devInst = static_cast<std::uint32_t>(1000 + number);
+    disk.instanceId = "USBSTOR\\DISK&VEN_TEST&PROD_DISK" + std::to_string(number) + "\\0001";
+    return disk;
+}
+
+inline sim::SimDisk UsbDisk(int number) { return Disk(number, "SanDisk", "Cruzer Blade", 7); }
+
+inline sim::SimVolume Volume(char letter, std::optional<std::uint32_t> disk,
+                             std::uint32_t driveType = 3, std::string dosDevice = {}) {
+    sim::SimVolume volume;
+    volume.letter = letter;
+    volume.disk = disk;
+    volume.driveType = driveType;
+    volume.dosDevice = std::move(dosDevice);
+    return volume;
+}
+
+// A STORAGE_DEVICE_DESCRIPTOR image of `size` zero bytes with the given
+// offsets and bus type; texts are placed with Put.
+inline std::vector<std::uint8_t> Descriptor(std::int32_t vendorOffset, std::int32_t productOffset,
+                                            std::int32_t bus = 7, std::size_t size = 1024) {
+    std::vector<std::uint8_t> d(size, 0);
+    platform::WriteU32LE(d, 0, 40);
+    platform::WriteU32LE(d, 4, static_cast<std::uint32_t>(size));
+    platform::WriteI32LE(d, 12, vendorOffset);
+    platform::WriteI32LE(d, 16, productOffset);
+    platform::WriteI32LE(d, 28, bus);
+    return d;
+}
+
+inline void Put(std::vector<std::uint8_t>& d, std::size_t offset, std::string_view text) {
+    for (std::size_t i = 0; i < text.size() && offset + i < d.size(); ++i) {
+        d[offset + i] = static_cast<std::uint8_t>(text[i]);
+    }
+}
+
+inline void ExpectNothingOpen(const sim::SimulatedWindows& win) {
+    EXPECT_EQ(win.OpenHandleCount(), 0);
+    EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
+}
+
+// The functions of the call log, in order, optionally only those named.
+inline std::vector<std::string> CallSequence(const sim::SimulatedWindows& win) {
+    std::vector<std::string> out;
+    for (const sim::CallRecord& c : win.calls()) out.push_back(c.function + " " + c.detail);
+    return out;
+}
+
+}  // namespace plumvane::inventory::testing
