@@ -17,9 +17,9 @@ constexpr char kCrLf[] = "\r\n";
 // write memory that is not the buffer's.
 void RequireWithin(std::uint32_t count, std::size_t bufferSize, const char* member) {
     if (count > bufferSize) {
-        throw std::invalid_argument(std::string(member) + ": byte count " +
-                                    std::to_string(count) + " exceeds the buffer of " +
-                                    std::to_string(bufferSize) + " bytes");
+        throw std::invalid_argument(std::string(member) + ": byte count " + std::to_string(count) +
+                                    " exceeds the buffer of " + std::to_string(bufferSize) +
+                                    " bytes");
     }
 }
 

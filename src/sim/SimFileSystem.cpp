@@ -244,17 +244,15 @@ SimFileSystem::BOOL SimFileSystem::Write(std::uint32_t id, std::span<const std::
         }
         bytes.resize(static_cast<std::size_t>(end));  // the gap reads as zeros
     }
-    std::copy_n(buffer.begin(), toWrite,
-                bytes.begin() + static_cast<std::ptrdiff_t>(of.position));
+    std::copy_n(buffer.begin(), toWrite, bytes.begin() + static_cast<std::ptrdiff_t>(of.position));
     of.position = end;
     if (written) *written = toWrite;
     error = pf::ERROR_SUCCESS;
     return pf::TRUE;
 }
 
-SimFileSystem::DWORD SimFileSystem::SetPointer(std::uint32_t id, LONG distance,
-                                               LONG* distanceHigh, DWORD method,
-                                               DWORD& error) {
+SimFileSystem::DWORD SimFileSystem::SetPointer(std::uint32_t id, LONG distance, LONG* distanceHigh,
+                                               DWORD method, DWORD& error) {
     const auto it = impl_->open.find(id);
     if (it == impl_->open.end()) {
         error = pf::ERROR_INVALID_HANDLE;
@@ -278,13 +276,12 @@ SimFileSystem::DWORD SimFileSystem::SetPointer(std::uint32_t id, LONG distance,
     // With a high part the two halves form one signed 64-bit distance; without
     // it the distance alone is signed. Sums wrap like LARGE_INTEGER arithmetic.
     const std::int64_t move =
-        distanceHigh ? static_cast<std::int64_t>(
-                           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh))
-                            << 32) |
-                           static_cast<std::uint32_t>(distance))
-                     : static_cast<std::int64_t>(distance);
-    const auto target =
-        static_cast<std::int64_t>(base + static_cast<std::uint64_t>(move));
+        distanceHigh
+            ? static_cast<std::int64_t>(
+                  (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
+                  static_cast<std::uint32_t>(distance))
+            : static_cast<std::int64_t>(distance);
+    const auto target = static_cast<std::int64_t>(base + static_cast<std::uint64_t>(move));
     if (target < 0) {
         error = pf::ERROR_NEGATIVE_SEEK;
         return pf::INVALID_SET_FILE_POINTER;
