@@ -1,0 +1,214 @@
+// The storage stack of the simulated machine: the I/O controls a disk or a
+// volume answers, drive types and DOS device names.
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "platform/ByteLayout.h"
+#include "sim/SimImpl.h"
+
+namespace plumvane::sim {
+
+namespace {
+
+constexpr DWORD FILE_DEVICE_DISK = 7;
+constexpr std::size_t kDeviceNumberSize = 12;     // STORAGE_DEVICE_NUMBER
+constexpr std::size_t kPropertyQuerySize = 12;    // STORAGE_PROPERTY_QUERY
+constexpr std::size_t kDescriptorHeaderSize = 8;  // STORAGE_DESCRIPTOR_HEADER
+constexpr std::size_t kDescriptorFixedSize = 40;  // sizeof(STORAGE_DEVICE_DESCRIPTOR)
+constexpr std::size_t kGeometrySize = 24;         // DISK_GEOMETRY
+constexpr std::size_t kHotplugSize = 8;           // STORAGE_HOTPLUG_INFO
+constexpr DWORD StorageDeviceProperty = 0;
+constexpr DWORD PropertyStandardQuery = 0;
+constexpr DWORD PropertyExistsQuery = 1;
+
+std::string IoctlDetail(DWORD code, std::string_view path) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "IOCTL 0x%08X on ", static_cast<unsigned>(code));
+    return buf + std::string(path);
+}
+
+// STORAGE_DEVICE_DESCRIPTOR as the class driver builds it: the fixed part,
+// then the NUL-terminated texts; an absent text has offset 0.
+std::vector<Byte> BuildDescriptor(const SimDisk& disk) {
+    std::vector<Byte> d(kDescriptorFixedSize, 0);
+    auto addText = [&d](std::string_view text, std::size_t offsetField) {
+        if (text.empty()) return;
+        WriteU32LE(d, offsetField, static_cast<std::uint32_t>(d.size()));
+        d.insert(d.end(), text.begin(), text.end());
+        d.push_back(0);
+    };
+    addText(disk.vendor, 12);
+    addText(disk.product, 16);
+    addText("1.00", 20);
+    WriteU32LE(d, 0, kDescriptorFixedSize);  // Version
+    WriteU32LE(d, 4, static_cast<std::uint32_t>(d.size()));
+    d[8] = 0;                                          // DeviceType: direct access
+    d[10] = disk.bus == BusTypeUsb ? 1 : 0;            // RemovableMedia
+    WriteI32LE(d, 28, disk.bus);
+    return d;
+}
+
+void WriteDeviceNumber(std::span<Byte> out, std::uint32_t number, std::uint32_t partition) {
+    WriteU32LE(out, 0, FILE_DEVICE_DISK);
+    WriteU32LE(out, 4, number);
+    WriteU32LE(out, 8, partition);
+}
+
+}  // namespace
+
+BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<const Byte> in,
+                                       std::span<Byte> out, DWORD* bytesReturned) {
+    Impl::OpenHandle* entry = impl_->Find(h);
+    Impl::Call call(*this, "DeviceIoControl",
+                    IoctlDetail(ioControlCode, entry ? entry->path : std::string("invalid handle")));
+    auto fail = [&](DWORD error) {
+        if (bytesReturned) *bytesReturned = 0;
+        return call.Fail(error, FALSE);
+    };
+    auto ok = [&](std::size_t returned) {
+        if (bytesReturned) *bytesReturned = static_cast<DWORD>(returned);
+        return call.Ok(TRUE);
+    };
+    if (auto e = call.Fault()) return fail(*e);
+    if (!entry) return fail(ERROR_INVALID_HANDLE);
+    // Without an OVERLAPPED the count is written unconditionally; Windows
+    // faults on a null pointer, the simulation refuses it.
+    if (!bytesReturned) return fail(ERROR_INVALID_PARAMETER);
+    if (entry->kind == Impl::Kind::File) return fail(ERROR_INVALID_FUNCTION);
+
+    // A volume answers its device number itself and passes the storage
+    // queries down to the disk it lies on.
+    const SimDisk* disk = entry->kind == Impl::Kind::Disk ? &entry->disk : nullptr;
+    if (entry->kind == Impl::Kind::Volume) {
+        if (ioControlCode == IOCTL_STORAGE_GET_DEVICE_NUMBER) {
+            if (out.size() < kDeviceNumberSize) return fail(ERROR_INSUFFICIENT_BUFFER);
+            if (!entry->volume.disk) return fail(ERROR_INVALID_FUNCTION);
+            WriteDeviceNumber(out, *entry->volume.disk, 1);
+            return ok(kDeviceNumberSize);
+        }
+        if (entry->volume.disk) disk = Impl::DiskByNumber(machine_, int(*entry->volume.disk));
+        if (!disk || (ioControlCode != IOCTL_STORAGE_QUERY_PROPERTY &&
+                      ioControlCode != IOCTL_DISK_GET_DRIVE_GEOMETRY)) {
+            return fail(ERROR_INVALID_FUNCTION);
+        }
+    }
+    const DeviceErrors& errors = disk->errors;
+
+    switch (ioControlCode) {
+        case IOCTL_STORAGE_GET_DEVICE_NUMBER: {
+            if (errors.deviceNumber) return fail(errors.deviceNumber);
+            if (!disk->deviceNumber) return fail(ERROR_INVALID_FUNCTION);
+            if (out.size() < kDeviceNumberSize) return fail(ERROR_INSUFFICIENT_BUFFER);
+            WriteDeviceNumber(out, *disk->deviceNumber, 0);
+            return ok(kDeviceNumberSize);
+        }
+        case IOCTL_STORAGE_QUERY_PROPERTY: {
+            if (errors.queryProperty) return fail(errors.queryProperty);
+            if (in.size() < kPropertyQuerySize) return fail(ERROR_INVALID_PARAMETER);
+            const DWORD property = ReadU32LE(in, 0);
+            const DWORD queryType = ReadU32LE(in, 4);
+            if (property != StorageDeviceProperty) return fail(ERROR_NOT_SUPPORTED);
+            if (queryType == PropertyExistsQuery) return ok(0);
+            if (queryType != PropertyStandardQuery) return fail(ERROR_INVALID_PARAMETER);
+            if (out.size() < kDescriptorHeaderSize) return fail(ERROR_INSUFFICIENT_BUFFER);
+            // A short buffer gets the start of the descriptor; its Size field
+            // tells the caller how much there is.
+            const std::vector<Byte> d = disk->descriptor ? *disk->descriptor : BuildDescriptor(*disk);
+            const std::size_t n = std::min(d.size(), out.size());
+            std::copy_n(d.begin(), n, out.begin());
+            return ok(n);
+        }
+        case IOCTL_DISK_GET_DRIVE_GEOMETRY: {
+            if (errors.geometry) return fail(errors.geometry);
+            if (out.size() < kGeometrySize) return fail(ERROR_INSUFFICIENT_BUFFER);
+            const DiskGeometry& g = disk->geometry;
+            WriteI64LE(out, 0, g.cylinders);
+            WriteU32LE(out, 8, g.mediaType);
+            WriteI32LE(out, 12, g.tracksPerCylinder);
+            WriteI32LE(out, 16, g.sectorsPerTrack);
+            WriteI32LE(out, 20, g.bytesPerSector);
+            return ok(kGeometrySize);
+        }
+        case IOCTL_STORAGE_GET_HOTPLUG_INFO: {
+            if (errors.getHotplug) return fail(errors.getHotplug);
+            if (out.size() < kHotplugSize) return fail(ERROR_INSUFFICIENT_BUFFER);
+            // The driver's flags are shared by every handle on the disk.
+            const SimDisk* live = Impl::DiskByNumber(machine_, disk->number);
+            const auto& info = live ? live->hotplug : disk->hotplug;
+            std::copy(info.begin(), info.end(), out.begin());
+            return ok(kHotplugSize);
+        }
+        case IOCTL_STORAGE_SET_HOTPLUG_INFO: {
+            HotplugWrite write{disk->number, std::vector<std::uint8_t>(in.begin(), in.end()), false};
+            auto refuse = [&](DWORD error) {
+                hotplugWrites_.push_back(write);
+                return fail(error);
+            };
+            // The code demands read and write access to the device.
+            if ((entry->access & (GENERIC_READ | GENERIC_WRITE)) != (GENERIC_READ | GENERIC_WRITE)) {
+                return refuse(ERROR_ACCESS_DENIED);
+            }
+            if (errors.setHotplug) return refuse(errors.setHotplug);
+            SimDisk* live = Impl::DiskByNumber(machine_, disk->number);
+            auto& info = live ? live->hotplug : entry->disk.hotplug;
+            if (in.size() < kHotplugSize || ReadU32LE(in, 0) != kHotplugSize ||
+                in[4] != info[4] || in[5] != info[5]) {
+                return refuse(ERROR_INVALID_PARAMETER);
+            }
+            info[6] = in[6];
+            info[7] = in[7];
+            if (live && entry->kind == Impl::Kind::Disk) entry->disk.hotplug = info;
+            write.ok = true;
+            hotplugWrites_.push_back(write);
+            return ok(0);
+        }
+        default:
+            return fail(ERROR_INVALID_FUNCTION);
+    }
+}
+
+UINT SimulatedWindows::GetDriveTypeA(std::string_view rootPathName) {
+    Impl::Call call(*this, "GetDriveTypeA", std::string(rootPathName));
+    if (auto e = call.Fault()) return call.Fail(*e, DRIVE_UNKNOWN);
+    const bool drivePath = (rootPathName.size() == 2 || rootPathName.size() == 3) &&
+                           rootPathName[1] == ':' &&
+                           (rootPathName.size() == 2 || rootPathName[2] == '\\');
+    if (drivePath) {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(rootPathName[0])));
+        for (const SimVolume& v : machine_.volumes) {
+            if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) {
+                return call.Ok(static_cast<UINT>(v.driveType));
+            }
+        }
+    }
+    return call.Ok(DRIVE_NO_ROOT_DIR);
+}
+
+DWORD SimulatedWindows::QueryDosDeviceA(std::string_view deviceName, std::span<Byte> targetPath) {
+    Impl::Call call(*this, "QueryDosDeviceA", std::string(deviceName));
+    if (auto e = call.Fault()) return call.Fail(*e, DWORD{0});
+    const SimVolume* volume = nullptr;
+    if (deviceName.size() == 2 && deviceName[1] == ':') {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(deviceName[0])));
+        for (const SimVolume& v : machine_.volumes) {
+            if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) volume = &v;
+        }
+    }
+    if (!volume) return call.Fail(ERROR_FILE_NOT_FOUND, DWORD{0});
+    std::string target = volume->dosDevice;
+    if (target.empty()) {
+        target = "\\Device\\HarddiskVolume" +
+                 std::to_string(1 + (volume - machine_.volumes.data()));
+    }
+    // The list of targets ends with an empty string: two NULs.
+    const std::size_t count = target.size() + 2;
+    if (targetPath.size() < count) return call.Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
+    std::copy(target.begin(), target.end(), targetPath.begin());
+    targetPath[target.size()] = 0;
+    targetPath[target.size() + 1] = 0;
+    return call.Ok(static_cast<DWORD>(count));
+}
+
+}  // namespace plumvane::sim

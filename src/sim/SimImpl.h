@@ -1,0 +1,112 @@
+#pragma once
+// Private state of SimulatedWindows, shared by the files that answer its calls
+// (SimulatedWindows.cpp, SimDevices.cpp, SimSetupApi.cpp, SimWindowing.cpp).
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/WinDefs.h"
+#include "sim/SimulatedWindows.h"
+
+namespace plumvane::sim {
+
+inline constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
+inline constexpr DWORD ERROR_NOACCESS = 998;
+inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+
+// The disk-class device interface GUID {53f56307-b6bf-11d0-94f2-00a0c91efb8b}.
+inline constexpr Guid kDiskInterfaceGuid{
+    0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
+// The disk drives setup class {4d36e967-e325-11ce-bfc1-08002be10318}.
+inline constexpr Guid kDiskDriveClassGuid{
+    0x4d36e967, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+
+std::string LowerAscii(std::string_view text);
+std::string GuidText(const Guid& g);  // "{53f56307-b6bf-...}", lower case
+void WriteGuid(std::span<Byte> b, std::size_t offset, const Guid& g);
+
+// The device instance id a disk reports, made up when the scenario gives none.
+std::string EffectiveInstanceId(const SimDisk& disk);
+// The disk-class interface path of a disk: the scenario's, or the usual form
+// made from the instance id.
+std::string EffectiveInterfacePath(const SimDisk& disk);
+
+struct SimulatedWindows::Impl {
+    enum class Kind { Disk, Volume, File };
+
+    // An open handle. Devices keep a copy of what they opened, so replacing
+    // the machine does not pull it out from under an open handle; the hotplug
+    // flags live in the machine's disk of the same number while it is there.
+    struct OpenHandle {
+        Kind kind = Kind::File;
+        std::string path;  // as opened
+        DWORD access = 0;
+        SimDisk disk;      // Kind::Disk
+        SimVolume volume;  // Kind::Volume
+        std::uint32_t fileId = 0;
+    };
+
+    struct Interface {
+        int diskNumber = 0;
+        std::uint32_t devInst = 0;
+        std::string path;
+    };
+
+    // One call being answered: checks injected faults, logs the outcome and
+    // sets the last error of a failing call.
+    class Call {
+    public:
+        Call(SimulatedWindows& w, std::string function, std::string detail);
+        // The error of a matching injected fault (consumed), if any.
+        std::optional<DWORD> Fault();
+        template <typename T>
+        T Fail(DWORD error, T result) {
+            Record(true, error);
+            w_.lastError_ = error;
+            return result;
+        }
+        // A failure that does not touch the thread's last error (CONFIGRET,
+        // HRESULT results).
+        template <typename T>
+        T FailQuiet(DWORD code, T result) {
+            Record(true, code);
+            return result;
+        }
+        template <typename T>
+        T Ok(T result) {
+            Record(false, 0);
+            return result;
+        }
+
+    private:
+        void Record(bool failed, DWORD error);
+        SimulatedWindows& w_;
+        std::string function_;
+        std::string detail_;
+    };
+
+    std::map<std::intptr_t, OpenHandle> handles;
+    std::intptr_t nextHandle = 4;
+    std::map<std::intptr_t, std::vector<Interface>> sets;
+    std::intptr_t nextSet = 0x00A00000;
+    std::map<std::pair<Hwnd, WPARAM>, LRESULT> icons;
+
+    OpenHandle* Find(Handle h);
+    Handle Add(OpenHandle entry);
+    // The machine's disk of that number, or null.
+    static SimDisk* DiskByNumber(Machine& m, int number);
+};
+
+// The fixed fake values of the windowing calls; never kernel handles (those
+// are multiples of 4).
+inline constexpr Handle kAppIcon = static_cast<Handle>(0x00200011);
+inline constexpr Hinstance kModuleInstance = static_cast<Hinstance>(0x00400000);
+
+}  // namespace plumvane::sim

@@ -1,0 +1,344 @@
+// SimulatedWindows: the call bookkeeping (faults, log, last error), the handle
+// table, CreateFileA / CloseHandle, and the file calls routed to SimFileSystem.
+
+#include "sim/SimulatedWindows.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+
+#include "platform/ByteLayout.h"
+#include "sim/SimImpl.h"
+
+namespace plumvane::sim {
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) ==
+                                               LowerAscii(prefix);
+}
+
+// `device` names a device within a call's detail; "PHYSICALDRIVE1" must not
+// also match "PHYSICALDRIVE10".
+bool DetailNamesDevice(std::string_view detail, std::string_view device) {
+    if (device.empty()) return true;
+    const std::string d = LowerAscii(detail);
+    const std::string want = LowerAscii(device);
+    const bool endsInDigit = std::isdigit(static_cast<unsigned char>(want.back())) != 0;
+    for (std::size_t at = d.find(want); at != std::string::npos; at = d.find(want, at + 1)) {
+        const std::size_t after = at + want.size();
+        if (!endsInDigit || after == d.size() ||
+            !std::isdigit(static_cast<unsigned char>(d[after]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What a device-namespace path ("\\.\..." or "\\?\...") names.
+struct DevicePath {
+    enum class Kind { PhysicalDrive, Volume, Other } kind = Kind::Other;
+    int number = -1;
+    char letter = 0;
+    std::string rest;  // the path after the prefix
+};
+
+DevicePath ParseDevicePath(std::string_view rest) {
+    DevicePath p;
+    p.rest = std::string(rest);
+    constexpr std::string_view kDrive = "physicaldrive";
+    if (StartsWithNoCase(rest, kDrive)) {
+        const std::string_view digits = rest.substr(kDrive.size());
+        // The object names are PhysicalDrive0, PhysicalDrive1, ...: no sign,
+        // no leading zero.
+        if (!digits.empty() && digits.size() <= 9 && (digits.size() == 1 || digits[0] != '0')) {
+            int n = 0;
+            auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+            if (ec == std::errc() && end == digits.data() + digits.size()) {
+                p.kind = DevicePath::Kind::PhysicalDrive;
+                p.number = n;
+            }
+        }
+        return p;
+    }
+    if (rest.size() == 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+        p.kind = DevicePath::Kind::Volume;
+        p.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+    }
+    return p;
+}
+
+std::string HandleText(Handle h) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "handle 0x%llx",
+                  static_cast<unsigned long long>(static_cast<std::intptr_t>(h)));
+    return buf;
+}
+
+}  // namespace
+
+// --- shared helpers ------------------------------------------------------
+
+std::string LowerAscii(std::string_view text) {
+    std::string s(text);
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string GuidText(const Guid& g) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
+                  static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
+                  g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    return buf;
+}
+
+void WriteGuid(std::span<Byte> b, std::size_t offset, const Guid& g) {
+    WriteU32LE(b, offset, g.Data1);
+    WriteU16LE(b, offset + 4, g.Data2);
+    WriteU16LE(b, offset + 6, g.Data3);
+    for (std::size_t i = 0; i < 8; ++i) b[offset + 8 + i] = g.Data4[i];
+}
+
+std::string EffectiveInstanceId(const SimDisk& disk) {
+    if (!disk.instanceId.empty()) return disk.instanceId;
+    auto field = [](std::string_view text) {
+        std::string s;
+        for (char c : text) {
+            s += (c == ' ' || c == '\\' || c == '#' || c == '&')
+                     ? '_'
+                     : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        return s;
+    };
+    const std::string n = std::to_string(disk.number);
+    if (disk.bus == BusTypeUsb) {
+        return "USBSTOR\\DISK&VEN_" + field(disk.vendor) + "&PROD_" + field(disk.product) +
+               "&REV_1.00\\" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n +
+               "&0";
+    }
+    return "SCSI\\DISK&VEN_" + field(disk.vendor) + "&PROD_" + field(disk.product) + "\\4&" + n +
+           "&0&000000";
+}
+
+std::string EffectiveInterfacePath(const SimDisk& disk) {
+    if (!disk.interfacePath.empty()) return disk.interfacePath;
+    std::string id = LowerAscii(EffectiveInstanceId(disk));
+    for (char& c : id) {
+        if (c == '\\') c = '#';
+    }
+    return "\\\\?\\" + id + "#" + GuidText(kDiskInterfaceGuid);
+}
+
+// --- Impl -----------------------------------------------------------------
+
+SimulatedWindows::Impl::Call::Call(SimulatedWindows& w, std::string function, std::string detail)
+    : w_(w), function_(std::move(function)), detail_(std::move(detail)) {}
+
+std::optional<DWORD> SimulatedWindows::Impl::Call::Fault() {
+    for (auto it = w_.faults_.begin(); it != w_.faults_.end(); ++it) {
+        if (!it->function.empty() && it->function != function_) continue;
+        if (!DetailNamesDevice(detail_, it->device)) continue;
+        if (it->times == 0) continue;
+        const DWORD error = it->error;
+        if (it->times > 0 && --it->times == 0) w_.faults_.erase(it);
+        return error;
+    }
+    return std::nullopt;
+}
+
+void SimulatedWindows::Impl::Call::Record(bool failed, DWORD error) {
+    w_.calls_.push_back(CallRecord{function_, detail_, failed, error});
+}
+
+SimulatedWindows::Impl::OpenHandle* SimulatedWindows::Impl::Find(Handle h) {
+    auto it = handles.find(static_cast<std::intptr_t>(h));
+    return it == handles.end() ? nullptr : &it->second;
+}
+
+Handle SimulatedWindows::Impl::Add(OpenHandle entry) {
+    // Never reused: a stale handle fails with ERROR_INVALID_HANDLE instead of
+    // reaching whatever was opened later.
+    const std::intptr_t value = nextHandle;
+    nextHandle += 4;
+    handles.emplace(value, std::move(entry));
+    return static_cast<Handle>(value);
+}
+
+SimDisk* SimulatedWindows::Impl::DiskByNumber(Machine& m, int number) {
+    for (SimDisk& d : m.disks) {
+        if (d.number == number) return &d;
+    }
+    return nullptr;
+}
+
+// --- SimulatedWindows ------------------------------------------------------
+
+SimulatedWindows::SimulatedWindows(Machine machine)
+    : machine_(std::move(machine)),
+      files_(std::make_unique<SimFileSystem>()),
+      impl_(std::make_unique<Impl>()) {}
+
+SimulatedWindows::~SimulatedWindows() = default;
+
+int SimulatedWindows::OpenHandleCount() const { return static_cast<int>(impl_->handles.size()); }
+
+int SimulatedWindows::OpenDeviceInfoSetCount() const {
+    return static_cast<int>(impl_->sets.size());
+}
+
+Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAccess,
+                                     DWORD shareMode, DWORD creationDisposition,
+                                     DWORD flagsAndAttributes) {
+    Impl::Call call(*this, "CreateFileA", std::string(fileName));
+    if (auto e = call.Fault()) return call.Fail(*e, INVALID_HANDLE_VALUE);
+
+    const bool deviceNamespace =
+        StartsWithNoCase(fileName, "\\\\.\\") || StartsWithNoCase(fileName, "\\\\?\\");
+    std::string_view fileNameForFs = fileName;
+    if (deviceNamespace) {
+        const DevicePath p = ParseDevicePath(fileName.substr(4));
+        const bool wantsData = (desiredAccess & (GENERIC_READ | GENERIC_WRITE)) != 0;
+        if (p.kind == DevicePath::Kind::PhysicalDrive) {
+            const SimDisk* disk = Impl::DiskByNumber(machine_, p.number);
+            if (!disk) return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+            if (disk->errors.open) return call.Fail(disk->errors.open, INVALID_HANDLE_VALUE);
+            if (wantsData && disk->errors.openWrite) {
+                return call.Fail(disk->errors.openWrite, INVALID_HANDLE_VALUE);
+            }
+            Impl::OpenHandle h{Impl::Kind::Disk, std::string(fileName), desiredAccess, *disk, {}, 0};
+            return call.Ok(impl_->Add(std::move(h)));
+        }
+        if (p.kind == DevicePath::Kind::Volume) {
+            for (const SimVolume& v : machine_.volumes) {
+                if (std::toupper(static_cast<unsigned char>(v.letter)) != p.letter) continue;
+                if (v.openError) return call.Fail(v.openError, INVALID_HANDLE_VALUE);
+                Impl::OpenHandle h{Impl::Kind::Volume, std::string(fileName), desiredAccess, {}, v,
+                                   0};
+                return call.Ok(impl_->Add(std::move(h)));
+            }
+            return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+        }
+        // A disk-class interface path opens the same disk; "\\.\" and "\\?\"
+        // both name the device namespace.
+        const std::string wanted = LowerAscii(p.rest);
+        for (const SimDisk& disk : machine_.disks) {
+            if (!disk.devInst) continue;
+            if (LowerAscii(std::string_view(EffectiveInterfacePath(disk)).substr(4)) != wanted) {
+                continue;
+            }
+            if (disk.errors.open) return call.Fail(disk.errors.open, INVALID_HANDLE_VALUE);
+            if (wantsData && disk.errors.openWrite) {
+                return call.Fail(disk.errors.openWrite, INVALID_HANDLE_VALUE);
+            }
+            Impl::OpenHandle h{Impl::Kind::Disk, std::string(fileName), desiredAccess, disk, {}, 0};
+            return call.Ok(impl_->Add(std::move(h)));
+        }
+        // "\\?\C:\dir\file" is an ordinary file name without parsing.
+        const std::string_view rest = fileName.substr(4);
+        if (rest.size() > 3 && rest[1] == ':' && rest[2] == '\\') {
+            fileNameForFs = rest;
+        } else {
+            return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+        }
+    }
+
+    const bool existed = files_->Exists(fileNameForFs);
+    DWORD error = 0;
+    const std::uint32_t id = files_->Open(fileNameForFs, desiredAccess, shareMode,
+                                          creationDisposition, flagsAndAttributes, error);
+    if (id == 0) return call.Fail(error ? error : ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    // Windows reports whether OPEN_ALWAYS / CREATE_ALWAYS found the file.
+    if (creationDisposition == OPEN_ALWAYS || creationDisposition == CREATE_ALWAYS) {
+        lastError_ = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    }
+    Impl::OpenHandle h{Impl::Kind::File, std::string(fileName), desiredAccess, {}, {}, id};
+    return call.Ok(impl_->Add(std::move(h)));
+}
+
+BOOL SimulatedWindows::CloseHandle(Handle h) {
+    Impl::OpenHandle* entry = impl_->Find(h);
+    Impl::Call call(*this, "CloseHandle", entry ? entry->path : HandleText(h));
+    if (auto e = call.Fault()) return call.Fail(*e, FALSE);
+    if (!entry) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (entry->kind == Impl::Kind::File) files_->Close(entry->fileId);
+    impl_->handles.erase(static_cast<std::intptr_t>(h));
+    return call.Ok(TRUE);
+}
+
+// --- file calls --------------------------------------------------------------
+
+BOOL SimulatedWindows::ReadFile(Handle h, std::span<Byte> buffer, DWORD numberOfBytesToRead,
+                                DWORD* numberOfBytesRead) {
+    Impl::OpenHandle* entry = impl_->Find(h);
+    Impl::Call call(*this, "ReadFile", entry ? entry->path : HandleText(h));
+    if (numberOfBytesRead) *numberOfBytesRead = 0;
+    if (auto e = call.Fault()) return call.Fail(*e, FALSE);
+    if (!entry) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (numberOfBytesToRead > buffer.size()) return call.Fail(ERROR_NOACCESS, FALSE);
+    if (entry->kind != Impl::Kind::File) {
+        // The simulated devices carry no sectors.
+        return call.Fail((entry->access & GENERIC_READ) ? ERROR_INVALID_FUNCTION
+                                                        : ERROR_ACCESS_DENIED,
+                         FALSE);
+    }
+    DWORD error = 0;
+    const BOOL ok = files_->Read(entry->fileId, buffer, numberOfBytesToRead, numberOfBytesRead,
+                                 error);
+    return ok ? call.Ok(ok) : call.Fail(error, ok);
+}
+
+BOOL SimulatedWindows::WriteFile(Handle h, std::span<const Byte> buffer,
+                                 DWORD numberOfBytesToWrite, DWORD* numberOfBytesWritten) {
+    Impl::OpenHandle* entry = impl_->Find(h);
+    Impl::Call call(*this, "WriteFile", entry ? entry->path : HandleText(h));
+    if (numberOfBytesWritten) *numberOfBytesWritten = 0;
+    if (auto e = call.Fault()) return call.Fail(*e, FALSE);
+    if (!entry) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (numberOfBytesToWrite > buffer.size()) return call.Fail(ERROR_NOACCESS, FALSE);
+    if (entry->kind != Impl::Kind::File) {
+        return call.Fail((entry->access & GENERIC_WRITE) ? ERROR_INVALID_FUNCTION
+                                                         : ERROR_ACCESS_DENIED,
+                         FALSE);
+    }
+    DWORD error = 0;
+    const BOOL ok = files_->Write(entry->fileId, buffer, numberOfBytesToWrite,
+                                  numberOfBytesWritten, error);
+    return ok ? call.Ok(ok) : call.Fail(error, ok);
+}
+
+DWORD SimulatedWindows::SetFilePointer(Handle h, LONG distanceToMove, LONG* distanceToMoveHigh,
+                                       DWORD moveMethod) {
+    Impl::OpenHandle* entry = impl_->Find(h);
+    Impl::Call call(*this, "SetFilePointer", entry ? entry->path : HandleText(h));
+    if (auto e = call.Fault()) return call.Fail(*e, INVALID_SET_FILE_POINTER);
+    if (!entry) return call.Fail(ERROR_INVALID_HANDLE, INVALID_SET_FILE_POINTER);
+    if (entry->kind != Impl::Kind::File) {
+        return call.Fail(ERROR_INVALID_FUNCTION, INVALID_SET_FILE_POINTER);
+    }
+    DWORD error = 0;
+    const DWORD pos = files_->SetPointer(entry->fileId, distanceToMove, distanceToMoveHigh,
+                                         moveMethod, error);
+    if (pos == INVALID_SET_FILE_POINTER && error != 0) return call.Fail(error, pos);
+    // A position whose low part looks like the failure value: Windows clears
+    // the last error so the caller can tell.
+    if (pos == INVALID_SET_FILE_POINTER) lastError_ = ERROR_SUCCESS;
+    return call.Ok(pos);
+}
+
+BOOL SimulatedWindows::FlushFileBuffers(Handle h) {
+    Impl::OpenHandle* entry = impl_->Find(h);
+    Impl::Call call(*this, "FlushFileBuffers", entry ? entry->path : HandleText(h));
+    if (auto e = call.Fault()) return call.Fail(*e, FALSE);
+    if (!entry) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (entry->kind != Impl::Kind::File) {
+        return (entry->access & GENERIC_WRITE) ? call.Ok(TRUE)
+                                               : call.Fail(ERROR_ACCESS_DENIED, FALSE);
+    }
+    DWORD error = 0;
+    const BOOL ok = files_->Flush(entry->fileId, error);
+    return ok ? call.Ok(ok) : call.Fail(error, ok);
+}
+
+}  // namespace plumvane::sim

@@ -1,0 +1,262 @@
+// The simulated storage stack: what callers rely on when they open drives and
+// volumes and send the storage I/O controls.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "platform/ByteLayout.h"
+#include "platform/WinDefs.h"
+#include "sim/SimulatedWindows.h"
+
+namespace plumvane::sim {
+namespace {
+
+SimDisk Stick(int number) {
+    SimDisk d;
+    d.number = number;
+    d.deviceNumber = static_cast<std::uint32_t>(number);
+    d.vendor = "SanDisk";
+    d.product = "Cruzer Blade";
+    d.bus = BusTypeUsb;
+    d.geometry = {1946, 11, 255, 63, 512};
+    d.devInst = 4000 + number;
+    d.instanceId = "USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER\\000" + std::to_string(number);
+    return d;
+}
+
+Machine TwoSticks() {
+    Machine m;
+    m.disks = {Stick(1), Stick(3)};
+    m.volumes = {{'E', 1u, 2, "\\Device\\HarddiskVolume5", 0},
+                 {'S', std::nullopt, 3, "\\Device\\HarddiskVolume9", 0}};
+    return m;
+}
+
+Handle Open(SimulatedWindows& w, std::string_view path, DWORD access = 0) {
+    return w.CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+}
+
+BOOL Ioctl(SimulatedWindows& w, Handle h, DWORD code, std::span<const Byte> in,
+           std::span<Byte> out) {
+    DWORD returned = 0xDEAD;
+    return w.DeviceIoControl(h, code, in, out, &returned);
+}
+
+TEST(SimDevices, OpensDrivesByAnySpellingAndCountsHandles) {
+    SimulatedWindows w(TwoSticks());
+    const Handle a = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    const Handle b = Open(w, "\\\\.\\PhysicalDrive3");
+    const Handle e = Open(w, "\\\\.\\e:");
+    for (Handle h : {a, b, e}) {
+        EXPECT_NE(h, INVALID_HANDLE_VALUE);
+        EXPECT_NE(h, NULL_HANDLE);
+        EXPECT_EQ(static_cast<std::intptr_t>(h) % 4, 0);
+    }
+    EXPECT_NE(a, b);
+    EXPECT_EQ(w.OpenHandleCount(), 3);
+    EXPECT_EQ(w.CloseHandle(a), TRUE);
+    EXPECT_EQ(w.CloseHandle(b), TRUE);
+    EXPECT_EQ(w.CloseHandle(e), TRUE);
+    EXPECT_EQ(w.OpenHandleCount(), 0);
+    // A second close of the same handle is an invalid handle.
+    EXPECT_EQ(w.CloseHandle(a), FALSE);
+    EXPECT_EQ(w.GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(SimDevices, MissingDevicesFailWithFileNotFound) {
+    SimulatedWindows w(TwoSticks());
+    for (std::string_view path : {"\\\\.\\PHYSICALDRIVE2", "\\\\.\\PHYSICALDRIVE01",
+                                  "\\\\.\\PHYSICALDRIVE10", "\\\\.\\Q:", "\\\\.\\E:\\"}) {
+        w.SetLastError(0);
+        EXPECT_EQ(Open(w, path), INVALID_HANDLE_VALUE) << path;
+        EXPECT_EQ(w.GetLastError(), ERROR_FILE_NOT_FOUND) << path;
+    }
+    EXPECT_EQ(w.OpenHandleCount(), 0);
+}
+
+TEST(SimDevices, OpenErrorsAndWriteOpenErrors) {
+    Machine m = TwoSticks();
+    m.disks[0].errors.openWrite = ERROR_ACCESS_DENIED;
+    m.disks[1].errors.open = ERROR_NOT_READY;
+    SimulatedWindows w(m);
+    const Handle query = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    EXPECT_NE(query, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(w, "\\\\.\\PHYSICALDRIVE1", GENERIC_READ), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(w.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Open(w, "\\\\.\\PHYSICALDRIVE3"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(w.GetLastError(), ERROR_NOT_READY);
+    w.CloseHandle(query);
+}
+
+TEST(SimDevices, DeviceNumberOfDisksAndVolumes) {
+    Machine m = TwoSticks();
+    m.disks[1].deviceNumber = 7;  // a mismatching disk
+    SimulatedWindows w(m);
+    std::array<Byte, 12> out{};
+    const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE3");
+    ASSERT_EQ(Ioctl(w, d, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, out), TRUE);
+    EXPECT_EQ(ReadU32LE(out, 0), 7u);  // FILE_DEVICE_DISK
+    EXPECT_EQ(ReadU32LE(out, 4), 7u);
+    // Too small an answer buffer.
+    std::array<Byte, 11> small{};
+    EXPECT_EQ(Ioctl(w, d, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, small), FALSE);
+    EXPECT_EQ(w.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    w.CloseHandle(d);
+
+    const Handle e = Open(w, "\\\\.\\E:");
+    ASSERT_EQ(Ioctl(w, e, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, out), TRUE);
+    EXPECT_EQ(ReadU32LE(out, 4), 1u);
+    w.CloseHandle(e);
+    // A volume spanning disks has no device number.
+    const Handle s = Open(w, "\\\\.\\S:");
+    EXPECT_EQ(Ioctl(w, s, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, out), FALSE);
+    EXPECT_EQ(w.GetLastError(), ERROR_INVALID_FUNCTION);
+    w.CloseHandle(s);
+}
+
+TEST(SimDevices, InvalidHandlesAndUnknownControls) {
+    SimulatedWindows w(TwoSticks());
+    std::array<Byte, 24> out{};
+    EXPECT_EQ(Ioctl(w, INVALID_HANDLE_VALUE, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, out), FALSE);
+    EXPECT_EQ(w.GetLastError(), ERROR_INVALID_HANDLE);
+    const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    EXPECT_EQ(Ioctl(w, d, 0x00070050, {}, out), FALSE);
+    EXPECT_EQ(w.GetLastError(), ERROR_INVALID_FUNCTION);
+    w.CloseHandle(d);
+}
+
+TEST(SimDevices, DescriptorFromVendorProductAndBus) {
+    Machine m = TwoSticks();
+    m.disks[1].vendor = "";  // an ATA disk names no vendor
+    m.disks[1].bus = 11;
+    SimulatedWindows w(m);
+    const std::array<Byte, 12> query{};
+    std::vector<Byte> out(1024, 0);
+    const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    DWORD returned = 0;
+    ASSERT_EQ(w.DeviceIoControl(d, IOCTL_STORAGE_QUERY_PROPERTY, query, out, &returned), TRUE);
+    EXPECT_EQ(ReadU32LE(out, 4), returned);
+    const std::uint32_t vendorAt = ReadU32LE(out, 12);
+    const std::uint32_t productAt = ReadU32LE(out, 16);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&out[vendorAt]), "SanDisk");
+    EXPECT_STREQ(reinterpret_cast<const char*>(&out[productAt]), "Cruzer Blade");
+    EXPECT_EQ(ReadI32LE(out, 28), 7);
+    w.CloseHandle(d);
+
+    std::fill(out.begin(), out.end(), 0);
+    const Handle d3 = Open(w, "\\\\.\\PHYSICALDRIVE3");
+    ASSERT_EQ(Ioctl(w, d3, IOCTL_STORAGE_QUERY_PROPERTY, query, out), TRUE);
+    EXPECT_EQ(ReadU32LE(out, 12), 0u);
+    EXPECT_EQ(ReadI32LE(out, 28), 11);
+    w.CloseHandle(d3);
+}
+
+TEST(SimDevices, RawDescriptorIsCopiedUpToTheBufferLength) {
+    Machine m = TwoSticks();
+    std::vector<Byte> raw(2000, 'A');
+    m.disks[0].descriptor = raw;
+    SimulatedWindows w(m);
+    const std::array<Byte, 12> query{};
+    std::vector<Byte> out(1024, 0);
+    const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    DWORD returned = 0;
+    ASSERT_EQ(w.DeviceIoControl(d, IOCTL_STORAGE_QUERY_PROPERTY, query, out, &returned), TRUE);
+    EXPECT_EQ(returned, 1024u);
+    EXPECT_EQ(out[1023], 'A');
+    w.CloseHandle(d);
+}
+
+TEST(SimDevices, GeometryAndPerDeviceErrors) {
+    Machine m = TwoSticks();
+    m.disks[1].errors = {0, 0, 0, 50, 21, 1, 0};
+    SimulatedWindows w(m);
+    std::array<Byte, 24> geo{};
+    std::vector<Byte> desc(1024);
+    const std::array<Byte, 12> query{};
+    const Handle d1 = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    ASSERT_EQ(Ioctl(w, d1, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, geo), TRUE);
+    EXPECT_EQ(ReadI64LE(geo, 0), 1946);
+    EXPECT_EQ(ReadU32LE(geo, 8), 11u);
+    EXPECT_EQ(ReadI32LE(geo, 12), 255);
+    EXPECT_EQ(ReadI32LE(geo, 16), 63);
+    EXPECT_EQ(ReadI32LE(geo, 20), 512);
+    w.CloseHandle(d1);
+
+    const Handle d3 = Open(w, "\\\\.\\PHYSICALDRIVE3");
+    EXPECT_EQ(Ioctl(w, d3, IOCTL_STORAGE_QUERY_PROPERTY, query, desc), FALSE);
+    EXPECT_EQ(w.GetLastError(), 50u);
+    EXPECT_EQ(Ioctl(w, d3, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, geo), FALSE);
+    EXPECT_EQ(w.GetLastError(), 21u);
+    std::array<Byte, 8> hp{};
+    EXPECT_EQ(Ioctl(w, d3, IOCTL_STORAGE_GET_HOTPLUG_INFO, {}, hp), FALSE);
+    EXPECT_EQ(w.GetLastError(), 1u);
+    w.CloseHandle(d3);
+    EXPECT_EQ(w.OpenHandleCount(), 0);
+}
+
+TEST(SimDevices, VolumesDriveTypesAndDosDevices) {
+    SimulatedWindows w(TwoSticks());
+    EXPECT_EQ(w.GetDriveTypeA("E:\\"), DRIVE_REMOVABLE);
+    EXPECT_EQ(w.GetDriveTypeA("e:"), DRIVE_REMOVABLE);
+    EXPECT_EQ(w.GetDriveTypeA("Q:\\"), DRIVE_NO_ROOT_DIR);
+
+    std::vector<Byte> buf(260, ' ');
+    const DWORD n = w.QueryDosDeviceA("E:", buf);
+    const std::string target = "\\Device\\HarddiskVolume5";
+    ASSERT_EQ(n, target.size() + 2);
+    EXPECT_EQ(std::string(buf.begin(), buf.begin() + target.size()), target);
+    EXPECT_EQ(buf[target.size()], 0);
+    EXPECT_EQ(buf[target.size() + 1], 0);
+
+    std::vector<Byte> small(target.size() + 1);
+    EXPECT_EQ(w.QueryDosDeviceA("E:", small), 0u);
+    EXPECT_EQ(w.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(w.QueryDosDeviceA("Q:", buf), 0u);
+    EXPECT_EQ(w.GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(SimDevices, InjectedFaultsHitTheNamedDeviceOnly) {
+    SimulatedWindows w(TwoSticks());
+    w.InjectFault({"CreateFileA", "PHYSICALDRIVE1", ERROR_SHARING_VIOLATION, 1});
+    w.SetMachine([] {
+        Machine m = TwoSticks();
+        m.disks.push_back(Stick(10));
+        return m;
+    }());
+    // PHYSICALDRIVE1 does not name PHYSICALDRIVE10.
+    const Handle ten = Open(w, "\\\\.\\PHYSICALDRIVE10");
+    EXPECT_NE(ten, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(w, "\\\\.\\PhysicalDrive1"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(w.GetLastError(), ERROR_SHARING_VIOLATION);
+    // Used up after one failure.
+    const Handle one = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    EXPECT_NE(one, INVALID_HANDLE_VALUE);
+    w.CloseHandle(ten);
+    w.CloseHandle(one);
+
+    const auto& log = w.calls();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[1].function, "CreateFileA");
+    EXPECT_TRUE(log[1].failed);
+    EXPECT_EQ(log[1].error, ERROR_SHARING_VIOLATION);
+}
+
+TEST(SimDevices, SuccessfulCallsKeepTheLastError) {
+    SimulatedWindows w(TwoSticks());
+    w.SetLastError(1234);
+    const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    std::array<Byte, 12> out{};
+    Ioctl(w, d, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, out);
+    w.CloseHandle(d);
+    EXPECT_EQ(w.GetLastError(), 1234u);
+}
+
+TEST(SimDevices, DecodesWindows1252) {
+    SimulatedWindows w;
+    const std::array<Byte, 8> bytes{'a', 0x80, 0x81, 0x9F, 0xE9, 0x00, 0xFF, 'z'};
+    EXPECT_EQ(w.DecodeAnsi(bytes), std::string("a\u20AC\u0081\u0178\u00E9") + '\0' + "\u00FFz");
+}
+
+}  // namespace
+}  // namespace plumvane::sim
