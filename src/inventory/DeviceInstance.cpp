@@ -63,7 +63,9 @@ std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
             api, api.CreateFileA(DevicePathOf(api, detailBuffer), 0,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
         if (!device) continue;
-        if (GetDeviceNumber(api, device.get()) == driveNumber) {
+        // A failed query (-1) never matches, whatever number was asked for.
+        const std::int32_t number = GetDeviceNumber(api, device.get());
+        if (number >= 0 && number == driveNumber) {
             device.reset();
             set.reset();
             return ReadI32LE(devInfoData, kSpDevinfoDataDevInstOffset);

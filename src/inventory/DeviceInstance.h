@@ -2,8 +2,10 @@
 // The device node behind a physical drive: found by walking the present
 // interfaces of the disk class and matching their device numbers.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/WindowsApi.h"
 
@@ -18,12 +20,20 @@ inline constexpr std::size_t kCbSize = 0;
 inline constexpr std::size_t kDevicePath = 4;
 inline constexpr std::size_t kDevicePathChars = 260;
 inline constexpr std::size_t kBufferSize = kDevicePath + kDevicePathChars;
-// The size of the structure's fixed part on the target: byte-packed on
-// 32-bit Windows, padded to pointer alignment on 64-bit.
-inline constexpr platform::DWORD kFixedPartSize = sizeof(void*) == 4 ? 5 : 8;
+// Pointer width of the Windows the buffer goes to. A Windows build hands it
+// to setupapi as it is; elsewhere it goes to the simulated machine, which,
+// like the rest of the seam's structure images, is 32-bit Windows.
+#if defined(_WIN32)
+inline constexpr std::size_t kTargetPointerSize = sizeof(void*);
+#else
+inline constexpr std::size_t kTargetPointerSize = 4;
+#endif
+// The size of the structure's fixed part (cbSize): byte-packed on 32-bit
+// Windows, padded to pointer alignment on 64-bit.
+inline constexpr platform::DWORD kFixedPartSize = kTargetPointerSize == 4 ? 5 : 8;
 static_assert(kBufferSize == 264);
-static_assert(sizeof(void*) != 4 || kFixedPartSize == 5);
-static_assert(sizeof(void*) != 8 || kFixedPartSize == 8);
+static_assert(kTargetPointerSize != 4 || kFixedPartSize == 5);
+static_assert(kTargetPointerSize != 8 || kFixedPartSize == 8);
 }  // namespace sp_device_interface_detail_data
 
 // DevInst of the disk-class interface whose device number is driveNumber;
