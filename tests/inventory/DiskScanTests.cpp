@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "inventory/DiskScan.h"
+#include "inventory/TestMachines.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::inventory {
+namespace {
+
+using namespace testing;
+
+constexpr platform::Hwnd kOwner = static_cast<platform::Hwnd>(0x1234);
+const std::string kDashes(24, '-');
+
+class DiskScanTest : public ::testing::Test {
+protected:
+    void Scan() {
+        win.ClearCalls();
+        ScanDisks(win, kOwner, *inventory);
+        ExpectNothingOpen(win);
+    }
+    const DiskRecord& Record(int n) const { return inventory->Table[static_cast<std::size_t>(n)]; }
+    void ExpectNoDisk(int n) const {
+        SCOPED_TRACE(n);
+        const DiskRecord& r = Record(n);
+        EXPECT_FALSE(r.Present);
+        EXPECT_EQ(r.Path, "\\\\.\\PHYSICALDRIVE" + std::to_string(n));
+        EXPECT_EQ(r.Description, kDashes);
+        EXPECT_EQ(r.SizeText, "no disk");
+        EXPECT_EQ(r.SizeMB, 0);
+        EXPECT_EQ(r.BusType, 0);
+        EXPECT_EQ(r.DevInst, 0);
+        EXPECT_EQ(r.DeviceInstanceId, "");
+    }
+
+    sim::SimulatedWindows win;
+    std::unique_ptr<DiskInventory> inventory = std::make_unique<DiskInventory>();
+};
+
+TEST_F(DiskScanTest, NoDrivesAtAll) {
+    Scan();
+    EXPECT_EQ(inventory->DiskCount, 0);
+    for (int n = 0; n < kDiskSlots; ++n) ExpectNoDisk(n);
+    EXPECT_TRUE(win.messageBoxes().empty());
+}
+
+TEST_F(DiskScanTest, PresentDrivesAreFilledAndGapsGetTheNoDiskValues) {
+    win.machine().disks = {Disk(0, "ATA", "ST500DM002", 11), UsbDisk(2)};
+    win.machine().disks[1].instanceId = "USBSTOR\\DISK&VEN_SANDISK\\0002";
+    Scan();
+    EXPECT_EQ(inventory->DiskCount, 3);
+    ExpectNoDisk(1);
+    for (int n = 3; n < kDiskSlots; ++n) ExpectNoDisk(n);
+
+    const DiskRecord& usb = Record(2);
+    EXPECT_TRUE(usb.Present);
+    EXPECT_EQ(usb.Path, "\\\\.\\PHYSICALDRIVE2");
+    EXPECT_EQ(usb.Description, "SanDisk Cruzer Blade");
+    EXPECT_EQ(usb.BusType, 7);
+    EXPECT_EQ(usb.SizeText, "14.9 GB");  // 1947 cylinders of 8,225,280 bytes
+    EXPECT_EQ(usb.SizeMB, 16015);
+    EXPECT_EQ(usb.DevInst, 1002);
+    EXPECT_EQ(usb.DeviceInstanceId, "USBSTOR\\DISK&VEN_SANDISK\\0002");
+    EXPECT_EQ(Record(0).Description, "ATA ST500DM002");
+    EXPECT_EQ(Record(0).BusType, 11);
+    EXPECT_TRUE(win.messageBoxes().empty());
+}
+
+TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
+    win.machine().disks = {UsbDisk(0)};
+    Scan();
+    std::vector<std::string> drive0;
+    for (const sim::CallRecord& c : win.calls()) {
+        drive0.push_back(c.function + (c.function == "DeviceIoControl" ? c.detail.substr(6, 10) : ""));
+        if (c.function == "CloseHandle" && c.detail == "\\\\.\\PHYSICALDRIVE0") break;
+    }
+    // The device-node walk opens the disk's interface in between.
+    const std::vector<std::string> expected = {"CreateFileA",
+                                         "DeviceIoControl0x002D1080",
+                                         "CLSIDFromString",
+                                         "SetupDiGetClassDevsA",
+                                         "SetupDiEnumDeviceInterfaces",
+                                         "SetupDiGetDeviceInterfaceDetailA",
+                                         "SetupDiGetDeviceInterfaceDetailA",
+                                         "CreateFileA",
+                                         "DeviceIoControl0x002D1080",
+                                         "CloseHandle",
+                                         "SetupDiDestroyDeviceInfoList",
+                                         "DeviceIoControl0x00070000",
+                                         "DeviceIoControl0x002D1400",
+                                         "CM_Get_Device_IDA",
+                                         "CloseHandle"};
+    EXPECT_EQ(drive0, expected);
+}
+
+TEST_F(DiskScanTest, FallbacksAfterFailedQueries) {
+    sim::SimDisk disk = UsbDisk(0);
+    disk.errors.queryProperty = 1;
+    disk.errors.geometry = 21;
+    disk.devInst.reset();
+    win.machine().disks = {disk};
+    Scan();
+    const DiskRecord& r = Record(0);
+    EXPECT_TRUE(r.Present);
+    EXPECT_EQ(r.Description, "unknown");
+    EXPECT_EQ(r.BusType, 0);
+    EXPECT_EQ(r.SizeText, "no media");
+    EXPECT_EQ(r.SizeMB, -1);
+    EXPECT_EQ(r.DevInst, 0);
+    EXPECT_EQ(r.DeviceInstanceId, "");
+    EXPECT_EQ(inventory->DiskCount, 1);
+}
+
+TEST_F(DiskScanTest, ZeroCylindersAreNoMediaWithSizeMinusOne) {
+    win.machine().disks = {UsbDisk(0)};
+    win.machine().disks[0].geometry = {0, 11, 255, 63, 512};
+    Scan();
+    EXPECT_TRUE(Record(0).Present);
+    EXPECT_EQ(Record(0).SizeText, "no media");
+    EXPECT_EQ(Record(0).SizeMB, -1);
+}
+
+TEST_F(DiskScanTest, ErrBoxOncePerDriveWithAnotherNumber) {
+    win.machine().disks = {UsbDisk(0), UsbDisk(1), UsbDisk(2), UsbDisk(3)};
+    win.machine().disks[1].deviceNumber = 5;
+    win.machine().disks[3].deviceNumber.reset();  // the query fails
+    Scan();
+    ASSERT_EQ(win.messageBoxes().size(), 2u);
+    for (const sim::MessageBoxRecord& box : win.messageBoxes()) {
+        EXPECT_EQ(box.owner, kOwner);
+        EXPECT_EQ(box.text, "err");
+        EXPECT_EQ(box.caption, "Plumvane");
+        EXPECT_EQ(box.type, platform::MB_OK);
+    }
+    // Filed under the number they were opened by all the same.
+    EXPECT_TRUE(Record(1).Present);
+    EXPECT_TRUE(Record(3).Present);
+    EXPECT_EQ(Record(3).Description, "SanDisk Cruzer Blade");
+    EXPECT_EQ(inventory->DiskCount, 4);
+}
+
+TEST_F(DiskScanTest, LettersAreFiledUnderTheDiskTheirVolumeReports) {
+    win.machine().disks = {Disk(0, "ATA", "System", 11), UsbDisk(1), UsbDisk(2)};
+    win.machine().volumes = {
+        Volume('A', 1, 2, "\\Device\\Floppy0"),    // floppy: never filed
+        Volume('B', 1, 2, "\\Device\\FLOPPY1"),    // any letter case
+        Volume('C', 0, 3),
+        Volume('D', 0, 5, "\\Device\\CdRom0"),     // CD-ROM
+        Volume('E', 1, 2),
+        Volume('F', std::nullopt, 3),              // spans disks
+        Volume('G', 1, 2),
+        Volume('H', 2, 4, "\\Device\\LanmanRedirector"),  // network
+        Volume('I', 120, 3),                       // no record for disk 120
+        Volume('J', 2, 6),                         // RAM disk
+        Volume('K', 2, 0),                         // unknown type
+        Volume('L', 2, 1),                         // no root directory
+    };
+    win.machine().volumes.push_back(Volume('M', 2, 2));
+    win.machine().volumes.back().openError = 5;
+    Scan();
+
+    EXPECT_EQ(Record(0).LettersText, "C: ");
+    EXPECT_EQ(Record(0).LetterCount, 1);
+
+    const DiskRecord& usb = Record(1);
+    EXPECT_EQ(usb.LettersText, "E: G: ");
+    EXPECT_EQ(usb.LetterCount, 2);
+    EXPECT_EQ(usb.Letters[0], "E");
+    EXPECT_EQ(usb.Letters[1], "G");
+    EXPECT_EQ(usb.Letters[2], "");
+    EXPECT_EQ(usb.DriveType, 2);
+
+    EXPECT_EQ(Record(2).LettersText, "J: K: ");
+    EXPECT_EQ(Record(2).LetterCount, 2);
+    for (int n = 3; n < kDiskSlots; ++n) EXPECT_EQ(Record(n).LetterCount, 0) << n;
+}
+
+TEST_F(DiskScanTest, DriveTypeIsStoredBeforeItIsFiltered) {
+    // A network volume whose root-path query fails (type 0, listed) passes
+    // the first filter; the drive-name query then tells its real type.
+    win.machine().disks = {UsbDisk(0)};
+    win.machine().volumes = {Volume('E', 0, 4)};
+    win.InjectFault({"GetDriveTypeA", "E:\\", 1, 1});
+    Scan();
+    EXPECT_EQ(Record(0).DriveType, 4);
+    EXPECT_EQ(Record(0).LetterCount, 0);
+    EXPECT_EQ(Record(0).LettersText, "");
+}
+
+TEST_F(DiskScanTest, AllTwentySixLettersOnOneDisk) {
+    win.machine().disks = {UsbDisk(0)};
+    for (char l = 'A'; l <= 'Z'; ++l) win.machine().volumes.push_back(Volume(l, 0, 3));
+    Scan();
+    const DiskRecord& r = Record(0);
+    EXPECT_EQ(r.LetterCount, 26);
+    EXPECT_EQ(r.Letters[25], "Z");
+    EXPECT_EQ(r.Letters[26], "");
+    EXPECT_EQ(r.LettersText.size(), 26u * 3);
+}
+
+TEST_F(DiskScanTest, RescanAfterADiskMovedForgetsTheOldRecord) {
+    win.machine().disks = {Disk(0, "ATA", "System", 11), UsbDisk(1), UsbDisk(2)};
+    win.machine().volumes = {Volume('C', 0), Volume('E', 1, 2)};
+    Scan();
+    ASSERT_EQ(Record(1).BusType, 7);
+    ASSERT_EQ(Record(1).LettersText, "E: ");
+
+    // Drive 1 is pulled; its volume comes back on a new drive 3.
+    win.machine().disks.erase(win.machine().disks.begin() + 1);
+    win.machine().disks.push_back(UsbDisk(3));
+    win.machine().volumes = {Volume('C', 0), Volume('E', 3, 2)};
+    Scan();
+    // Before, drive 1 kept bus type 7 and was listed with the dash line.
+    ExpectNoDisk(1);
+    EXPECT_EQ(Record(1).LetterCount, 0);
+    EXPECT_EQ(Record(1).LettersText, "");
+    EXPECT_EQ(Record(1).DriveType, 0);
+    EXPECT_EQ(Record(3).LettersText, "E: ");
+    EXPECT_EQ(Record(3).BusType, 7);
+    EXPECT_EQ(Record(0).LettersText, "C: ");
+    EXPECT_EQ(inventory->DiskCount, 4);
+
+    // All drives gone: nothing of the last scan survives.
+    win.machine().disks.clear();
+    win.machine().volumes.clear();
+    Scan();
+    EXPECT_EQ(inventory->DiskCount, 0);
+    for (int n = 0; n < kDiskSlots; ++n) ExpectNoDisk(n);
+}
+
+TEST_F(DiskScanTest, ClearResetsEveryField) {
+    DiskRecord& r = inventory->Table[7];
+    r = DiskRecord{true, "p", "d", 5, "s", "id", {}, 1, "E: ", 2, 7, 9};
+    r.Letters[0] = "E";
+    inventory->DiskCount = 8;
+    ClearDiskTable(*inventory);
+    EXPECT_EQ(inventory->DiskCount, 0);
+    EXPECT_FALSE(r.Present);
+    EXPECT_EQ(r.Path, "");
+    EXPECT_EQ(r.Description, "");
+    EXPECT_EQ(r.SizeMB, 0);
+    EXPECT_EQ(r.SizeText, "0");
+    EXPECT_EQ(r.DeviceInstanceId, "");
+    EXPECT_EQ(r.Letters[0], "");
+    EXPECT_EQ(r.LetterCount, 0);
+    EXPECT_EQ(r.LettersText, "");
+    EXPECT_EQ(r.DriveType, 0);
+    EXPECT_EQ(r.BusType, 0);
+    EXPECT_EQ(r.DevInst, 0);
+}
+
+TEST(DriveFilterTest, ListedDriveTypes) {
+    const bool listed[] = {true, false, true, true, false, false, true};
+    for (int type = 0; type <= 6; ++type) EXPECT_EQ(IsListedDriveType(type), listed[type]) << type;
+    EXPECT_FALSE(IsListedDriveType(7));
+    EXPECT_FALSE(IsListedDriveType(-1));
+}
+
+TEST(DriveFilterTest, FloppyByItsDosDevice) {
+    sim::SimulatedWindows win;
+    win.machine().volumes = {Volume('A', std::nullopt, 2, "\\Device\\Floppy0"),
+                             Volume('E', 1, 2, "\\Device\\HarddiskVolume5"),
+                             Volume('F', 1, 2, "\\Device\\floppyish")};
+    EXPECT_TRUE(IsFloppyDevice(win, "A:"));
+    EXPECT_FALSE(IsFloppyDevice(win, "E:"));
+    EXPECT_TRUE(IsFloppyDevice(win, "F:"));
+    EXPECT_FALSE(IsFloppyDevice(win, "Q:"));  // the query fails
+}
+
+TEST(ProcessInventoryTest, TheProgramsTableIsOneInstance) {
+    sim::SimulatedWindows win;
+    win.machine().disks = {UsbDisk(0)};
+    ScanDisks(win, kOwner);
+    EXPECT_EQ(&ProcessDiskInventory(), &ProcessDiskInventory());
+    EXPECT_EQ(ProcessDiskInventory().DiskCount, 1);
+    ClearDiskTable();
+    EXPECT_EQ(ProcessDiskInventory().DiskCount, 0);
+    EXPECT_EQ(ProcessDiskInventory().Table[0].SizeText, "0");
+}
+
+}  // namespace
+}  // namespace plumvane::inventory
