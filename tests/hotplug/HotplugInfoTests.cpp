@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "hotplug/HotplugInfo.h"
+#include "platform/WinDefs.h"
+#include "sim/SimulatedWindows.h"
+
+namespace plumvane::hotplug {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr platform::Hwnd kOwner = static_cast<platform::Hwnd>(0x5150);
+
+sim::SimDisk Drive(int number, std::array<std::uint8_t, 8> hotplug) {
+    sim::SimDisk disk;
+    disk.number = number;
+    disk.deviceNumber = static_cast<std::uint32_t>(number);
+    disk.vendor = "SanDisk";
+    disk.product = "Cruzer Blade";
+    disk.geometry = {1946, 12, 255, 63, 512};
+    disk.hotplug = hotplug;
+    disk.devInst = static_cast<std::uint32_t>(2000 + number);
+    return disk;
+}
+
+class HotplugTest : public ::testing::Test {
+protected:
+    void SetUp() override { win.machine().disks = {Drive(3, {8, 0, 0, 0, 1, 0, 1, 0})}; }
+    void TearDown() override {
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+        EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
+    }
+    sim::SimDisk& disk() { return win.machine().disks[0]; }
+    Bytes DriverBytes() { return Bytes(disk().hotplug.begin(), disk().hotplug.end()); }
+    void ExpectOneMessage(const std::string& text) {
+        ASSERT_EQ(win.messageBoxes().size(), 1u);
+        const sim::MessageBoxRecord& box = win.messageBoxes()[0];
+        EXPECT_EQ(box.owner, kOwner);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.type, platform::MB_ICONERROR);
+    }
+    std::vector<std::string> Functions() {
+        std::vector<std::string> out;
+        for (const sim::CallRecord& c : win.calls()) {
+            std::string name = c.function;
+            if (c.function == "DeviceIoControl") {
+                name += c.detail.find("0x002D0C14") != std::string::npos ? " GET" : " SET";
+            }
+            out.push_back(name);
+        }
+        return out;
+    }
+
+    sim::SimulatedWindows win;
+};
+
+// --- reading -----------------------------------------------------------------
+
+TEST_F(HotplugTest, ReadGivesWriteCacheOverrideFirstThenDeviceHotplug) {
+    disk().hotplug = {8, 0, 0, 0, 1, 0, 0, 1};
+    bool wceo = false;
+    bool hotplug = true;
+    EXPECT_TRUE(ReadHotplugInfo(win, kOwner, 3, wceo, hotplug));
+    EXPECT_TRUE(wceo);
+    EXPECT_FALSE(hotplug);
+    EXPECT_TRUE(win.messageBoxes().empty());
+    ASSERT_FALSE(win.calls().empty());
+    EXPECT_EQ(win.calls()[0].detail, "\\\\.\\PhysicalDrive3");
+}
+
+TEST_F(HotplugTest, AnyNonzeroFlagByteReadsAsTrue) {
+    for (std::uint8_t value : {1, 2, 255}) {
+        SCOPED_TRACE(int{value});
+        disk().hotplug = {8, 0, 0, 0, 1, 0, value, value};
+        bool wceo = false;
+        bool hotplug = false;
+        EXPECT_TRUE(ReadHotplugInfo(win, kOwner, 3, wceo, hotplug));
+        EXPECT_TRUE(wceo);
+        EXPECT_TRUE(hotplug);
+    }
+}
+
+TEST_F(HotplugTest, ReadOfAMissingDriveShowsTheOpenErrorAndKeepsTheOutValues) {
+    bool wceo = true;
+    bool hotplug = false;
+    EXPECT_FALSE(ReadHotplugInfo(win, kOwner, 7, wceo, hotplug));
+    EXPECT_TRUE(wceo);
+    EXPECT_FALSE(hotplug);
+    ExpectOneMessage("Error 2 opening disk device");
+    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "MessageBoxA"}));
+}
+
+TEST_F(HotplugTest, FailedReadQueryIsSilentAndStillCloses) {
+    disk().errors.getHotplug = 1;
+    bool wceo = true;
+    bool hotplug = true;
+    EXPECT_FALSE(ReadHotplugInfo(win, kOwner, 3, wceo, hotplug));
+    EXPECT_TRUE(wceo);
+    EXPECT_TRUE(hotplug);
+    EXPECT_TRUE(win.messageBoxes().empty());
+    EXPECT_EQ(Functions(),
+              (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "CloseHandle"}));
+}
+
+TEST_F(HotplugTest, ReadNeedsNoAccessRight) {
+    disk().errors.openWrite = 5;
+    bool wceo = true;
+    bool hotplug = false;
+    EXPECT_TRUE(ReadHotplugInfo(win, kOwner, 3, wceo, hotplug));
+    EXPECT_FALSE(wceo);
+    EXPECT_TRUE(hotplug);
+}
+
+// A Windows whose device calls answer a nonzero BOOL other than 1.
+class SloppyWindows : public sim::SimulatedWindows {
+public:
+    platform::BOOL DeviceIoControl(platform::Handle h, platform::DWORD code,
+                                   std::span<const platform::Byte> in,
+                                   std::span<platform::Byte> out,
+                                   platform::DWORD* bytesReturned) override {
+        const platform::BOOL result =
+            SimulatedWindows::DeviceIoControl(h, code, in, out, bytesReturned);
+        return result == 1 ? 2 : result;
+    }
+};
+
+TEST(HotplugSuccessTest, OnlyABoolOfOneIsSuccess) {
+    SloppyWindows win;
+    win.machine().disks = {Drive(0, {8, 0, 0, 0, 1, 0, 1, 1})};
+    bool wceo = false;
+    bool hotplug = false;
+    EXPECT_FALSE(ReadHotplugInfo(win, kOwner, 0, wceo, hotplug));
+    EXPECT_FALSE(wceo);
+    EXPECT_FALSE(hotplug);
+    EXPECT_TRUE(win.messageBoxes().empty());
+
+    // The GET counts as failed, so nothing is sent.
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 0, false, false));
+    EXPECT_TRUE(win.hotplugWrites().empty());
+    ASSERT_EQ(win.messageBoxes().size(), 1u);
+    EXPECT_EQ(win.messageBoxes()[0].text, "Error 0 IOCTL_STORAGE_GET_HOTPLUG_INFO");
+    EXPECT_EQ(win.OpenHandleCount(), 0);
+}
+
+// --- writing -----------------------------------------------------------------
+
+TEST_F(HotplugTest, WriteOpensGetsSetsAndCloses) {
+    EXPECT_TRUE(WriteHotplugInfo(win, kOwner, 3, true, false));
+    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET",
+                                                     "DeviceIoControl SET", "CloseHandle"}));
+    EXPECT_EQ(win.calls()[0].detail, "\\\\.\\PhysicalDrive3");
+    EXPECT_TRUE(win.messageBoxes().empty());
+    // A later read sees what was written.
+    bool wceo = false;
+    bool hotplug = true;
+    EXPECT_TRUE(ReadHotplugInfo(win, kOwner, 3, wceo, hotplug));
+    EXPECT_TRUE(wceo);
+    EXPECT_FALSE(hotplug);
+}
+
+TEST_F(HotplugTest, SetSendsBytesZeroToFiveAsReadAndFlagsAsZeroOrOne) {
+    // MediaRemovable 1 and MediaHotplug 1 must come back as the driver gave them.
+    disk().hotplug = {8, 0, 0, 0, 1, 1, 0, 0};
+    ASSERT_TRUE(WriteHotplugInfo(win, kOwner, 3, false, true));
+    ASSERT_TRUE(WriteHotplugInfo(win, kOwner, 3, true, false));
+    ASSERT_TRUE(WriteHotplugInfo(win, kOwner, 3, true, true));
+    ASSERT_TRUE(WriteHotplugInfo(win, kOwner, 3, false, false));
+    const std::vector<Bytes> sent = {{8, 0, 0, 0, 1, 1, 1, 0},
+                                     {8, 0, 0, 0, 1, 1, 0, 1},
+                                     {8, 0, 0, 0, 1, 1, 1, 1},
+                                     {8, 0, 0, 0, 1, 1, 0, 0}};
+    ASSERT_EQ(win.hotplugWrites().size(), sent.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(win.hotplugWrites()[i].bytes, sent[i]) << i;
+        EXPECT_TRUE(win.hotplugWrites()[i].ok);
+        EXPECT_EQ(win.hotplugWrites()[i].disk, 3);
+    }
+}
+
+TEST_F(HotplugTest, FlagsReadAsTwoOr255AreWrittenAsOne) {
+    disk().hotplug = {8, 0, 0, 0, 0, 1, 2, 255};
+    ASSERT_TRUE(WriteHotplugInfo(win, kOwner, 3, true, true));
+    ASSERT_EQ(win.hotplugWrites().size(), 1u);
+    EXPECT_EQ(win.hotplugWrites()[0].bytes, (Bytes{8, 0, 0, 0, 0, 1, 1, 1}));
+    EXPECT_EQ(DriverBytes(), (Bytes{8, 0, 0, 0, 0, 1, 1, 1}));
+}
+
+TEST_F(HotplugTest, RefusedWriteOpenShowsOneMessage) {
+    disk().errors.openWrite = 5;
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
+    ExpectOneMessage("Error 5 opening disk device with write access");
+    EXPECT_TRUE(win.hotplugWrites().empty());
+    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "MessageBoxA"}));
+}
+
+TEST_F(HotplugTest, NegativeErrorCodesShowWithAMinusSign) {
+    disk().errors.openWrite = 0xC0000022u;
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
+    ExpectOneMessage("Error -1073741790 opening disk device with write access");
+}
+
+TEST_F(HotplugTest, FailedGetInAWriteIsShownBeforeTheClose) {
+    disk().errors.getHotplug = 21;
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
+    ExpectOneMessage("Error 21 IOCTL_STORAGE_GET_HOTPLUG_INFO");
+    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET",
+                                                     "MessageBoxA", "CloseHandle"}));
+    EXPECT_TRUE(win.hotplugWrites().empty());
+}
+
+TEST_F(HotplugTest, FailedSetShowsExactlyTheSetMessageBeforeTheClose) {
+    disk().errors.setHotplug = 1117;
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, false, false));
+    ExpectOneMessage("Error 1117 IOCTL_STORAGE_SET_HOTPLUG_INFO");
+    EXPECT_EQ(Functions(),
+              (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "DeviceIoControl SET",
+                                        "MessageBoxA", "CloseHandle"}));
+    // The driver keeps what it had.
+    EXPECT_EQ(DriverBytes(), (Bytes{8, 0, 0, 0, 1, 0, 1, 0}));
+}
+
+TEST_F(HotplugTest, SizeOtherThanEightIsSentBackButNeverMoreThanEightBytes) {
+    // Before, the input length was taken from Size unchecked: 12 read 4
+    // bytes past the structure.
+    const std::vector<std::pair<std::uint8_t, std::size_t>> cases = {{12, 8}, {7, 7}, {0, 0}};
+    for (const auto& [size, sentLength] : cases) {
+        SCOPED_TRACE(int{size});
+        disk().hotplug = {size, 0, 0, 0, 1, 0, 0, 0};
+        win.ClearCalls();
+        const std::size_t before = win.hotplugWrites().size();
+        EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
+        ASSERT_EQ(win.hotplugWrites().size(), before + 1);
+        const Bytes full = {size, 0, 0, 0, 1, 0, 1, 1};
+        EXPECT_EQ(win.hotplugWrites().back().bytes, Bytes(full.begin(), full.begin() + sentLength));
+        EXPECT_EQ(win.messageBoxes().back().text, "Error 87 IOCTL_STORAGE_SET_HOTPLUG_INFO");
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+    }
+    // A huge Size is no exception.
+    disk().hotplug = {0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0};
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, false, true));
+    EXPECT_EQ(win.hotplugWrites().back().bytes, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 1, 0}));
+    EXPECT_EQ(win.messageBoxes().size(), 4u);
+}
+
+TEST_F(HotplugTest, WriteToAMissingDrive) {
+    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 99, true, true));
+    ExpectOneMessage("Error 2 opening disk device with write access");
+}
+
+TEST(HotplugLayoutTest, ImageAccessors) {
+    STORAGE_HOTPLUG_INFO info;
+    info.bytes = {0x08, 0x01, 0x00, 0x00, 1, 0, 0, 0};
+    EXPECT_EQ(info.Size(), 0x108u);
+    info.SetSize(8);
+    info.SetDeviceHotplug(true);
+    info.SetWriteCacheEnableOverride(false);
+    EXPECT_EQ(info.bytes, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 0}));
+}
+
+}  // namespace
+}  // namespace plumvane::hotplug
