@@ -1,0 +1,106 @@
+// Scenario files: the examples load as described, missing fields get their
+// defaults, and a malformed file is refused with the field and the problem.
+#include <gtest/gtest.h>
+
+#include "platform/WinDefs.h"
+#include "sim/Scenario.h"
+
+namespace plumvane::sim {
+namespace {
+
+using platform::BusTypeUsb;
+using platform::DRIVE_REMOVABLE;
+
+std::filesystem::path Example(const char* name) {
+    return std::filesystem::path(PLUMVANE_TEST_DATA_DIR) / "scenarios" / name;
+}
+
+std::string RefusalOf(std::string_view json) {
+    try {
+        ParseScenario(json);
+    } catch (const ScenarioError& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(Scenario, ExamplesLoad) {
+    const Machine plain = LoadScenarioFile(Example("plain.json"));
+    ASSERT_EQ(plain.disks.size(), 3u);
+    EXPECT_EQ(plain.disks[2].bus, BusTypeUsb);
+    EXPECT_EQ(plain.disks[2].hotplug, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(plain.volumes.size(), 4u);
+
+    const Machine hub = LoadScenarioFile(Example("hub16.json"));
+    ASSERT_EQ(hub.disks.size(), 20u);
+    int usb = 0;
+    for (const SimDisk& d : hub.disks) usb += d.bus == BusTypeUsb;
+    EXPECT_EQ(usb, 16);
+
+    const Machine failures = LoadScenarioFile(Example("failures.json"));
+    EXPECT_EQ(failures.numberFormat.decimalSeparator, ",");
+    bool spanned = false;
+    for (const SimVolume& v : failures.volumes) spanned = spanned || !v.disk;
+    EXPECT_TRUE(spanned);
+}
+
+TEST(Scenario, MissingFieldsGiveAPresentWorkingDrive) {
+    const Machine m = ParseScenario(R"({"disks": [{}, {"number": 5, "deviceNumber": null}],
+                                        "volumes": [{"letter": "e", "disk": 0}]})");
+    ASSERT_EQ(m.disks.size(), 2u);
+    const SimDisk& d = m.disks[0];
+    EXPECT_EQ(d.number, 0);
+    EXPECT_EQ(d.deviceNumber, 0u);
+    EXPECT_EQ(d.bus, BusTypeUsb);
+    EXPECT_EQ(d.geometry.cylinders, 1946);
+    EXPECT_EQ(d.geometry.bytesPerSector, 512);
+    EXPECT_EQ(d.hotplug, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_FALSE(d.devInst);
+    EXPECT_EQ(d.errors.open, 0u);
+    EXPECT_FALSE(m.disks[1].deviceNumber);
+    EXPECT_EQ(m.volumes[0].letter, 'E');
+    EXPECT_EQ(m.volumes[0].driveType, DRIVE_REMOVABLE);
+}
+
+TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
+    EXPECT_EQ(RefusalOf(R"({"disks": [{}, {"bus": "usb"}]})"), "disks[1].bus: expected an integer");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"geometry": {"cylinders": 1.5}}]})"),
+              "disks[0].geometry.cylinders: expected an integer");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"vendr": "x"}]})"), "disks[0].vendr: unknown field");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"hotplug": "08000000"}]})"),
+              "disks[0].hotplug: expected 8 bytes (16 hex digits)");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"descriptor": "28zz"}]})"),
+              "disks[0].descriptor: expected hex digits, found 'z'");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"errors": {"open": -1}}]})"),
+              "disks[0].errors.open: expected an integer from 0 to 4294967295");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"number": 1}, {"number": 1}]})"),
+              "disks[1].number: 1 is used twice");
+    EXPECT_EQ(RefusalOf(R"({"volumes": [{"letter": "EF", "disk": 0}]})"),
+              "volumes[0].letter: expected one letter A to Z");
+    EXPECT_EQ(RefusalOf(R"({"volumes": [{"letter": "E"}]})"),
+              "volumes[0].disk: missing (a disk number, or null for a volume spanning disks)");
+    EXPECT_EQ(RefusalOf(R"({"numberFormat": {"leadingZero": 1}})"),
+              "numberFormat.leadingZero: expected true or false");
+    EXPECT_EQ(RefusalOf("[]"), "scenario: expected an object");
+    EXPECT_EQ(RefusalOf(R"({"disks": [}")").rfind("not valid JSON: ", 0), 0u);
+}
+
+TEST(Scenario, CommentsAndHexForms) {
+    const Machine m = ParseScenario(R"({
+        // a stick with its flags given as bytes
+        "disks": [{"hotplug": "08000000 01000101", "descriptor": "28 00 00 00"}]})");
+    EXPECT_EQ(m.disks[0].hotplug, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 1}));
+    EXPECT_EQ(m.disks[0].descriptor, (std::vector<std::uint8_t>{0x28, 0, 0, 0}));
+}
+
+TEST(Scenario, UnreadableFileNamesThePath) {
+    try {
+        LoadScenarioFile(Example("no-such-scenario.json"));
+        FAIL() << "accepted";
+    } catch (const ScenarioError& e) {
+        EXPECT_NE(std::string(e.what()).find("no-such-scenario.json"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace plumvane::sim
