@@ -61,9 +61,9 @@ bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
 
 bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                       bool writeCacheEnableOverride, bool deviceHotplug) {
-    UniqueDeviceHandle drive(api, api.CreateFileA(DrivePath(driveNumber),
-                                                  GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
-                                                  OPEN_EXISTING, 0));
+    UniqueDeviceHandle drive(
+        api, api.CreateFileA(DrivePath(driveNumber), GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
+                             OPEN_EXISTING, 0));
     if (!drive) {
         ShowDeviceError(api, owner, api.GetLastError(), " opening disk device with write access");
         return false;
@@ -83,8 +83,7 @@ bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
     // The input length is the Size the driver gave back, but never more than
     // the structure: a driver answering another Size gets its own structure
     // back and decides.
-    const std::size_t length =
-        std::min<std::size_t>(info.Size(), STORAGE_HOTPLUG_INFO::kImageSize);
+    const std::size_t length = std::min<std::size_t>(info.Size(), STORAGE_HOTPLUG_INFO::kImageSize);
     DWORD bytesReturned = 0;
     if (api.DeviceIoControl(drive.get(), IOCTL_STORAGE_SET_HOTPLUG_INFO,
                             std::span<const Byte>(info.bytes.data(), length), {},

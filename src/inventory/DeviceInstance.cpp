@@ -33,15 +33,14 @@ std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
     Guid diskClass;
     if (api.CLSIDFromString(kDiskInterfaceClass, diskClass) != S_OK) return 0;
 
-    UniqueDevInfoSet set(api, api.SetupDiGetClassDevsA(&diskClass,
-                                                       DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    UniqueDevInfoSet set(
+        api, api.SetupDiGetClassDevsA(&diskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set) return 0;
 
     for (DWORD index = 0;; ++index) {
         std::array<Byte, kSpDeviceInterfaceDataSize> interfaceData{};
         WriteU32LE(interfaceData, 0, kSpDeviceInterfaceDataSize);
-        if (api.SetupDiEnumDeviceInterfaces(set.get(), diskClass, index, interfaceData) ==
-            FALSE) {
+        if (api.SetupDiEnumDeviceInterfaces(set.get(), diskClass, index, interfaceData) == FALSE) {
             return 0;  // the end of the list, or a failed walk
         }
 
@@ -81,14 +80,22 @@ std::string GetDeviceInstanceId(WindowsApi& api, std::int32_t devInst) {
 
 std::string Win32ErrorName(std::int32_t code) {
     switch (code) {
-        case 2: return "FILE_NOT_FOUND";
-        case 3: return "PATH_NOT_FOUND";
-        case 5: return "ACCESS_DENIED";
-        case 27: return "SECTOR_NOT_FOUND";
-        case 32: return "SHARING_VIOLATION";
-        case 112: return "DISK_FULL";
-        case 433: return "NO_SUCH_DEVICE";
-        default: return std::to_string(code);
+        case 2:
+            return "FILE_NOT_FOUND";
+        case 3:
+            return "PATH_NOT_FOUND";
+        case 5:
+            return "ACCESS_DENIED";
+        case 27:
+            return "SECTOR_NOT_FOUND";
+        case 32:
+            return "SHARING_VIOLATION";
+        case 112:
+            return "DISK_FULL";
+        case 433:
+            return "NO_SUCH_DEVICE";
+        default:
+            return std::to_string(code);
     }
 }
 

@@ -9,8 +9,8 @@
 
 namespace plumvane::inventory {
 
-inline constexpr int kDiskSlots = 100;    // \\.\PHYSICALDRIVE0 to 99
-inline constexpr int kLetterSlots = 27;   // one per letter A to Z; the last stays empty
+inline constexpr int kDiskSlots = 100;   // \\.\PHYSICALDRIVE0 to 99
+inline constexpr int kLetterSlots = 27;  // one per letter A to Z; the last stays empty
 inline constexpr int kLettersPerDisk = 26;
 
 struct DiskRecord {

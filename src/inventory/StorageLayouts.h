@@ -19,9 +19,9 @@ static_assert(kAdditionalParameters + 1 + 3 == kSize);
 // STORAGE_DEVICE_DESCRIPTOR: the answer, received into a fixed buffer.
 namespace storage_device_descriptor {
 inline constexpr std::size_t kBufferSize = 1024;
-inline constexpr std::size_t kVendorIdOffset = 12;   // i32: position of the vendor text
-inline constexpr std::size_t kProductIdOffset = 16;  // i32: position of the product text
-inline constexpr std::size_t kBusType = 28;          // i32: STORAGE_BUS_TYPE
+inline constexpr std::size_t kVendorIdOffset = 12;       // i32: position of the vendor text
+inline constexpr std::size_t kProductIdOffset = 16;      // i32: position of the product text
+inline constexpr std::size_t kBusType = 28;              // i32: STORAGE_BUS_TYPE
 inline constexpr std::size_t kRawPropertiesLength = 32;  // u32, not read
 // At most this many bytes of a descriptor text are looked at.
 inline constexpr std::size_t kMaxTextBytes = 127;

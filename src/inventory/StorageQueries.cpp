@@ -17,8 +17,7 @@ namespace {
 // The text at a descriptor offset: up to kMaxTextBytes bytes, the bytes past
 // the end of the buffer counting as NUL. Any offset, however wild, stays
 // inside the buffer.
-std::string DescriptorText(WindowsApi& api, std::span<const Byte> descriptor,
-                           std::int32_t offset) {
+std::string DescriptorText(WindowsApi& api, std::span<const Byte> descriptor, std::int32_t offset) {
     namespace sdd = storage_device_descriptor;
     std::array<Byte, sdd::kMaxTextBytes> text{};
     const auto start = static_cast<std::size_t>(offset);  // offset > 0 here
@@ -104,8 +103,8 @@ std::string GetStorageDescription(WindowsApi& api, Handle device, std::int32_t& 
 std::int32_t GetDeviceNumber(WindowsApi& api, Handle device) {
     std::array<Byte, storage_device_number::kSize> number{};
     DWORD bytesReturned = 0;
-    if (api.DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, number,
-                            &bytesReturned) != TRUE) {
+    if (api.DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, number, &bytesReturned) !=
+        TRUE) {
         return -1;
     }
     return ReadI32LE(number, storage_device_number::kDeviceNumber);
@@ -143,9 +142,8 @@ std::string FormatDiskSize(WindowsApi& api, const DISK_GEOMETRY& geometry) {
 
     const bool negative = *size < 0;
     // Magnitude of a negative size without overflowing at INT64_MIN.
-    const std::uint64_t magnitude =
-        negative ? std::uint64_t{0} - static_cast<std::uint64_t>(*size)
-                 : static_cast<std::uint64_t>(*size);
+    const std::uint64_t magnitude = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(*size)
+                                             : static_cast<std::uint64_t>(*size);
     // A negative size (a driver's nonsense) falls into the first row, as
     // every bound is an upper one.
     const std::int64_t value = *size;

@@ -74,25 +74,26 @@ TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
     Scan();
     std::vector<std::string> drive0;
     for (const sim::CallRecord& c : win.calls()) {
-        drive0.push_back(c.function + (c.function == "DeviceIoControl" ? c.detail.substr(6, 10) : ""));
+        drive0.push_back(c.function +
+                         (c.function == "DeviceIoControl" ? c.detail.substr(6, 10) : ""));
         if (c.function == "CloseHandle" && c.detail == "\\\\.\\PHYSICALDRIVE0") break;
     }
     // The device-node walk opens the disk's interface in between.
     const std::vector<std::string> expected = {"CreateFileA",
-                                         "DeviceIoControl0x002D1080",
-                                         "CLSIDFromString",
-                                         "SetupDiGetClassDevsA",
-                                         "SetupDiEnumDeviceInterfaces",
-                                         "SetupDiGetDeviceInterfaceDetailA",
-                                         "SetupDiGetDeviceInterfaceDetailA",
-                                         "CreateFileA",
-                                         "DeviceIoControl0x002D1080",
-                                         "CloseHandle",
-                                         "SetupDiDestroyDeviceInfoList",
-                                         "DeviceIoControl0x00070000",
-                                         "DeviceIoControl0x002D1400",
-                                         "CM_Get_Device_IDA",
-                                         "CloseHandle"};
+                                               "DeviceIoControl0x002D1080",
+                                               "CLSIDFromString",
+                                               "SetupDiGetClassDevsA",
+                                               "SetupDiEnumDeviceInterfaces",
+                                               "SetupDiGetDeviceInterfaceDetailA",
+                                               "SetupDiGetDeviceInterfaceDetailA",
+                                               "CreateFileA",
+                                               "DeviceIoControl0x002D1080",
+                                               "CloseHandle",
+                                               "SetupDiDestroyDeviceInfoList",
+                                               "DeviceIoControl0x00070000",
+                                               "DeviceIoControl0x002D1400",
+                                               "CM_Get_Device_IDA",
+                                               "CloseHandle"};
     EXPECT_EQ(drive0, expected);
 }
 
@@ -145,18 +146,18 @@ TEST_F(DiskScanTest, ErrBoxOncePerDriveWithAnotherNumber) {
 TEST_F(DiskScanTest, LettersAreFiledUnderTheDiskTheirVolumeReports) {
     win.machine().disks = {Disk(0, "ATA", "System", 11), UsbDisk(1), UsbDisk(2)};
     win.machine().volumes = {
-        Volume('A', 1, 2, "\\Device\\Floppy0"),    // floppy: never filed
-        Volume('B', 1, 2, "\\Device\\FLOPPY1"),    // any letter case
+        Volume('A', 1, 2, "\\Device\\Floppy0"),  // floppy: never filed
+        Volume('B', 1, 2, "\\Device\\FLOPPY1"),  // any letter case
         Volume('C', 0, 3),
-        Volume('D', 0, 5, "\\Device\\CdRom0"),     // CD-ROM
+        Volume('D', 0, 5, "\\Device\\CdRom0"),  // CD-ROM
         Volume('E', 1, 2),
-        Volume('F', std::nullopt, 3),              // spans disks
+        Volume('F', std::nullopt, 3),  // spans disks
         Volume('G', 1, 2),
         Volume('H', 2, 4, "\\Device\\LanmanRedirector"),  // network
-        Volume('I', 120, 3),                       // no record for disk 120
-        Volume('J', 2, 6),                         // RAM disk
-        Volume('K', 2, 0),                         // unknown type
-        Volume('L', 2, 1),                         // no root directory
+        Volume('I', 120, 3),                              // no record for disk 120
+        Volume('J', 2, 6),                                // RAM disk
+        Volume('K', 2, 0),                                // unknown type
+        Volume('L', 2, 1),                                // no root directory
     };
     win.machine().volumes.push_back(Volume('M', 2, 2));
     win.machine().volumes.back().openError = 5;

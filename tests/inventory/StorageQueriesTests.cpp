@@ -149,7 +149,8 @@ TEST_F(StorageQueryTest, GeometryAndDeviceNumberAreDecoded) {
     SetUpDrive(disk);
     UniqueDeviceHandle drive(win, win.CreateFileA("\\\\.\\PHYSICALDRIVE0", 0, 3, 3, 0));
     EXPECT_EQ(GetDeviceNumber(win, drive.get()), 42);
-    EXPECT_EQ(GetDriveGeometry(win, drive.get()), (DISK_GEOMETRY{0x123456789LL, 11, 255, 63, 4096}));
+    EXPECT_EQ(GetDriveGeometry(win, drive.get()),
+              (DISK_GEOMETRY{0x123456789LL, 11, 255, 63, 4096}));
 }
 
 // --- sizes -------------------------------------------------------------------
@@ -188,9 +189,9 @@ TEST_F(SizeTextTest, TiesRoundAwayFromZero) {
 }
 
 TEST_F(SizeTextTest, OneCylinderIsAddedAboveEightOnly) {
-    EXPECT_EQ(Format({8, 12, 255, 63, 512}), "62.8 MB");    // 8 cylinders, as reported
-    EXPECT_EQ(Format({9, 12, 255, 63, 512}), "78.4 MB");    // 10 cylinders
-    EXPECT_EQ(Format({1946, 12, 255, 63, 512}), "14.9 GB"); // 1947 cylinders
+    EXPECT_EQ(Format({8, 12, 255, 63, 512}), "62.8 MB");     // 8 cylinders, as reported
+    EXPECT_EQ(Format({9, 12, 255, 63, 512}), "78.4 MB");     // 10 cylinders
+    EXPECT_EQ(Format({1946, 12, 255, 63, 512}), "14.9 GB");  // 1947 cylinders
     EXPECT_EQ(Format({1, 12, 255, 63, 512}), "7.8 MB");
     EXPECT_EQ(DiskSizeBytes({9, 12, 255, 63, 512}), 10 * 8'225'280LL);
     EXPECT_EQ(DiskSizeBytes({8, 12, 255, 63, 512}), 8 * 8'225'280LL);
@@ -219,7 +220,9 @@ TEST_F(SizeTextTest, OtherLocales) {
     EXPECT_EQ(Format(Bytes(16'008'609'792)), "14,9 GB");
 
     win.machine().numberFormat = {",", "\xC2\xA0", 3, false};  // non-breaking space
-    EXPECT_EQ(Format(Bytes(1'048'575)), "1\xC2\xA0" "024,0 KB");
+    EXPECT_EQ(Format(Bytes(1'048'575)),
+              "1\xC2\xA0"
+              "024,0 KB");
     EXPECT_EQ(Format(Bytes(512)), ",5 KB");
     EXPECT_EQ(Format(Bytes(1)), ",0 KB");
 
@@ -235,7 +238,7 @@ TEST(CutAtNulTest, TrimsThenCuts) {
     EXPECT_EQ(CutAtNul(""), "");
     EXPECT_EQ(CutAtNul("  abc\0def"s), "abc");
     EXPECT_EQ(CutAtNul("\0abc"s), "");
-    EXPECT_EQ(CutAtNul("abc  \0def"s), "abc  ");  // blanks before the NUL stay
+    EXPECT_EQ(CutAtNul("abc  \0def"s), "abc  ");   // blanks before the NUL stay
     EXPECT_EQ(CutAtNul("\tabc \t "), "\tabc \t");  // only U+0020 is a blank
     EXPECT_EQ(CutAtNul("   "), "");
 }
