@@ -1,0 +1,274 @@
+// The toolkit on real Win32 windows, run under Wine: the design's rectangles,
+// the events raised from Win32 notifications, key preview and tab order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "ui/EventRecorder.h"
+#include "ui/FormDesign.h"
+#include "ui/Win32Toolkit.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace plumvane::ui {
+namespace {
+
+using testing::EventRecorder;
+using Events = std::vector<std::string>;
+
+HWND H(platform::Hwnd h) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)); }
+
+class Win32ToolkitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(CreateFromDesign(tk, MainFormDesign()), Status::Ok);
+        tk.SetEventSink(&rec);
+    }
+    void ShowAndSettle() {
+        ASSERT_EQ(tk.Show(), Status::Ok);
+        tk.PumpMessages();
+    }
+    HWND Native(const ControlRef& ref) { return H(tk.NativeHandle(ref).value()); }
+    // The control's rectangle in its parent's client coordinates.
+    std::tuple<int, int, int, int> RectOf(const ControlRef& ref) {
+        HWND h = Native(ref);
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+        return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    }
+
+    Win32Toolkit tk;
+    EventRecorder rec;
+};
+
+TEST_F(Win32ToolkitTest, DesignControlsStandAtTheirPixelRectanglesAt96Dpi) {
+    if (tk.Dpi() != 96) GTEST_SKIP() << "screen is at " << tk.Dpi() << " DPI";
+    struct Row {
+        ControlRef ref;
+        const char* parent;
+        std::tuple<int, int, int, int> rect;
+    };
+    const Row rows[] = {
+        {Ctl(kPicListFrame), "", {2, 20, 585, 263}},
+        {Ctl(kListVScroll), kPicListFrame, {564, 0, 17, 173}},
+        {Ctl(kPicList), kPicListFrame, {4, 4, 558, 117}},
+        {Elem(kChkHPD, 0), kPicList, {504, 0, 17, 17}},
+        {Elem(kChkWCEO, 0), kPicList, {386, 0, 17, 17}},
+        {Elem(kLblDisks, 0), kPicList, {0, 0, 558, 17}},
+        {Ctl(kCmdClose), "", {254, 289, 82, 26}},
+        {Ctl(kLblHPD), "", {484, 5, 71, 13}},
+        {Ctl(kLblWCOE), "", {330, 5, 129, 13}},
+        {Ctl(kLblAbout), "", {458, 305, 125, 13}},
+        {Ctl(kLblUsbDisks), "", {4, 5, 121, 17}},
+    };
+    HWND window = H(tk.WindowHwnd().value());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(RefText(row.ref));
+        EXPECT_EQ(RectOf(row.ref), row.rect);
+        HWND parent = *row.parent ? Native(Ctl(row.parent)) : window;
+        EXPECT_EQ(GetParent(Native(row.ref)), parent);
+    }
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(590L, 319L));
+    GetClientRect(Native(Ctl(kPicListFrame)), &client);
+    EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(581L, 259L));
+    EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+}
+
+TEST_F(Win32ToolkitTest, ControlsAreTheStandardWindowClasses) {
+    char cls[64];
+    GetClassNameA(Native(Elem(kLblDisks, 0)), cls, sizeof cls);
+    EXPECT_STRCASEEQ(cls, "Static");
+    GetClassNameA(Native(Elem(kChkHPD, 0)), cls, sizeof cls);
+    EXPECT_STRCASEEQ(cls, "Button");
+    GetClassNameA(Native(Ctl(kListVScroll)), cls, sizeof cls);
+    EXPECT_STRCASEEQ(cls, "ScrollBar");
+    EXPECT_NE(GetWindowLongW(Native(Ctl(kListVScroll)), GWL_STYLE) & SBS_VERT, 0);
+    char text[32];
+    GetWindowTextA(Native(Elem(kLblDisks, 0)), text, sizeof text);
+    EXPECT_STREQ(text, "Disk 0: ");
+    // Labels are windows here but report none, as the form expects.
+    EXPECT_EQ(tk.GetHwnd(Elem(kLblDisks, 0)), std::nullopt);
+    EXPECT_EQ(tk.GetHwnd(Ctl(kCmdClose)), tk.NativeHandle(Ctl(kCmdClose)));
+}
+
+TEST_F(Win32ToolkitTest, DefaultFontIsMsSansSerifAndAFaceChangeReachesTheWindow) {
+    const auto faceOf = [&](const ControlRef& ref) {
+        auto font = reinterpret_cast<HFONT>(SendMessageW(Native(ref), WM_GETFONT, 0, 0));
+        LOGFONTA lf{};
+        if (!font || !GetObjectA(font, sizeof lf, &lf)) return std::string("(none)");
+        return std::string(lf.lfFaceName);
+    };
+    EXPECT_EQ(faceOf(Ctl(kCmdClose)), "MS Sans Serif");
+    EXPECT_EQ(tk.GetFontName(Ctl(kCmdClose)), "MS Sans Serif");
+    ASSERT_EQ(tk.SetFontName(Ctl(kCmdClose), "Microsoft Sans Serif"), Status::Ok);
+    EXPECT_EQ(faceOf(Ctl(kCmdClose)), "Microsoft Sans Serif");
+    EXPECT_EQ(faceOf(Elem(kLblDisks, 0)), "MS Sans Serif");
+    EXPECT_EQ(tk.SetFontName(Ctl(kListVScroll), "Arial"), Status::NoSuchProperty);
+}
+
+TEST_F(Win32ToolkitTest, BmClickAndProgramChangeEachRaiseOneClick) {
+    ShowAndSettle();
+    HWND box = Native(Elem(kChkWCEO, 0));
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_EQ(rec.events, Events{"click:chkWCEO(0)"});
+    EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kChecked);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    // BM_SETCHECK from any code counts as a change; the same state does not.
+    SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(rec.events.size(), 1u);
+    SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_EQ(rec.events.size(), 2u);
+    EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kUnchecked);
+
+    rec.events.clear();
+    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::Ok);
+    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::Ok);
+    EXPECT_EQ(rec.events, Events{"click:chkHPD(0)"});
+    // A grayed box takes a click to checked, as the model does.
+    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kGrayed), Status::Ok);
+    SendMessageW(Native(Elem(kChkHPD, 0)), BM_CLICK, 0, 0);
+    EXPECT_EQ(tk.GetCheck(Elem(kChkHPD, 0)), kChecked);
+    EXPECT_EQ(rec.events.size(), 3u);
+}
+
+TEST_F(Win32ToolkitTest, NestedStateChangeInsideTheClickHandler) {
+    ShowAndSettle();
+    rec.onCheck = [&](const std::string&, std::int16_t) {
+        if (tk.GetCheck(Elem(kChkWCEO, 0)) == kChecked) tk.SetCheck(Elem(kChkWCEO, 0), kUnchecked);
+    };
+    SendMessageW(Native(Elem(kChkWCEO, 0)), BM_CLICK, 0, 0);
+    EXPECT_EQ(rec.events, (Events{"click:chkWCEO(0)", "click:chkWCEO(0)"}));
+    EXPECT_EQ(SendMessageW(Native(Elem(kChkWCEO, 0)), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(Win32ToolkitTest, F5OnAFocusedCheckBoxReachesTheWindowFirst) {
+    ShowAndSettle();
+    ASSERT_EQ(tk.Focus(Elem(kChkHPD, 0)), Status::Ok);
+    HWND box = Native(Elem(kChkHPD, 0));
+    EXPECT_EQ(GetFocus(), box);
+    PostMessageW(box, WM_KEYDOWN, VK_F5, 1);
+    tk.PumpMessages();
+    EXPECT_EQ(rec.events, Events{"key:116:0"});
+    // A sent key goes the same way, and so does one on the pane or the window.
+    SendMessageW(Native(Ctl(kPicList)), WM_KEYDOWN, VK_F5, 1);
+    SendMessageW(H(tk.WindowHwnd().value()), WM_SYSKEYDOWN, VK_F5, 1);
+    EXPECT_EQ(rec.events.size(), 3u);
+}
+
+TEST_F(Win32ToolkitTest, TabFollowsTheDesignTabOrder) {
+    ShowAndSettle();
+    EXPECT_EQ(tk.FocusedControl(), Ctl(kCmdClose));
+    const ControlRef order[] = {Ctl(kPicListFrame), Ctl(kListVScroll), Ctl(kPicList),
+                                Elem(kChkWCEO, 0), Elem(kChkHPD, 0), Ctl(kCmdClose)};
+    for (const ControlRef& next : order) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        tk.PumpMessages();
+        EXPECT_EQ(tk.FocusedControl(), next);
+        EXPECT_EQ(GetFocus(), Native(next));
+    }
+    EXPECT_EQ(std::count(rec.events.begin(), rec.events.end(), "key:9:0"), 6);
+}
+
+TEST_F(Win32ToolkitTest, ScrollLineDownRaisesOneChangeAndThumbTrackNone) {
+    ShowAndSettle();
+    HWND frame = Native(Ctl(kPicListFrame));
+    HWND bar = Native(Ctl(kListVScroll));
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 50), reinterpret_cast<LPARAM>(bar));
+    EXPECT_TRUE(rec.events.empty());
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(rec.events, Events{"scroll:ListVScroll"});
+    EXPECT_EQ(tk.GetScroll(Ctl(kListVScroll), ScrollField::Value), 1);
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(bar));
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), reinterpret_cast<LPARAM>(bar));
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(rec.events.size(), 2u) << "a step past the end is no change";
+}
+
+TEST_F(Win32ToolkitTest, RangeBelowItsMinimumRunsInvertedOnTheWin32Bar) {
+    ShowAndSettle();
+    const ControlRef ref = Ctl(kListVScroll);
+    HWND bar = Native(ref);
+    ASSERT_EQ(tk.SetScroll(ref, ScrollField::Min, -4), Status::Ok);
+    ASSERT_EQ(tk.SetScroll(ref, ScrollField::Max, -233), Status::Ok);
+    ASSERT_EQ(tk.SetScroll(ref, ScrollField::SmallChange, 17), Status::Ok);
+    EXPECT_EQ(tk.GetScroll(ref, ScrollField::Value), -4);
+    EXPECT_EQ(rec.events, Events{"scroll:ListVScroll"});
+    int lo = 0, hi = 0;
+    GetScrollRange(bar, SB_CTL, &lo, &hi);
+    EXPECT_EQ(std::pair(lo, hi), std::pair(0, 229));
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 0);
+
+    // The arrow key on the focused bar: the bar's own line-down.
+    ASSERT_EQ(tk.Focus(ref), Status::Ok);
+    PostMessageW(bar, WM_KEYDOWN, VK_DOWN, 1);
+    tk.PumpMessages();
+    EXPECT_EQ(tk.GetScroll(ref, ScrollField::Value), -21);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 17);
+    EXPECT_EQ(std::count(rec.events.begin(), rec.events.end(), "scroll:ListVScroll"), 2);
+    EXPECT_EQ(tk.SetScroll(ref, ScrollField::Value, -233), Status::Ok);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 229);
+}
+
+TEST_F(Win32ToolkitTest, ArrayElementsAreRealWindowsMadeAndDestroyed) {
+    ASSERT_EQ(tk.SetCheck(Elem(kChkWCEO, 0), kChecked), Status::Ok);
+    ASSERT_EQ(tk.SetBackColor(Elem(kChkWCEO, 0), 0xF8F8F8), Status::Ok);
+    rec.events.clear();
+    ASSERT_EQ(tk.CreateElement(kChkWCEO, 1), Status::Ok);
+    HWND copy = Native(Elem(kChkWCEO, 1));
+    EXPECT_NE(copy, Native(Elem(kChkWCEO, 0)));
+    EXPECT_FALSE(IsWindowVisible(copy));
+    EXPECT_EQ(GetParent(copy), Native(Ctl(kPicList)));
+    EXPECT_EQ(RectOf(Elem(kChkWCEO, 1)), RectOf(Elem(kChkWCEO, 0)));
+    EXPECT_EQ(SendMessageW(copy, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(tk.GetBackColor(Elem(kChkWCEO, 1)), 0xF8F8F8u);
+    EXPECT_TRUE(rec.events.empty());
+
+    EXPECT_EQ(tk.SetTop(Elem(kChkWCEO, 1), 17), Status::Ok);
+    EXPECT_EQ(std::get<1>(RectOf(Elem(kChkWCEO, 1))), 17);
+    EXPECT_EQ(tk.DestroyElement(kChkWCEO, 0), Status::NotAllowed);
+    EXPECT_EQ(tk.DestroyElement(kChkWCEO, 1), Status::Ok);
+    EXPECT_FALSE(IsWindow(copy));
+    EXPECT_EQ(tk.DestroyElement(kChkWCEO, 1), Status::NoSuchControl);
+}
+
+TEST_F(Win32ToolkitTest, BackgroundsComeFromTheControlsColour) {
+    HWND pane = Native(Ctl(kPicList));
+    HWND label = Native(Elem(kLblDisks, 0));
+    HDC dc = GetDC(label);
+    const auto brushColour = [&](HWND child, UINT msg) {
+        auto b = reinterpret_cast<HBRUSH>(
+            SendMessageW(pane, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)));
+        LOGBRUSH lb{};
+        GetObjectW(b, sizeof lb, &lb);
+        return lb.lbColor;
+    };
+    EXPECT_EQ(brushColour(label, WM_CTLCOLORSTATIC), 0xF0F0F0u);
+    EXPECT_EQ(brushColour(Native(Elem(kChkHPD, 0)), WM_CTLCOLORSTATIC), GetSysColor(COLOR_BTNFACE));
+    ASSERT_EQ(tk.SetBackColor(Elem(kChkHPD, 0), 0xF8F8F8), Status::Ok);
+    EXPECT_EQ(brushColour(Native(Elem(kChkHPD, 0)), WM_CTLCOLORSTATIC), 0xF8F8F8u);
+    ReleaseDC(label, dc);
+}
+
+TEST_F(Win32ToolkitTest, CloseButtonClickAndUnload) {
+    ShowAndSettle();
+    SendMessageW(Native(Ctl(kCmdClose)), BM_CLICK, 0, 0);
+    EXPECT_EQ(rec.events, Events{"button:cmdClose"});
+    HWND window = H(tk.WindowHwnd().value());
+    ASSERT_EQ(tk.Unload(), Status::Ok);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(tk.IsOpen());
+    EXPECT_TRUE(tk.Controls().empty());
+    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::NoWindow);
+    EXPECT_EQ(tk.RunMessageLoop(), 0);
+}
+
+}  // namespace
+}  // namespace plumvane::ui
