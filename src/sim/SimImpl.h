@@ -45,6 +45,7 @@ struct SimulatedWindows::Impl {
     // the machine does not pull it out from under an open handle; the hotplug
     // flags live in the machine's disk of the same number while it is there.
     struct OpenHandle {
+        OpenHandle(Kind k, std::string_view p, DWORD a) : kind(k), path(p), access(a) {}
         Kind kind = Kind::File;
         std::string path;  // as opened
         DWORD access = 0;

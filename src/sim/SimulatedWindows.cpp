@@ -207,15 +207,16 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
             if (wantsData && disk->errors.openWrite) {
                 return call.Fail(disk->errors.openWrite, INVALID_HANDLE_VALUE);
             }
-            Impl::OpenHandle h{Impl::Kind::Disk, std::string(fileName), desiredAccess, *disk, {}, 0};
+            Impl::OpenHandle h(Impl::Kind::Disk, fileName, desiredAccess);
+            h.disk = *disk;
             return call.Ok(impl_->Add(std::move(h)));
         }
         if (p.kind == DevicePath::Kind::Volume) {
             for (const SimVolume& v : machine_.volumes) {
                 if (std::toupper(static_cast<unsigned char>(v.letter)) != p.letter) continue;
                 if (v.openError) return call.Fail(v.openError, INVALID_HANDLE_VALUE);
-                Impl::OpenHandle h{Impl::Kind::Volume, std::string(fileName), desiredAccess, {}, v,
-                                   0};
+                Impl::OpenHandle h(Impl::Kind::Volume, fileName, desiredAccess);
+                h.volume = v;
                 return call.Ok(impl_->Add(std::move(h)));
             }
             return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
@@ -232,7 +233,8 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
             if (wantsData && disk.errors.openWrite) {
                 return call.Fail(disk.errors.openWrite, INVALID_HANDLE_VALUE);
             }
-            Impl::OpenHandle h{Impl::Kind::Disk, std::string(fileName), desiredAccess, disk, {}, 0};
+            Impl::OpenHandle h(Impl::Kind::Disk, fileName, desiredAccess);
+            h.disk = disk;
             return call.Ok(impl_->Add(std::move(h)));
         }
         // "\\?\C:\dir\file" is an ordinary file name without parsing.
@@ -253,7 +255,8 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
     if (creationDisposition == OPEN_ALWAYS || creationDisposition == CREATE_ALWAYS) {
         lastError_ = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
     }
-    Impl::OpenHandle h{Impl::Kind::File, std::string(fileName), desiredAccess, {}, {}, id};
+    Impl::OpenHandle h(Impl::Kind::File, fileName, desiredAccess);
+    h.fileId = id;
     return call.Ok(impl_->Add(std::move(h)));
 }
 
@@ -261,6 +264,10 @@ BOOL SimulatedWindows::CloseHandle(Handle h) {
     Impl::OpenHandle* entry = impl_->Find(h);
     Impl::Call call(*this, "CloseHandle", entry ? entry->path : HandleText(h));
     if (auto e = call.Fault()) return call.Fail(*e, FALSE);
+    // INVALID_HANDLE_VALUE is also the current process's pseudo handle (and
+    // -2 the current thread's): closing one succeeds and does nothing.
+    const auto value = static_cast<std::intptr_t>(h);
+    if (!entry && (value == -1 || value == -2)) return call.Ok(TRUE);
     if (!entry) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
     if (entry->kind == Impl::Kind::File) files_->Close(entry->fileId);
     impl_->handles.erase(static_cast<std::intptr_t>(h));

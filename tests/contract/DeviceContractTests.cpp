@@ -1,0 +1,108 @@
+// Device, volume and SetupAPI answers that both backends must give alike:
+// natively the simulation, under Wine the real functions. Only what Wine
+// implements faithfully is here; the storage I/O controls themselves follow
+// the Windows documentation in the simulation.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "contract/Backend.h"
+#include "platform/ByteLayout.h"
+#include "platform/UniqueResource.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::contract {
+namespace {
+
+using namespace platform;  // NOLINT: Windows names throughout
+
+constexpr Guid kDiskClass{0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
+constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
+
+class DeviceContract : public ::testing::Test {
+protected:
+    std::unique_ptr<WindowsApi> api = MakeBackend();
+};
+
+TEST_F(DeviceContract, AMissingPhysicalDriveFailsWithFileNotFound) {
+    for (std::string_view path : {"\\\\.\\PHYSICALDRIVE99", "\\\\.\\PhysicalDrive99"}) {
+        api->SetLastError(0);
+        const Handle h = api->CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          OPEN_EXISTING, 0);
+        EXPECT_EQ(h, INVALID_HANDLE_VALUE) << path;
+        EXPECT_EQ(api->GetLastError(), ERROR_FILE_NOT_FOUND) << path;
+        if (h != INVALID_HANDLE_VALUE) api->CloseHandle(h);
+    }
+}
+
+TEST_F(DeviceContract, InvalidHandlesAreRefused) {
+    std::array<Byte, 12> out{};
+    DWORD returned = 0;
+    api->SetLastError(0);
+    EXPECT_EQ(api->DeviceIoControl(INVALID_HANDLE_VALUE, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, out,
+                                   &returned),
+              FALSE);
+    EXPECT_EQ(api->GetLastError(), ERROR_INVALID_HANDLE);
+
+    // INVALID_HANDLE_VALUE is the current process's pseudo handle: closing it
+    // does nothing and succeeds. A null handle is simply invalid.
+    api->SetLastError(0);
+    EXPECT_EQ(api->CloseHandle(INVALID_HANDLE_VALUE), TRUE);
+    EXPECT_EQ(api->CloseHandle(NULL_HANDLE), FALSE);
+    EXPECT_EQ(api->GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(DeviceContract, ALetterWithoutAVolume) {
+    EXPECT_EQ(api->GetDriveTypeA("Q:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(api->GetDriveTypeA("Q:"), DRIVE_NO_ROOT_DIR);
+    std::vector<Byte> target(260, ' ');
+    api->SetLastError(0);
+    EXPECT_EQ(api->QueryDosDeviceA("Q:", target), 0u);
+    EXPECT_EQ(api->GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(DeviceContract, ParsesTheDiskClassText) {
+    Guid g;
+    EXPECT_EQ(api->CLSIDFromString(L"{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", g), S_OK);
+    EXPECT_EQ(g, kDiskClass);
+    EXPECT_EQ(api->CLSIDFromString(L"{53F56307-B6BF-11D0-94F2-00A0C91EFB8B}", g), S_OK);
+    EXPECT_EQ(g, kDiskClass);
+    // Neither a GUID nor a registered ProgID.
+    EXPECT_EQ(api->CLSIDFromString(L"{53f56307-b6bf-11d0-94f2-00a0c91efb8}", g), CO_E_CLASSSTRING);
+    EXPECT_EQ(api->CLSIDFromString(L"53f56307-b6bf-11d0-94f2-00a0c91efb8b", g), CO_E_CLASSSTRING);
+}
+
+TEST_F(DeviceContract, DeviceInformationSets) {
+    UniqueDevInfoSet set(*api, api->SetupDiGetClassDevsA(&kDiskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    ASSERT_TRUE(set.valid()) << api->GetLastError();
+
+    std::vector<Byte> itf(kSpDeviceInterfaceDataSize, 0);
+    WriteU32LE(itf, 0, static_cast<std::uint32_t>(kSpDeviceInterfaceDataSize + 4));
+    api->SetLastError(0);
+    EXPECT_EQ(api->SetupDiEnumDeviceInterfaces(set.get(), kDiskClass, 0, itf), FALSE);
+    // Windows documents ERROR_INVALID_USER_BUFFER for a wrong cbSize; Wine
+    // answers ERROR_INVALID_PARAMETER, so only the simulation is held to it.
+    const DWORD wrongSizeError = api->GetLastError();
+    if (BackendIsSimulated()) {
+        EXPECT_EQ(wrongSizeError, ERROR_INVALID_USER_BUFFER);
+    } else {
+        EXPECT_TRUE(wrongSizeError == ERROR_INVALID_USER_BUFFER ||
+                    wrongSizeError == ERROR_INVALID_PARAMETER)
+            << wrongSizeError;
+    }
+
+    WriteU32LE(itf, 0, static_cast<std::uint32_t>(kSpDeviceInterfaceDataSize));
+    api->SetLastError(0);
+    EXPECT_EQ(api->SetupDiEnumDeviceInterfaces(set.get(), kDiskClass, 100000, itf), FALSE);
+    EXPECT_EQ(api->GetLastError(), ERROR_NO_MORE_ITEMS);
+
+    EXPECT_EQ(api->SetupDiDestroyDeviceInfoList(set.release()), TRUE);
+    api->SetLastError(0);
+    EXPECT_EQ(api->SetupDiDestroyDeviceInfoList(INVALID_DEVINFO_SET), FALSE);
+    EXPECT_EQ(api->GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+}  // namespace
+}  // namespace plumvane::contract
