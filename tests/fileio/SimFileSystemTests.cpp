@@ -45,6 +45,7 @@ TEST_F(SimFileSystemTest, BadNamesAndMissingFoldersAreRefused) {
     EXPECT_EQ(Open("C:\\GONE\\deeper\\a.bin"), 0u);
     EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
     EXPECT_NE(Open("C:\\gone2\\a.bin"), 0u) << "only the named folder is missing";
+    EXPECT_TRUE(fs.Exists("c:/GONE2/A.BIN"));
     EXPECT_EQ(Open(""), 0u);
     EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(Open("C:\\a?.bin"), 0u);
