@@ -71,11 +71,15 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
         if (bytesReturned) *bytesReturned = static_cast<DWORD>(returned);
         return call.Ok(TRUE);
     };
-    if (auto e = call.Fault()) return fail(*e);
+    if (auto e = call.Fault()) {
+        // An injected failure of a SET still counts as a SET the disk received.
+        if (entry && entry->kind == Impl::Kind::Disk &&
+            ioControlCode == IOCTL_STORAGE_SET_HOTPLUG_INFO) {
+            hotplugWrites_.push_back({entry->disk.number, {in.begin(), in.end()}, false});
+        }
+        return fail(*e);
+    }
     if (!entry) return fail(ERROR_INVALID_HANDLE);
-    // Without an OVERLAPPED the count is written unconditionally; Windows
-    // faults on a null pointer, the simulation refuses it.
-    if (!bytesReturned) return fail(ERROR_INVALID_PARAMETER);
     if (entry->kind == Impl::Kind::File) return fail(ERROR_INVALID_FUNCTION);
 
     // A volume answers its device number itself and passes the storage

@@ -104,5 +104,18 @@ TEST(SimHotplug, DriverErrorsFailTheirCall) {
     EXPECT_FALSE(w.hotplugWrites()[0].ok);
 }
 
+TEST(SimHotplug, InjectedSetFailuresAreLoggedAsReceived) {
+    SimulatedWindows w(OneStick());
+    w.InjectFault({"DeviceIoControl", "0x002DCC18", 31, 1});
+    Drive d(w, kReadWrite);
+    const std::array<Byte, 8> info{8, 0, 0, 0, 1, 0, 1, 0};
+    EXPECT_EQ(d.Set(info), FALSE);
+    EXPECT_EQ(w.GetLastError(), 31u);
+    EXPECT_EQ(d.Set(info), TRUE);
+    ASSERT_EQ(w.hotplugWrites().size(), 2u);
+    EXPECT_FALSE(w.hotplugWrites()[0].ok);
+    EXPECT_TRUE(w.hotplugWrites()[1].ok);
+}
+
 }  // namespace
 }  // namespace plumvane::sim
