@@ -193,7 +193,8 @@ struct Win32Toolkit::Impl {
                 break;
             case ControlKind::Label:
                 cls = L"STATIC";
-                style |= SS_LEFT | SS_NOPREFIX;
+                // One line, cut at the right edge; '&' is shown, not an accelerator.
+                style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
                 break;
             case ControlKind::CheckBox:
                 // Not an auto box: the toolkit makes the toggle itself, so the
@@ -276,7 +277,7 @@ struct Win32Toolkit::Impl {
         }
     }
 
-    void OnScroll(Win32Control& c, int code) {
+    void OnScroll(Win32Control& c, int code, int thumb) {
         const ScrollSettings& s = c.scroll;
         int pos = ToPosition(s, s.value);
         switch (code) {
@@ -286,14 +287,9 @@ struct Win32Toolkit::Impl {
             case SB_PAGEDOWN: pos += s.largeChange; break;
             case SB_TOP: pos = 0; break;
             case SB_BOTTOM: pos = Span(s); break;
-            case SB_THUMBPOSITION: {
-                SCROLLINFO si{};
-                si.cbSize = sizeof(si);
-                si.fMask = SIF_TRACKPOS;
-                if (!GetScrollInfo(c.hwnd, SB_CTL, &si)) return;
-                pos = si.nTrackPos;
-                break;
-            }
+            // Positions run from 0 to at most 65535, so the 16 bits the
+            // message carries hold every one of them.
+            case SB_THUMBPOSITION: pos = thumb; break;
             default: return;  // SB_THUMBTRACK (a drag) and SB_ENDSCROLL
         }
         pos = std::clamp(pos, 0, Span(s));
@@ -425,7 +421,7 @@ struct Win32Toolkit::Impl {
                 break;
             case WM_VSCROLL:
                 if (Win32Control* c = FromWindow(reinterpret_cast<HWND>(lp))) {
-                    OnScroll(*c, LOWORD(wp));
+                    OnScroll(*c, LOWORD(wp), HIWORD(wp));
                     return 0;
                 }
                 break;

@@ -190,6 +190,16 @@ TEST_F(Win32ToolkitTest, ScrollLineDownRaisesOneChangeAndThumbTrackNone) {
     SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), reinterpret_cast<LPARAM>(bar));
     SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), reinterpret_cast<LPARAM>(bar));
     EXPECT_EQ(rec.events.size(), 2u) << "a step past the end is no change";
+
+    // The thumb let go at position 120 after a drag: one change, at the end.
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 60), reinterpret_cast<LPARAM>(bar));
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 120), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(rec.events.size(), 2u);
+    SendMessageW(frame, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120),
+                 reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(rec.events.size(), 3u);
+    EXPECT_EQ(tk.GetScroll(Ctl(kListVScroll), ScrollField::Value), 120);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 120);
 }
 
 TEST_F(Win32ToolkitTest, RangeBelowItsMinimumRunsInvertedOnTheWin32Bar) {
@@ -255,6 +265,50 @@ TEST_F(Win32ToolkitTest, BackgroundsComeFromTheControlsColour) {
     ASSERT_EQ(tk.SetBackColor(Elem(kChkHPD, 0), 0xF8F8F8), Status::Ok);
     EXPECT_EQ(brushColour(Native(Elem(kChkHPD, 0)), WM_CTLCOLORSTATIC), 0xF8F8F8u);
     ReleaseDC(label, dc);
+}
+
+// What the window does on F5 and Close: rows destroyed while a key or a click
+// of theirs is being handled, and the window unloaded from its own button.
+class ReactingSink : public EventSink {
+public:
+    explicit ReactingSink(Win32Toolkit& tk) : tk(tk) {}
+    void OnKeyDown(std::int16_t key, std::int16_t) override {
+        if (key == kKeyF5) destroyed = Succeeded(tk.DestroyElement(kChkHPD, 1));
+    }
+    void OnCheckClick(const std::string&, std::int16_t index) override {
+        if (index == 2) destroyed = Succeeded(tk.DestroyElement(kChkHPD, 2));
+    }
+    void OnButtonClick(const std::string&) override { tk.Unload(); }
+    Win32Toolkit& tk;
+    bool destroyed = false;
+};
+
+TEST_F(Win32ToolkitTest, ControlsMayBeDestroyedInsideTheirOwnEvents) {
+    ReactingSink sink(tk);
+    tk.SetEventSink(&sink);
+    ShowAndSettle();
+    ASSERT_EQ(tk.CreateElement(kChkHPD, 1), Status::Ok);
+    ASSERT_EQ(tk.CreateElement(kChkHPD, 2), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkHPD, 1), true), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkHPD, 2), true), Status::Ok);
+
+    ASSERT_EQ(tk.Focus(Elem(kChkHPD, 1)), Status::Ok);
+    HWND focused = Native(Elem(kChkHPD, 1));
+    PostMessageW(focused, WM_KEYDOWN, VK_F5, 1);
+    tk.PumpMessages();
+    EXPECT_TRUE(sink.destroyed);
+    EXPECT_FALSE(IsWindow(focused));
+
+    sink.destroyed = false;
+    HWND clicked = Native(Elem(kChkHPD, 2));
+    SendMessageW(clicked, BM_CLICK, 0, 0);
+    tk.PumpMessages();
+    EXPECT_TRUE(sink.destroyed);
+    EXPECT_FALSE(IsWindow(clicked));
+
+    PostMessageW(Native(Ctl(kCmdClose)), BM_CLICK, 0, 0);
+    EXPECT_EQ(tk.RunMessageLoop(), 0);
+    EXPECT_FALSE(tk.IsOpen());
 }
 
 TEST_F(Win32ToolkitTest, CloseButtonClickAndUnload) {
