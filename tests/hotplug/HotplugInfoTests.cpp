@@ -5,6 +5,7 @@
 
 #include "hotplug/HotplugInfo.h"
 #include "platform/WinDefs.h"
+#include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
 
 namespace plumvane::hotplug {
@@ -248,6 +249,59 @@ TEST_F(HotplugTest, SizeOtherThanEightIsSentBackButNeverMoreThanEightBytes) {
 TEST_F(HotplugTest, WriteToAMissingDrive) {
     EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 99, true, true));
     ExpectOneMessage("Error 2 opening disk device with write access");
+}
+
+// Every USB drive of tests/scenarios/failures.json read, then written.
+TEST(HotplugScenarioTest, EachFailureKindGivesItsOneMessage) {
+    sim::SimulatedWindows win(
+        sim::LoadScenarioFile(std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios/failures.json"));
+    struct Case {
+        int drive;
+        bool read;
+        std::string readMessage;
+        bool written;
+        std::string writeMessage;
+    };
+    const std::vector<Case> cases = {
+        {1, false, "Error 32 opening disk device", false,
+         "Error 32 opening disk device with write access"},
+        {2, true, "", false, "Error 5 opening disk device with write access"},
+        {8, false, "", false, "Error 1 IOCTL_STORAGE_GET_HOTPLUG_INFO"},
+        {9, true, "", false, "Error 1117 IOCTL_STORAGE_SET_HOTPLUG_INFO"},
+        {11, true, "", false, "Error 87 IOCTL_STORAGE_SET_HOTPLUG_INFO"},
+        {12, true, "", true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.drive);
+        std::size_t boxes = win.messageBoxes().size();
+        bool wceo = false;
+        bool hotplug = false;
+        EXPECT_EQ(ReadHotplugInfo(win, kOwner, c.drive, wceo, hotplug), c.read);
+        EXPECT_EQ(win.messageBoxes().size(), boxes + (c.readMessage.empty() ? 0 : 1));
+        if (!c.readMessage.empty()) {
+            EXPECT_EQ(win.messageBoxes().back().text, c.readMessage);
+        }
+        if (c.drive == 12) {
+            EXPECT_TRUE(wceo && hotplug);  // delivered as 2 and 255
+        }
+
+        boxes = win.messageBoxes().size();
+        EXPECT_EQ(WriteHotplugInfo(win, kOwner, c.drive, false, true), c.written);
+        EXPECT_EQ(win.messageBoxes().size(), boxes + (c.written ? 0 : 1));
+        if (!c.written) {
+            EXPECT_EQ(win.messageBoxes().back().text, c.writeMessage);
+        }
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+    }
+    // Drive 11's driver reports a Size of 7: exactly 7 bytes went back.
+    bool sawSeven = false;
+    for (const sim::HotplugWrite& w : win.hotplugWrites()) {
+        if (w.disk == 11) {
+            EXPECT_EQ(w.bytes, (Bytes{7, 0, 0, 0, 1, 0, 1}));
+            sawSeven = true;
+        }
+    }
+    EXPECT_TRUE(sawSeven);
 }
 
 TEST(HotplugLayoutTest, ImageAccessors) {
