@@ -4,6 +4,7 @@
 #include "sim/SimulatedWindows.h"
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 

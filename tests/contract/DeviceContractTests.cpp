@@ -121,5 +121,15 @@ TEST_F(DeviceContract, DeviceInformationSets) {
     EXPECT_EQ(api->GetLastError(), ERROR_INVALID_HANDLE);
 }
 
+TEST_F(DeviceContract, AnUnknownDeviceNodeHasNoInstanceId) {
+    std::vector<Byte> id(260, 0);
+    const CONFIGRET result = api->CM_Get_Device_IDA(0, id, 0);
+    EXPECT_NE(result, CR_SUCCESS);
+    // Windows answers CR_INVALID_DEVNODE; Wine says CR_NO_SUCH_DEVNODE (0x0D).
+    if (BackendIsSimulated()) {
+        EXPECT_EQ(result, CR_INVALID_DEVNODE);
+    }
+}
+
 }  // namespace
 }  // namespace plumvane::contract
