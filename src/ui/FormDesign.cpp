@@ -1,7 +1,5 @@
 #include "ui/FormDesign.h"
 
-#include <algorithm>
-
 namespace plumvane::ui {
 
 namespace {

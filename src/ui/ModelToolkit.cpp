@@ -18,7 +18,9 @@ Status ModelToolkit::CreateMainWindow(const std::string& caption, int clientWidt
 
 Status ModelToolkit::AddControl(const ControlSpec& spec) {
     if (!open_) return Status::NoWindow;
-    if (spec.width < 0 || spec.height < 0) return Status::OutOfRange;
+    if (spec.width < 0 || spec.height < 0 || !ValidColour(spec.backColor)) {
+        return Status::OutOfRange;
+    }
     const bool nameTaken = std::any_of(controls_.begin(), controls_.end(),
                                        [&](const ModelControl& c) { return c.name == spec.name; });
     if (spec.name.empty() || nameTaken) return Status::AlreadyExists;
@@ -163,10 +165,7 @@ Status ModelToolkit::SetBackColor(const ControlRef& ref, std::uint32_t colour) {
     Status why;
     ModelControl* c = Lookup(ref, why);
     if (!c) return why;
-    // Plain colours carry no bits above blue; system colours stop at index 0xFF.
-    if (IsSystemColour(colour) ? (colour & 0x7FFFFF00u) != 0 : (colour & 0xFF000000u) != 0) {
-        return Status::OutOfRange;
-    }
+    if (!ValidColour(colour)) return Status::OutOfRange;
     c->backColor = colour;
     return Status::Ok;
 }
@@ -256,8 +255,11 @@ Status ModelToolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_
     if (!c) return why;
     if (c->kind != ControlKind::VScrollBar) return Status::NoSuchProperty;
     if (!FitsInt16(value)) return Status::OutOfRange;
-    ScrollSettings next = c->scroll;
     const auto v = static_cast<std::int16_t>(value);
+    if ((f == ScrollField::SmallChange || f == ScrollField::LargeChange) && v < 1) {
+        return Status::OutOfRange;
+    }
+    ScrollSettings next = c->scroll;
     switch (f) {
         case ScrollField::Min: next.min = v; break;
         case ScrollField::Max: next.max = v; break;
@@ -269,9 +271,6 @@ Status ModelToolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_
             if (ClampToRange(v, next.min, next.max) != v) return Status::OutOfRange;
             next.value = v;
             break;
-    }
-    if ((f == ScrollField::SmallChange || f == ScrollField::LargeChange) && v < 1) {
-        return Status::OutOfRange;
     }
     next.value = ClampToRange(next.value, next.min, next.max);
     ApplyScroll(*c, next);
@@ -358,8 +357,10 @@ Status ModelToolkit::UserScroll(const std::string& name, std::int32_t value) {
 }
 
 Status ModelToolkit::UserScrollStep(const std::string& name, ScrollAction action) {
-    const ModelControl* c = Lookup(Ctl(name));
-    if (!c || c->kind != ControlKind::VScrollBar) return Status::NoSuchControl;
+    Status why;
+    const ModelControl* c = Lookup(Ctl(name), why);
+    if (!c) return why;
+    if (c->kind != ControlKind::VScrollBar) return Status::NoSuchProperty;
     // Down the bar means from the minimum towards the maximum, whichever is larger.
     const int direction = c->scroll.max >= c->scroll.min ? 1 : -1;
     int step = 0;

@@ -72,6 +72,10 @@ inline std::string RefText(const ControlRef& ref) {
 inline constexpr std::uint32_t kSystemColourFlag = 0x80000000u;
 inline constexpr std::uint32_t kButtonFace = kSystemColourFlag | 15u;  // COLOR_BTNFACE
 inline bool IsSystemColour(std::uint32_t c) { return (c & kSystemColourFlag) != 0; }
+// Plain colours carry no bits above blue; system colour indexes stop at 0xFF.
+inline bool ValidColour(std::uint32_t c) {
+    return IsSystemColour(c) ? (c & 0x7FFFFF00u) == 0 : (c & 0xFF000000u) == 0;
+}
 
 inline constexpr const char* kDefaultFontName = "MS Sans Serif";
 inline constexpr int kDefaultFontPoints = 8;

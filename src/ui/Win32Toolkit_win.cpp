@@ -44,10 +44,6 @@ std::string ToAnsi(const std::string& utf8) {
     return a;
 }
 
-bool ValidColour(std::uint32_t c) {
-    return IsSystemColour(c) ? (c & 0x7FFFFF00u) == 0 : (c & 0xFF000000u) == 0;
-}
-
 std::int16_t ShiftState() {
     std::int16_t s = 0;
     if (GetKeyState(VK_SHIFT) < 0) s |= kShiftBit;
@@ -217,14 +213,18 @@ struct Win32Toolkit::Impl {
         if (!h) return Status::Failed;
         c.hwnd = h;
         byHwnd[h] = &c;
-        if (c.kind != ControlKind::Pane) SetWindowSubclass(h, &Impl::SubclassProc, kSubclassId,
-                                                          reinterpret_cast<DWORD_PTR>(this));
-        if (c.HasFont()) {
-            if (HFONT f = FontFor(c.fontName)) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-        }
         if (c.kind == ControlKind::CheckBox) {
-            // Set before any handler can see it: a copy's state is no change.
-            DefSubclassProc(h, BM_SETCHECK, static_cast<WPARAM>(c.check), 0);
+            // Set before the subclass sees it: a copy's state is no change.
+            SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(c.check), 0);
+        }
+        if (c.kind != ControlKind::Pane) {
+            SetWindowSubclass(h, &Impl::SubclassProc, kSubclassId,
+                              reinterpret_cast<DWORD_PTR>(this));
+        }
+        if (c.HasFont()) {
+            if (HFONT f = FontFor(c.fontName)) {
+                SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+            }
         }
         if (c.kind == ControlKind::VScrollBar) ApplyScrollInfo(c);
         // Labels are drawn beneath the windowed controls, which overlap them.
@@ -475,7 +475,10 @@ struct Win32Toolkit::Impl {
 // --- Win32Toolkit ----------------------------------------------------------------------------
 
 Win32Toolkit::Win32Toolkit() : impl_(std::make_unique<Impl>(*this)) {}
-Win32Toolkit::~Win32Toolkit() = default;
+Win32Toolkit::~Win32Toolkit() {
+    // The sink may already be gone; destroying the windows raises nothing.
+    SetEventSink(nullptr);
+}
 
 int Win32Toolkit::Dpi() const { return impl_->dpi; }
 
