@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
-// The SDK last: it defines many of the seam's names as macros.
+// The SDK last: it defines many of the seam's names as macros. windows.h
+// comes first among them.
+// clang-format off
 #include <windows.h>
 #include <cfgmgr32.h>
 #include <objbase.h>
 #include <setupapi.h>
 #include <uxtheme.h>
+// clang-format on
 
 namespace plumvane::platform {
 
@@ -45,8 +48,8 @@ private:
 
 std::wstring Widen(std::string_view text, UINT codePage) {
     if (text.empty()) return {};
-    const int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
+    const int n =
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0) {
         ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
@@ -184,9 +187,8 @@ BOOL NativeWindows::FlushFileBuffers(Handle h) { return ::FlushFileBuffers(ToWin
 DWORD NativeWindows::FormatMessageA(DWORD flags, DWORD messageId, std::string& text) {
     text.clear();
     char* buffer = nullptr;
-    const ::DWORD n =
-        ::FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, messageId, 0,
-                         reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const ::DWORD n = ::FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, messageId,
+                                       0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     if (n == 0 || !buffer) return 0;
     text = FromAnsi(std::string_view(buffer, n));
     {
@@ -227,8 +229,7 @@ DevInfoSet NativeWindows::SetupDiGetClassDevsA(const Guid* classGuid, DWORD flag
 }
 
 BOOL NativeWindows::SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& interfaceClassGuid,
-                                                DWORD memberIndex,
-                                                std::span<Byte> interfaceData) {
+                                                DWORD memberIndex, std::span<Byte> interfaceData) {
     SP_DEVICE_INTERFACE_DATA data;
     if (interfaceData.size() < sizeof data) {
         ::SetLastError(ERROR_INVALID_USER_BUFFER);
@@ -260,7 +261,8 @@ BOOL NativeWindows::SetupDiGetDeviceInterfaceDetailA(DevInfoSet set,
     ::DWORD required = requiredSize ? *requiredSize : 0;
     const BOOL ok = ::SetupDiGetDeviceInterfaceDetailA(
         ToWin(set), &itf,
-        detail.empty() ? nullptr : reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(aligned.data()),
+        detail.empty() ? nullptr
+                       : reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(aligned.data()),
         static_cast<::DWORD>(detail.size()), requiredSize ? &required : nullptr,
         devInfoData.empty() ? nullptr : &info);
     if (requiredSize) *requiredSize = required;

@@ -43,13 +43,12 @@ const json& Object(const json& v, const std::string& path,
 std::int64_t Integer(const json& v, const std::string& path, std::int64_t min, std::int64_t max) {
     if (!v.is_number_integer()) Refuse(path, "expected an integer");
     // nlohmann keeps non-negative numbers unsigned, which may exceed int64.
-    const bool inRange =
-        v.is_number_unsigned()
-            ? max >= 0 && v.get<std::uint64_t>() <= static_cast<std::uint64_t>(max)
-            : v.get<std::int64_t>() >= min && v.get<std::int64_t>() <= max;
+    const bool inRange = v.is_number_unsigned()
+                             ? max >= 0 && v.get<std::uint64_t>() <= static_cast<std::uint64_t>(max)
+                             : v.get<std::int64_t>() >= min && v.get<std::int64_t>() <= max;
     if (!inRange) {
-        Refuse(path, "expected an integer from " + std::to_string(min) + " to " +
-                         std::to_string(max));
+        Refuse(path,
+               "expected an integer from " + std::to_string(min) + " to " + std::to_string(max));
     }
     return v.get<std::int64_t>();
 }
@@ -103,9 +102,8 @@ platform::NumberFormat ReadNumberFormat(const json& v, const std::string& path) 
     IfPresent(v, "decimalSeparator", [&](const json& x) {
         f.decimalSeparator = Text(x, Child(path, "decimalSeparator"));
     });
-    IfPresent(v, "groupSeparator", [&](const json& x) {
-        f.groupSeparator = Text(x, Child(path, "groupSeparator"));
-    });
+    IfPresent(v, "groupSeparator",
+              [&](const json& x) { f.groupSeparator = Text(x, Child(path, "groupSeparator")); });
     IfPresent(v, "grouping", [&](const json& x) {
         f.grouping = static_cast<unsigned>(Integer(x, Child(path, "grouping"), 0, 9));
     });
@@ -160,16 +158,16 @@ void ReadHotplug(const json& v, const std::string& path, std::array<std::uint8_t
 }
 
 void ReadDiskErrors(const json& v, const std::string& path, DeviceErrors& e) {
-    Object(v, path, {"open", "openWrite", "deviceNumber", "queryProperty", "geometry",
-                     "getHotplug", "setHotplug"});
-    const std::pair<std::string_view, DWORD*> fields[] = {
-        {"open", &e.open},
-        {"openWrite", &e.openWrite},
-        {"deviceNumber", &e.deviceNumber},
-        {"queryProperty", &e.queryProperty},
-        {"geometry", &e.geometry},
-        {"getHotplug", &e.getHotplug},
-        {"setHotplug", &e.setHotplug}};
+    Object(v, path,
+           {"open", "openWrite", "deviceNumber", "queryProperty", "geometry", "getHotplug",
+            "setHotplug"});
+    const std::pair<std::string_view, DWORD*> fields[] = {{"open", &e.open},
+                                                          {"openWrite", &e.openWrite},
+                                                          {"deviceNumber", &e.deviceNumber},
+                                                          {"queryProperty", &e.queryProperty},
+                                                          {"geometry", &e.geometry},
+                                                          {"getHotplug", &e.getHotplug},
+                                                          {"setHotplug", &e.setHotplug}};
     for (auto [key, out] : fields) {
         IfPresent(v, key, [&](const json& x) { *out = ErrorCode(x, Child(path, key)); });
     }
@@ -205,9 +203,11 @@ SimDisk ReadDisk(const json& v, const std::string& path, int defaultNumber) {
               [&](const json& x) { d.descriptor = HexBytes(x, Child(path, "descriptor")); });
     // A 16 GB stick (a fixed disk gets FixedMedia).
     d.geometry = {1946, d.bus == platform::BusTypeUsb ? 11u : 12u, 255, 63, 512};
-    IfPresent(v, "geometry", [&](const json& x) { ReadGeometry(x, Child(path, "geometry"), d.geometry); });
+    IfPresent(v, "geometry",
+              [&](const json& x) { ReadGeometry(x, Child(path, "geometry"), d.geometry); });
     d.hotplug = {8, 0, 0, 0, 1, 0, 0, 0};
-    IfPresent(v, "hotplug", [&](const json& x) { ReadHotplug(x, Child(path, "hotplug"), d.hotplug); });
+    IfPresent(v, "hotplug",
+              [&](const json& x) { ReadHotplug(x, Child(path, "hotplug"), d.hotplug); });
     IfPresent(v, "devInst", [&](const json& x) {
         if (!x.is_null()) {
             d.devInst = static_cast<std::uint32_t>(Integer(x, Child(path, "devInst"), 1, kU32Max));
@@ -217,7 +217,8 @@ SimDisk ReadDisk(const json& v, const std::string& path, int defaultNumber) {
               [&](const json& x) { d.instanceId = Text(x, Child(path, "instanceId")); });
     IfPresent(v, "interfacePath",
               [&](const json& x) { d.interfacePath = Text(x, Child(path, "interfacePath")); });
-    IfPresent(v, "errors", [&](const json& x) { ReadDiskErrors(x, Child(path, "errors"), d.errors); });
+    IfPresent(v, "errors",
+              [&](const json& x) { ReadDiskErrors(x, Child(path, "errors"), d.errors); });
     IfPresent(v, "note", [&](const json& x) { Text(x, Child(path, "note")); });
     return d;
 }
@@ -243,12 +244,13 @@ SimVolume ReadVolume(const json& v, const std::string& path, std::size_t index,
     }
     bool onUsb = false;
     for (const SimDisk& d : disks) {
-        onUsb = onUsb || (vol.disk && std::uint32_t(d.number) == *vol.disk &&
-                          d.bus == platform::BusTypeUsb);
+        onUsb = onUsb ||
+                (vol.disk && std::uint32_t(d.number) == *vol.disk && d.bus == platform::BusTypeUsb);
     }
     vol.driveType = onUsb ? platform::DRIVE_REMOVABLE : platform::DRIVE_FIXED;
     IfPresent(v, "driveType", [&](const json& x) {
-        vol.driveType = static_cast<std::uint32_t>(Integer(x, Child(path, "driveType"), 0, kU32Max));
+        vol.driveType =
+            static_cast<std::uint32_t>(Integer(x, Child(path, "driveType"), 0, kU32Max));
     });
     vol.dosDevice = "\\Device\\HarddiskVolume" + std::to_string(index + 1);
     IfPresent(v, "dosDevice",
@@ -256,7 +258,8 @@ SimVolume ReadVolume(const json& v, const std::string& path, std::size_t index,
     IfPresent(v, "errors", [&](const json& x) {
         const std::string p = Child(path, "errors");
         Object(x, p, {"open"});
-        IfPresent(x, "open", [&](const json& o) { vol.openError = ErrorCode(o, Child(p, "open")); });
+        IfPresent(x, "open",
+                  [&](const json& o) { vol.openError = ErrorCode(o, Child(p, "open")); });
     });
     IfPresent(v, "note", [&](const json& x) { Text(x, Child(path, "note")); });
     return vol;

@@ -44,8 +44,8 @@ std::vector<Byte> BuildDescriptor(const SimDisk& disk) {
     addText("1.00", 20);
     WriteU32LE(d, 0, kDescriptorFixedSize);  // Version
     WriteU32LE(d, 4, static_cast<std::uint32_t>(d.size()));
-    d[8] = 0;                                          // DeviceType: direct access
-    d[10] = disk.bus == BusTypeUsb ? 1 : 0;            // RemovableMedia
+    d[8] = 0;                                // DeviceType: direct access
+    d[10] = disk.bus == BusTypeUsb ? 1 : 0;  // RemovableMedia
     WriteI32LE(d, 28, disk.bus);
     return d;
 }
@@ -61,8 +61,9 @@ void WriteDeviceNumber(std::span<Byte> out, std::uint32_t number, std::uint32_t 
 BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<const Byte> in,
                                        std::span<Byte> out, DWORD* bytesReturned) {
     Impl::OpenHandle* entry = impl_->Find(h);
-    Impl::Call call(*this, "DeviceIoControl",
-                    IoctlDetail(ioControlCode, entry ? entry->path : std::string("invalid handle")));
+    Impl::Call call(
+        *this, "DeviceIoControl",
+        IoctlDetail(ioControlCode, entry ? entry->path : std::string("invalid handle")));
     auto fail = [&](DWORD error) {
         if (bytesReturned) *bytesReturned = 0;
         return call.Fail(error, FALSE);
@@ -119,7 +120,8 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
             if (out.size() < kDescriptorHeaderSize) return fail(ERROR_INSUFFICIENT_BUFFER);
             // A short buffer gets the start of the descriptor; its Size field
             // tells the caller how much there is.
-            const std::vector<Byte> d = disk->descriptor ? *disk->descriptor : BuildDescriptor(*disk);
+            const std::vector<Byte> d =
+                disk->descriptor ? *disk->descriptor : BuildDescriptor(*disk);
             const std::size_t n = std::min(d.size(), out.size());
             std::copy_n(d.begin(), n, out.begin());
             return ok(n);
@@ -145,20 +147,22 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
             return ok(kHotplugSize);
         }
         case IOCTL_STORAGE_SET_HOTPLUG_INFO: {
-            HotplugWrite write{disk->number, std::vector<std::uint8_t>(in.begin(), in.end()), false};
+            HotplugWrite write{disk->number, std::vector<std::uint8_t>(in.begin(), in.end()),
+                               false};
             auto refuse = [&](DWORD error) {
                 hotplugWrites_.push_back(write);
                 return fail(error);
             };
             // The code demands read and write access to the device.
-            if ((entry->access & (GENERIC_READ | GENERIC_WRITE)) != (GENERIC_READ | GENERIC_WRITE)) {
+            if ((entry->access & (GENERIC_READ | GENERIC_WRITE)) !=
+                (GENERIC_READ | GENERIC_WRITE)) {
                 return refuse(ERROR_ACCESS_DENIED);
             }
             if (errors.setHotplug) return refuse(errors.setHotplug);
             SimDisk* live = Impl::DiskByNumber(machine_, disk->number);
             auto& info = live ? live->hotplug : entry->disk.hotplug;
-            if (in.size() < kHotplugSize || ReadU32LE(in, 0) != kHotplugSize ||
-                in[4] != info[4] || in[5] != info[5]) {
+            if (in.size() < kHotplugSize || ReadU32LE(in, 0) != kHotplugSize || in[4] != info[4] ||
+                in[5] != info[5]) {
                 return refuse(ERROR_INVALID_PARAMETER);
             }
             info[6] = in[6];
@@ -180,7 +184,8 @@ UINT SimulatedWindows::GetDriveTypeA(std::string_view rootPathName) {
                            rootPathName[1] == ':' &&
                            (rootPathName.size() == 2 || rootPathName[2] == '\\');
     if (drivePath) {
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(rootPathName[0])));
+        const char letter =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(rootPathName[0])));
         for (const SimVolume& v : machine_.volumes) {
             if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) {
                 return call.Ok(static_cast<UINT>(v.driveType));
@@ -195,7 +200,8 @@ DWORD SimulatedWindows::QueryDosDeviceA(std::string_view deviceName, std::span<B
     if (auto e = call.Fault()) return call.Fail(*e, DWORD{0});
     const SimVolume* volume = nullptr;
     if (deviceName.size() == 2 && deviceName[1] == ':') {
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(deviceName[0])));
+        const char letter =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(deviceName[0])));
         for (const SimVolume& v : machine_.volumes) {
             if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) volume = &v;
         }
@@ -203,8 +209,8 @@ DWORD SimulatedWindows::QueryDosDeviceA(std::string_view deviceName, std::span<B
     if (!volume) return call.Fail(ERROR_FILE_NOT_FOUND, DWORD{0});
     std::string target = volume->dosDevice;
     if (target.empty()) {
-        target = "\\Device\\HarddiskVolume" +
-                 std::to_string(1 + (volume - machine_.volumes.data()));
+        target =
+            "\\Device\\HarddiskVolume" + std::to_string(1 + (volume - machine_.volumes.data()));
     }
     // The list of targets ends with an empty string: two NULs.
     const std::size_t count = target.size() + 2;

@@ -13,7 +13,7 @@ namespace plumvane::sim {
 namespace {
 
 constexpr DWORD SPINT_ACTIVE = 1;
-constexpr std::size_t kDetailPathOffset = 4;     // offsetof(..._DETAIL_DATA_A, DevicePath)
+constexpr std::size_t kDetailPathOffset = 4;  // offsetof(..._DETAIL_DATA_A, DevicePath)
 // sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) of 32-bit Windows, which the
 // simulated machine is for this structure whatever the host pointer width:
 // the inventory sends 5 on every build but a 64-bit Windows one.
@@ -106,8 +106,7 @@ BOOL SimulatedWindows::SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& i
 
 BOOL SimulatedWindows::SetupDiGetDeviceInterfaceDetailA(DevInfoSet set,
                                                         std::span<const Byte> interfaceData,
-                                                        std::span<Byte> detail,
-                                                        DWORD* requiredSize,
+                                                        std::span<Byte> detail, DWORD* requiredSize,
                                                         std::span<Byte> devInfoData) {
     Impl::Call call(*this, "SetupDiGetDeviceInterfaceDetailA", SetText(set));
     if (auto e = call.Fault()) return call.Fail(*e, FALSE);
@@ -151,8 +150,7 @@ BOOL SimulatedWindows::SetupDiDestroyDeviceInfoList(DevInfoSet set) {
     return call.Ok(TRUE);
 }
 
-CONFIGRET SimulatedWindows::CM_Get_Device_IDA(DWORD devInst, std::span<Byte> buffer,
-                                              DWORD flags) {
+CONFIGRET SimulatedWindows::CM_Get_Device_IDA(DWORD devInst, std::span<Byte> buffer, DWORD flags) {
     Impl::Call call(*this, "CM_Get_Device_IDA", "devInst " + std::to_string(devInst));
     // The configuration manager answers with its CONFIGRET and leaves the
     // thread's last error alone.

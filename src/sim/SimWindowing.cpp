@@ -10,6 +10,14 @@ namespace plumvane::sim {
 
 namespace {
 
+std::string MessageText(Hwnd w, UINT msg, WPARAM wParam) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "hwnd 0x%llx msg 0x%04X wParam %llu",
+                  static_cast<unsigned long long>(static_cast<std::uintptr_t>(w)),
+                  static_cast<unsigned>(msg), static_cast<unsigned long long>(wParam));
+    return buf;
+}
+
 std::string WindowText(Hwnd w) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "hwnd 0x%llx",
@@ -29,6 +37,7 @@ int SimulatedWindows::MessageBoxA(Hwnd owner, std::string_view text, std::string
 
 int SimulatedWindows::GetSystemMetrics(int index) {
     Impl::Call call(*this, "GetSystemMetrics", std::to_string(index));
+    if (auto e = call.Fault()) return call.Fail(*e, 0);
     switch (index) {
         case SM_CXICON:
         case SM_CYICON:
@@ -53,9 +62,7 @@ Handle SimulatedWindows::LoadImageA(Hinstance, std::string_view name, UINT type,
 }
 
 LRESULT SimulatedWindows::SendMessageA(Hwnd window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Impl::Call call(*this, "SendMessageA",
-                    WindowText(window) + " msg 0x" + std::to_string(msg) + " " +
-                        std::to_string(wParam));
+    Impl::Call call(*this, "SendMessageA", MessageText(window, msg, wParam));
     if (auto e = call.Fault()) return call.Fail(*e, LRESULT{0});
     if (msg == WM_SETICON && (wParam == ICON_SMALL || wParam == ICON_BIG)) {
         LRESULT& slot = impl_->icons[{window, wParam}];

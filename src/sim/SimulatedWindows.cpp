@@ -3,8 +3,8 @@
 
 #include "sim/SimulatedWindows.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 
@@ -16,8 +16,8 @@ namespace plumvane::sim {
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) ==
-                                               LowerAscii(prefix);
+    return text.size() >= prefix.size() &&
+           LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
 }
 
 // `device` names a device within a call's detail; "PHYSICALDRIVE1" must not
@@ -116,8 +116,7 @@ std::string EffectiveInstanceId(const SimDisk& disk) {
     const std::string n = std::to_string(disk.number);
     if (disk.bus == BusTypeUsb) {
         return "USBSTOR\\DISK&VEN_" + field(disk.vendor) + "&PROD_" + field(disk.product) +
-               "&REV_1.00\\" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n +
-               "&0";
+               "&REV_1.00\\" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n + "&0";
     }
     return "SCSI\\DISK&VEN_" + field(disk.vendor) + "&PROD_" + field(disk.product) + "\\4&" + n +
            "&0&000000";
@@ -287,18 +286,17 @@ BOOL SimulatedWindows::ReadFile(Handle h, std::span<Byte> buffer, DWORD numberOf
     if (numberOfBytesToRead > buffer.size()) return call.Fail(ERROR_NOACCESS, FALSE);
     if (entry->kind != Impl::Kind::File) {
         // The simulated devices carry no sectors.
-        return call.Fail((entry->access & GENERIC_READ) ? ERROR_INVALID_FUNCTION
-                                                        : ERROR_ACCESS_DENIED,
-                         FALSE);
+        return call.Fail(
+            (entry->access & GENERIC_READ) ? ERROR_INVALID_FUNCTION : ERROR_ACCESS_DENIED, FALSE);
     }
     DWORD error = 0;
-    const BOOL ok = files_->Read(entry->fileId, buffer, numberOfBytesToRead, numberOfBytesRead,
-                                 error);
+    const BOOL ok =
+        files_->Read(entry->fileId, buffer, numberOfBytesToRead, numberOfBytesRead, error);
     return ok ? call.Ok(ok) : call.Fail(error, ok);
 }
 
-BOOL SimulatedWindows::WriteFile(Handle h, std::span<const Byte> buffer,
-                                 DWORD numberOfBytesToWrite, DWORD* numberOfBytesWritten) {
+BOOL SimulatedWindows::WriteFile(Handle h, std::span<const Byte> buffer, DWORD numberOfBytesToWrite,
+                                 DWORD* numberOfBytesWritten) {
     Impl::OpenHandle* entry = impl_->Find(h);
     Impl::Call call(*this, "WriteFile", entry ? entry->path : HandleText(h));
     if (numberOfBytesWritten) *numberOfBytesWritten = 0;
@@ -306,13 +304,12 @@ BOOL SimulatedWindows::WriteFile(Handle h, std::span<const Byte> buffer,
     if (!entry) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
     if (numberOfBytesToWrite > buffer.size()) return call.Fail(ERROR_NOACCESS, FALSE);
     if (entry->kind != Impl::Kind::File) {
-        return call.Fail((entry->access & GENERIC_WRITE) ? ERROR_INVALID_FUNCTION
-                                                         : ERROR_ACCESS_DENIED,
-                         FALSE);
+        return call.Fail(
+            (entry->access & GENERIC_WRITE) ? ERROR_INVALID_FUNCTION : ERROR_ACCESS_DENIED, FALSE);
     }
     DWORD error = 0;
-    const BOOL ok = files_->Write(entry->fileId, buffer, numberOfBytesToWrite,
-                                  numberOfBytesWritten, error);
+    const BOOL ok =
+        files_->Write(entry->fileId, buffer, numberOfBytesToWrite, numberOfBytesWritten, error);
     return ok ? call.Ok(ok) : call.Fail(error, ok);
 }
 
@@ -326,8 +323,8 @@ DWORD SimulatedWindows::SetFilePointer(Handle h, LONG distanceToMove, LONG* dist
         return call.Fail(ERROR_INVALID_FUNCTION, INVALID_SET_FILE_POINTER);
     }
     DWORD error = 0;
-    const DWORD pos = files_->SetPointer(entry->fileId, distanceToMove, distanceToMoveHigh,
-                                         moveMethod, error);
+    const DWORD pos =
+        files_->SetPointer(entry->fileId, distanceToMove, distanceToMoveHigh, moveMethod, error);
     if (pos == INVALID_SET_FILE_POINTER && error != 0) return call.Fail(error, pos);
     // A position whose low part looks like the failure value: Windows clears
     // the last error so the caller can tell.

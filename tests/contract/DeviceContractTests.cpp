@@ -19,7 +19,8 @@ namespace {
 
 using namespace platform;  // NOLINT: Windows names throughout
 
-constexpr Guid kDiskClass{0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
+constexpr Guid kDiskClass{
+    0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
 
 class DeviceContract : public ::testing::Test {
@@ -30,8 +31,8 @@ protected:
 TEST_F(DeviceContract, AMissingPhysicalDriveFailsWithFileNotFound) {
     for (std::string_view path : {"\\\\.\\PHYSICALDRIVE99", "\\\\.\\PhysicalDrive99"}) {
         api->SetLastError(0);
-        const Handle h = api->CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          OPEN_EXISTING, 0);
+        const Handle h =
+            api->CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
         EXPECT_EQ(h, INVALID_HANDLE_VALUE) << path;
         EXPECT_EQ(api->GetLastError(), ERROR_FILE_NOT_FOUND) << path;
         if (h != INVALID_HANDLE_VALUE) api->CloseHandle(h);
@@ -57,8 +58,8 @@ TEST_F(DeviceContract, InvalidHandlesAreRefused) {
 
 TEST_F(DeviceContract, AClosedHandleIsInvalid) {
     const std::string path = FreshTempFolder() + "closed.bin";
-    const Handle h = api->CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL);
+    const Handle h =
+        api->CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << api->GetLastError();
     EXPECT_EQ(api->CloseHandle(h), TRUE);
     api->SetLastError(0);
@@ -92,7 +93,8 @@ TEST_F(DeviceContract, ParsesTheDiskClassText) {
 }
 
 TEST_F(DeviceContract, DeviceInformationSets) {
-    UniqueDevInfoSet set(*api, api->SetupDiGetClassDevsA(&kDiskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    UniqueDevInfoSet set(
+        *api, api->SetupDiGetClassDevsA(&kDiskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     ASSERT_TRUE(set.valid()) << api->GetLastError();
 
     std::vector<Byte> itf(kSpDeviceInterfaceDataSize, 0);

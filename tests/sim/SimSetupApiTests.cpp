@@ -11,7 +11,8 @@
 namespace plumvane::sim {
 namespace {
 
-constexpr Guid kDiskClass{0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
+constexpr Guid kDiskClass{
+    0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 constexpr DWORD kFlags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 
 SimDisk Disk(int number, std::optional<std::uint32_t> devInst, std::string id = {}) {
@@ -43,8 +44,7 @@ std::string PathOf(const std::vector<Byte>& detail) {
 
 TEST(SimSetupApi, EnumeratesExposedDisksInMachineOrder) {
     Machine m;
-    m.disks = {Disk(2, 42, "USBSTOR\\DISK&VEN_A&PROD_B\\0001"), Disk(0, std::nullopt),
-               Disk(1, 17)};
+    m.disks = {Disk(2, 42, "USBSTOR\\DISK&VEN_A&PROD_B\\0001"), Disk(0, std::nullopt), Disk(1, 17)};
     SimulatedWindows w(m);
     const DevInfoSet set = w.SetupDiGetClassDevsA(&kDiskClass, kFlags);
     ASSERT_NE(set, INVALID_DEVINFO_SET);
@@ -67,14 +67,16 @@ TEST(SimSetupApi, EnumeratesExposedDisksInMachineOrder) {
         EXPECT_EQ(required, 4 + PathOf(detail).size() + 1);
         devInsts.push_back(ReadU32LE(info, kSpDevinfoDataDevInstOffset));
         if (i == 0) {
-            EXPECT_EQ(PathOf(detail),
-                      "\\\\?\\usbstor#disk&ven_a&prod_b#0001#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}");
+            EXPECT_EQ(
+                PathOf(detail),
+                "\\\\?\\usbstor#disk&ven_a&prod_b#0001#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}");
             // The interface path opens the disk itself.
             const Handle h = w.CreateFileA(PathOf(detail), 0, 3, OPEN_EXISTING, 0);
             ASSERT_NE(h, INVALID_HANDLE_VALUE);
             std::vector<Byte> number(12);
             DWORD got = 0;
-            ASSERT_EQ(w.DeviceIoControl(h, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, number, &got), TRUE);
+            ASSERT_EQ(w.DeviceIoControl(h, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, number, &got),
+                      TRUE);
             EXPECT_EQ(ReadU32LE(number, 4), 2u);
             w.CloseHandle(h);
         }
@@ -135,7 +137,8 @@ TEST(SimSetupApi, OtherClassesGiveAnEmptySet) {
     Machine m;
     m.disks = {Disk(0, 9)};
     SimulatedWindows w(m);
-    const Guid volumeClass{0x53f5630d, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
+    const Guid volumeClass{
+        0x53f5630d, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
     const DevInfoSet set = w.SetupDiGetClassDevsA(&volumeClass, kFlags);
     ASSERT_NE(set, INVALID_DEVINFO_SET);
     std::vector<Byte> itf = InterfaceData();
@@ -162,10 +165,9 @@ TEST(SimSetupApi, ParsesClassIdTexts) {
     Guid g;
     EXPECT_EQ(w.CLSIDFromString(L"{53F56307-B6BF-11D0-94F2-00A0C91EFB8B}", g), S_OK);
     EXPECT_EQ(g, kDiskClass);
-    for (std::wstring_view bad : {L"53f56307-b6bf-11d0-94f2-00a0c91efb8b",
-                                  L"{53f56307-b6bf-11d0-94f2-00a0c91efb8}",
-                                  L"{53f56307-b6bf-11d0-94f2+00a0c91efb8b}",
-                                  L"{53f56307-b6bf-11d0-94f2-00a0c91efb8g}"}) {
+    for (std::wstring_view bad :
+         {L"53f56307-b6bf-11d0-94f2-00a0c91efb8b", L"{53f56307-b6bf-11d0-94f2-00a0c91efb8}",
+          L"{53f56307-b6bf-11d0-94f2+00a0c91efb8b}", L"{53f56307-b6bf-11d0-94f2-00a0c91efb8g}"}) {
         EXPECT_EQ(w.CLSIDFromString(bad, g), CO_E_CLASSSTRING);
     }
 }
