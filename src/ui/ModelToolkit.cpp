@@ -341,7 +341,26 @@ Status ModelToolkit::UserKeyDown(std::int16_t keyCode, std::int16_t shift) {
     if (!open_) return Status::NoWindow;
     if (!shown_) return Status::NotAllowed;
     if (Sink()) Sink()->OnKeyDown(keyCode, shift);
+    if (keyCode == kKeyTab && open_) MoveFocus((shift & kShiftBit) == 0);
     return Status::Ok;
+}
+
+void ModelToolkit::MoveFocus(bool forward) {
+    std::vector<const ModelControl*> order;
+    for (const ModelControl& c : controls_) {
+        if (c.TakesFocus() && ReachableByUser(c)) order.push_back(&c);
+    }
+    if (order.empty()) return;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    auto it = std::find_if(order.begin(), order.end(),
+                           [&](const ModelControl* c) { return focus_ == c->Ref(); });
+    std::size_t next = forward ? 0 : order.size() - 1;
+    if (it != order.end()) {
+        const auto at = static_cast<std::size_t>(it - order.begin());
+        next = forward ? (at + 1) % order.size() : (at + order.size() - 1) % order.size();
+    }
+    focus_ = order[next]->Ref();
 }
 
 Status ModelToolkit::UserScroll(const std::string& name, std::int32_t value) {

@@ -92,6 +92,7 @@ public:
     // Each needs the window shown and the control visible (with its panes).
     Status UserClickCheck(const ControlRef& ref);
     Status UserClickButton(const std::string& name);
+    // The window's key-down event first; then Tab moves the focus.
     Status UserKeyDown(std::int16_t keyCode, std::int16_t shift = 0);
     // The thumb released at this value (kept inside the range).
     Status UserScroll(const std::string& name, std::int32_t value);
@@ -112,6 +113,8 @@ private:
     ModelControl* Lookup(const ControlRef& ref, Status& why);
     const ModelControl* Lookup(const ControlRef& ref) const;
     bool ReachableByUser(const ModelControl& c) const;
+    // Tab and Shift+Tab: the next control in tab order that can take the focus.
+    void MoveFocus(bool forward);
     // Stores a new scroll setting and raises the change event when the value moved.
     void ApplyScroll(ModelControl& c, const ScrollSettings& next);
     platform::Hwnd NextHwnd() { return static_cast<platform::Hwnd>(nextHwnd_ += 4); }

@@ -90,6 +90,7 @@ inline constexpr std::int16_t kGrayed = 2;
 inline std::int16_t StateAfterUserClick(std::int16_t s) { return s == kChecked ? kUnchecked : kChecked; }
 
 // Virtual-key codes and shift bits of the key-down event.
+inline constexpr std::int16_t kKeyTab = 9;
 inline constexpr std::int16_t kKeyF5 = 116;
 inline constexpr std::int16_t kShiftBit = 1, kCtrlBit = 2, kAltBit = 4;
 

@@ -206,6 +206,23 @@ TEST_F(ModelToolkitTest, KeysButtonsAndMessages) {
     EXPECT_EQ(tk.Messages()[0], (RecordedMessage{"error", "Plumvane", 0}));
 }
 
+TEST_F(ModelToolkitTest, TabFollowsTheDesignOrderAndSkipsHiddenControls) {
+    ASSERT_EQ(tk.FocusedControl(), Ctl(kCmdClose));
+    const ControlRef order[] = {Ctl(kPicListFrame), Ctl(kListVScroll), Ctl(kPicList),
+                                Elem(kChkWCEO, 0), Elem(kChkHPD, 0), Ctl(kCmdClose)};
+    for (const ControlRef& next : order) {
+        ASSERT_EQ(tk.UserKeyDown(kKeyTab), Status::Ok);
+        EXPECT_EQ(tk.FocusedControl(), next);
+    }
+    ASSERT_EQ(tk.SetVisible(Ctl(kListVScroll), false), Status::Ok);
+    ASSERT_EQ(tk.UserKeyDown(kKeyTab, kShiftBit), Status::Ok);
+    EXPECT_EQ(tk.FocusedControl(), Elem(kChkHPD, 0));
+    ASSERT_EQ(tk.Focus(Ctl(kPicListFrame)), Status::Ok);
+    ASSERT_EQ(tk.UserKeyDown(kKeyTab), Status::Ok);
+    EXPECT_EQ(tk.FocusedControl(), Ctl(kPicList));
+    EXPECT_EQ(tk.Focus(Ctl(kLblAbout)), Status::NotAllowed);
+}
+
 TEST_F(ModelToolkitTest, UnloadEndsEveryOperationButKeepsTheRecord) {
     ASSERT_EQ(tk.Unload(), Status::Ok);
     EXPECT_FALSE(tk.IsOpen());
