@@ -1,0 +1,54 @@
+// The window side of the simulated machine, as the list builder uses it.
+#include <gtest/gtest.h>
+
+#include "platform/WinDefs.h"
+#include "sim/SimulatedWindows.h"
+
+namespace plumvane::sim {
+namespace {
+
+TEST(SimWindowing, TheSharedIconIsNoOpenHandleAndWindowIconsAreKept) {
+    SimulatedWindows w;
+    const Hinstance inst = w.GetModuleHandleA(nullptr);
+    const Handle icon = w.LoadImageA(inst, "APPICON", IMAGE_ICON, 16, 16, LR_SHARED);
+    EXPECT_NE(icon, NULL_HANDLE);
+    EXPECT_EQ(w.OpenHandleCount(), 0);
+    EXPECT_EQ(w.LoadImageA(inst, "OTHER", IMAGE_ICON, 16, 16, LR_SHARED), NULL_HANDLE);
+    EXPECT_EQ(w.GetLastError(), 1813u);
+
+    const Hwnd form = static_cast<Hwnd>(0x1234);
+    const auto iconValue = static_cast<LPARAM>(icon);
+    EXPECT_EQ(w.SendMessageA(form, WM_SETICON, ICON_SMALL, iconValue), 0);
+    EXPECT_EQ(w.SendMessageA(form, WM_SETICON, ICON_SMALL, iconValue), iconValue);
+    EXPECT_EQ(w.SendMessageA(form, WM_GETICON, ICON_SMALL, 0), iconValue);
+    EXPECT_EQ(w.SendMessageA(form, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_EQ(w.GetWindow(form, GW_OWNER), NULL_HWND);
+    EXPECT_EQ(w.GetWindowLongA(form, GWL_HWNDPARENT), 0);
+}
+
+TEST(SimWindowing, MessageBoxesAndThemesAreRecorded) {
+    SimulatedWindows w;
+    const Hwnd form = static_cast<Hwnd>(0x1234);
+    EXPECT_EQ(w.MessageBoxA(form, "Error 5 opening disk device", "Error", MB_ICONERROR), IDOK);
+    ASSERT_EQ(w.messageBoxes().size(), 1u);
+    EXPECT_EQ(w.messageBoxes()[0].owner, form);
+    EXPECT_EQ(w.messageBoxes()[0].caption, "Error");
+    EXPECT_EQ(w.messageBoxes()[0].type, MB_ICONERROR);
+    EXPECT_EQ(w.SetWindowTheme(form, L" ", L" "), S_OK);
+    EXPECT_EQ(w.themeOff().count(form), 1u);
+    EXPECT_EQ(w.GetSystemMetrics(SM_CXSMICON), 16);
+    EXPECT_EQ(w.GetSystemMetrics(SM_CYICON), 32);
+}
+
+TEST(SimWindowing, SystemMessages) {
+    SimulatedWindows w;
+    std::string text;
+    constexpr DWORD kFromSystem = 0x1000;
+    EXPECT_GT(w.FormatMessageA(kFromSystem, ERROR_ACCESS_DENIED, text), 0u);
+    EXPECT_EQ(text, "Access is denied.\r\n");
+    EXPECT_EQ(w.FormatMessageA(kFromSystem, 0xDEAD, text), 0u);
+    EXPECT_TRUE(text.empty());
+}
+
+}  // namespace
+}  // namespace plumvane::sim
