@@ -215,8 +215,13 @@ SimDisk ReadDisk(const json& v, const std::string& path, int defaultNumber) {
     });
     IfPresent(v, "instanceId",
               [&](const json& x) { d.instanceId = Text(x, Child(path, "instanceId")); });
-    IfPresent(v, "interfacePath",
-              [&](const json& x) { d.interfacePath = Text(x, Child(path, "interfacePath")); });
+    IfPresent(v, "interfacePath", [&](const json& x) {
+        d.interfacePath = Text(x, Child(path, "interfacePath"));
+        const std::string_view prefix = std::string_view(d.interfacePath).substr(0, 4);
+        if (d.interfacePath.size() <= 4 || (prefix != "\\\\?\\" && prefix != "\\\\.\\")) {
+            Refuse(Child(path, "interfacePath"), "expected a device path starting with \\\\?\\");
+        }
+    });
     IfPresent(v, "errors",
               [&](const json& x) { ReadDiskErrors(x, Child(path, "errors"), d.errors); });
     IfPresent(v, "note", [&](const json& x) { Text(x, Child(path, "note")); });

@@ -226,7 +226,8 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
         const std::string wanted = LowerAscii(p.rest);
         for (const SimDisk& disk : machine_.disks) {
             if (!disk.devInst) continue;
-            if (LowerAscii(std::string_view(EffectiveInterfacePath(disk)).substr(4)) != wanted) {
+            const std::string itf = EffectiveInterfacePath(disk);
+            if (itf.size() < 4 || LowerAscii(std::string_view(itf).substr(4)) != wanted) {
                 continue;
             }
             if (disk.errors.open) return call.Fail(disk.errors.open, INVALID_HANDLE_VALUE);
