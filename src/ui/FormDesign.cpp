@@ -30,7 +30,8 @@ FormDesign BuildMainFormDesign() {
     DesignControl frame = Make(K::Pane, kPicListFrame, false, "", 30, 300, 8775, 3945, 4);
     frame.sunkenBorder = true;
     f.controls.push_back(frame);
-    f.controls.push_back(Make(K::VScrollBar, kListVScroll, false, kPicListFrame, 8460, 0, 255, 2595, 5));
+    f.controls.push_back(
+        Make(K::VScrollBar, kListVScroll, false, kPicListFrame, 8460, 0, 255, 2595, 5));
     f.controls.push_back(Make(K::Pane, kPicList, false, kPicListFrame, 60, 60, 8370, 1755, 6));
     f.controls.push_back(Make(K::CheckBox, kChkHPD, true, kPicList, 7560, 0, 255, 255, 10));
     f.controls.push_back(Make(K::CheckBox, kChkWCEO, true, kPicList, 5790, 0, 255, 255, 7));
@@ -38,11 +39,13 @@ FormDesign BuildMainFormDesign() {
     row.backColor = kRowColour;
     f.controls.push_back(row);
     f.controls.push_back(Make(K::Button, kCmdClose, false, "", 3810, 4335, 1235, 390, 1, "Close"));
-    f.controls.push_back(Make(K::Label, kLblHPD, false, "", 7260, 75, 1065, 195, 9, "DeviceHotplug"));
+    f.controls.push_back(
+        Make(K::Label, kLblHPD, false, "", 7260, 75, 1065, 195, 9, "DeviceHotplug"));
     f.controls.push_back(
         Make(K::Label, kLblWCOE, false, "", 4950, 75, 1935, 195, 3, "WriteCacheEnableOverride"));
     f.controls.push_back(Make(K::Label, kLblAbout, false, "", 6870, 4575, 1875, 195, 2, ""));
-    f.controls.push_back(Make(K::Label, kLblUsbDisks, false, "", 60, 75, 1815, 255, 0, "USB disks:"));
+    f.controls.push_back(
+        Make(K::Label, kLblUsbDisks, false, "", 60, 75, 1815, 255, 0, "USB disks:"));
     return f;
 }
 
@@ -90,9 +93,8 @@ Status CreateFromDesign(Toolkit& toolkit, const FormDesign& design) {
         if (Succeeded(s) && takesFocus && (!focus || d.tabIndex < focus->tabIndex)) focus = &d;
     }
     if (focus) {
-        const Status s = toolkit.Focus({focus->name, focus->arrayElement
-                                                         ? std::optional<std::int16_t>(0)
-                                                         : std::nullopt});
+        const Status s = toolkit.Focus(
+            {focus->name, focus->arrayElement ? std::optional<std::int16_t>(0) : std::nullopt});
         if (!Succeeded(s) && Succeeded(first)) first = s;
     }
     return first;

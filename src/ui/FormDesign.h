@@ -29,8 +29,8 @@ inline constexpr std::uint32_t kRowColour = 0xF0F0F0;  // red, green and blue 24
 struct DesignControl {
     ControlKind kind = ControlKind::Label;
     std::string name;
-    bool arrayElement = false;  // element 0 of a control array
-    std::string parent;         // empty: the window
+    bool arrayElement = false;                     // element 0 of a control array
+    std::string parent;                            // empty: the window
     int left = 0, top = 0, width = 0, height = 0;  // twips
     std::string caption;
     int tabIndex = 0;

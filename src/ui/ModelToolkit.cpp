@@ -119,10 +119,14 @@ std::optional<int> ModelToolkit::GetMetric(const ControlRef& ref, Metric m) cons
     const ModelControl* c = Lookup(ref);
     if (!c) return std::nullopt;
     switch (m) {
-        case Metric::Left: return c->left;
-        case Metric::Top: return c->top;
-        case Metric::Width: return c->width;
-        case Metric::Height: return c->height;
+        case Metric::Left:
+            return c->left;
+        case Metric::Top:
+            return c->top;
+        case Metric::Width:
+            return c->width;
+        case Metric::Height:
+            return c->height;
     }
     return std::nullopt;
 }
@@ -133,10 +137,18 @@ Status ModelToolkit::SetMetric(const ControlRef& ref, Metric m, int pixels) {
     if (!c) return why;
     if ((m == Metric::Width || m == Metric::Height) && pixels < 0) return Status::OutOfRange;
     switch (m) {
-        case Metric::Left: c->left = pixels; break;
-        case Metric::Top: c->top = pixels; break;
-        case Metric::Width: c->width = pixels; break;
-        case Metric::Height: c->height = pixels; break;
+        case Metric::Left:
+            c->left = pixels;
+            break;
+        case Metric::Top:
+            c->top = pixels;
+            break;
+        case Metric::Width:
+            c->width = pixels;
+            break;
+        case Metric::Height:
+            c->height = pixels;
+            break;
     }
     return Status::Ok;
 }
@@ -240,11 +252,16 @@ std::optional<std::int16_t> ModelToolkit::GetScroll(const ControlRef& ref, Scrol
     const ModelControl* c = Lookup(ref);
     if (!c || c->kind != ControlKind::VScrollBar) return std::nullopt;
     switch (f) {
-        case ScrollField::Min: return c->scroll.min;
-        case ScrollField::Max: return c->scroll.max;
-        case ScrollField::SmallChange: return c->scroll.smallChange;
-        case ScrollField::LargeChange: return c->scroll.largeChange;
-        case ScrollField::Value: return c->scroll.value;
+        case ScrollField::Min:
+            return c->scroll.min;
+        case ScrollField::Max:
+            return c->scroll.max;
+        case ScrollField::SmallChange:
+            return c->scroll.smallChange;
+        case ScrollField::LargeChange:
+            return c->scroll.largeChange;
+        case ScrollField::Value:
+            return c->scroll.value;
     }
     return std::nullopt;
 }
@@ -261,10 +278,18 @@ Status ModelToolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_
     }
     ScrollSettings next = c->scroll;
     switch (f) {
-        case ScrollField::Min: next.min = v; break;
-        case ScrollField::Max: next.max = v; break;
-        case ScrollField::SmallChange: next.smallChange = v; break;
-        case ScrollField::LargeChange: next.largeChange = v; break;
+        case ScrollField::Min:
+            next.min = v;
+            break;
+        case ScrollField::Max:
+            next.max = v;
+            break;
+        case ScrollField::SmallChange:
+            next.smallChange = v;
+            break;
+        case ScrollField::LargeChange:
+            next.largeChange = v;
+            break;
         case ScrollField::Value:
             // The value must lie inside the range; no silent clamping of a
             // program's own setting.
@@ -384,10 +409,18 @@ Status ModelToolkit::UserScrollStep(const std::string& name, ScrollAction action
     const int direction = c->scroll.max >= c->scroll.min ? 1 : -1;
     int step = 0;
     switch (action) {
-        case ScrollAction::LineUp: step = -c->scroll.smallChange; break;
-        case ScrollAction::LineDown: step = c->scroll.smallChange; break;
-        case ScrollAction::PageUp: step = -c->scroll.largeChange; break;
-        case ScrollAction::PageDown: step = c->scroll.largeChange; break;
+        case ScrollAction::LineUp:
+            step = -c->scroll.smallChange;
+            break;
+        case ScrollAction::LineDown:
+            step = c->scroll.smallChange;
+            break;
+        case ScrollAction::PageUp:
+            step = -c->scroll.largeChange;
+            break;
+        case ScrollAction::PageDown:
+            step = c->scroll.largeChange;
+            break;
     }
     return UserScroll(name, c->scroll.value + direction * step);
 }

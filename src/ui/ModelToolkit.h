@@ -29,8 +29,8 @@ struct ModelControl {
     int tabIndex = 0;
     bool sunkenBorder = false;
     bool fromDesign = true;
-    platform::Hwnd hwnd{};        // null for labels
-    std::uint64_t zStamp = 0;     // larger: nearer the front among siblings
+    platform::Hwnd hwnd{};     // null for labels
+    std::uint64_t zStamp = 0;  // larger: nearer the front among siblings
 
     ControlRef Ref() const { return {name, index}; }
     bool HasFont() const { return kind != ControlKind::VScrollBar; }
@@ -54,8 +54,7 @@ public:
 
     // --- Toolkit -------------------------------------------------------------
     int Dpi() const override { return dpi_; }
-    Status CreateMainWindow(const std::string& caption, int clientWidth,
-                            int clientHeight) override;
+    Status CreateMainWindow(const std::string& caption, int clientWidth, int clientHeight) override;
     Status AddControl(const ControlSpec& spec) override;
     std::optional<std::string> GetWindowCaption() const override;
     Status SetWindowCaption(const std::string& caption) override;

@@ -47,11 +47,16 @@ inline bool Succeeded(Status s) { return s == Status::Ok; }
 enum class ControlKind { Pane, Label, CheckBox, Button, VScrollBar };
 inline const char* KindName(ControlKind k) {
     switch (k) {
-        case ControlKind::Pane: return "pane";
-        case ControlKind::Label: return "label";
-        case ControlKind::CheckBox: return "checkBox";
-        case ControlKind::Button: return "button";
-        case ControlKind::VScrollBar: return "vScrollBar";
+        case ControlKind::Pane:
+            return "pane";
+        case ControlKind::Label:
+            return "label";
+        case ControlKind::CheckBox:
+            return "checkBox";
+        case ControlKind::Button:
+            return "button";
+        case ControlKind::VScrollBar:
+            return "vScrollBar";
     }
     return "?";
 }
@@ -87,7 +92,9 @@ inline constexpr std::int16_t kChecked = 1;
 inline constexpr std::int16_t kGrayed = 2;
 // A user click checks an unchecked or grayed box and clears a checked one
 // (what a Windows auto check box does with a grayed state).
-inline std::int16_t StateAfterUserClick(std::int16_t s) { return s == kChecked ? kUnchecked : kChecked; }
+inline std::int16_t StateAfterUserClick(std::int16_t s) {
+    return s == kChecked ? kUnchecked : kChecked;
+}
 
 // Virtual-key codes and shift bits of the key-down event.
 inline constexpr std::int16_t kKeyTab = 9;

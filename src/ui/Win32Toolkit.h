@@ -28,8 +28,7 @@ public:
     Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
     int Dpi() const override;
-    Status CreateMainWindow(const std::string& caption, int clientWidth,
-                            int clientHeight) override;
+    Status CreateMainWindow(const std::string& caption, int clientWidth, int clientHeight) override;
     Status AddControl(const ControlSpec& spec) override;
     std::optional<std::string> GetWindowCaption() const override;
     Status SetWindowCaption(const std::string& caption) override;

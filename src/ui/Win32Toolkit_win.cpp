@@ -1,15 +1,16 @@
-#include "ui/Win32Toolkit.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <unordered_map>
+
+#include "ui/Win32Toolkit.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 namespace plumvane::ui {
@@ -26,8 +27,8 @@ platform::Hwnd FromHwnd(HWND h) {
 
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring w(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
     return w;
@@ -167,10 +168,10 @@ struct Win32Toolkit::Impl {
     HFONT FontFor(const std::string& face) {
         auto it = fonts.find(face);
         if (it != fonts.end()) return it->second;
-        HFONT f = CreateFontW(-MulDiv(kDefaultFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
-                              FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                              Widen(face).c_str());
+        HFONT f =
+            CreateFontW(-MulDiv(kDefaultFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(face).c_str());
         if (f) fonts.emplace(face, f);
         return f;
     }
@@ -281,16 +282,31 @@ struct Win32Toolkit::Impl {
         const ScrollSettings& s = c.scroll;
         int pos = ToPosition(s, s.value);
         switch (code) {
-            case SB_LINEUP: pos -= s.smallChange; break;
-            case SB_LINEDOWN: pos += s.smallChange; break;
-            case SB_PAGEUP: pos -= s.largeChange; break;
-            case SB_PAGEDOWN: pos += s.largeChange; break;
-            case SB_TOP: pos = 0; break;
-            case SB_BOTTOM: pos = Span(s); break;
+            case SB_LINEUP:
+                pos -= s.smallChange;
+                break;
+            case SB_LINEDOWN:
+                pos += s.smallChange;
+                break;
+            case SB_PAGEUP:
+                pos -= s.largeChange;
+                break;
+            case SB_PAGEDOWN:
+                pos += s.largeChange;
+                break;
+            case SB_TOP:
+                pos = 0;
+                break;
+            case SB_BOTTOM:
+                pos = Span(s);
+                break;
             // Positions run from 0 to at most 65535, so the 16 bits the
             // message carries hold every one of them.
-            case SB_THUMBPOSITION: pos = thumb; break;
-            default: return;  // SB_THUMBTRACK (a drag) and SB_ENDSCROLL
+            case SB_THUMBPOSITION:
+                pos = thumb;
+                break;
+            default:
+                return;  // SB_THUMBTRACK (a drag) and SB_ENDSCROLL
         }
         pos = std::clamp(pos, 0, Span(s));
         ScrollSettings next = s;
@@ -332,9 +348,8 @@ struct Win32Toolkit::Impl {
                 order.push_back(c.get());
             }
         }
-        std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
-            return a->tabIndex < b->tabIndex;
-        });
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
         return order;
     }
 
@@ -504,7 +519,8 @@ Status Win32Toolkit::CreateMainWindow(const std::string& caption, int clientWidt
 Status Win32Toolkit::AddControl(const ControlSpec& spec) {
     Impl& m = *impl_;
     if (!m.window) return Status::NoWindow;
-    if (spec.width < 0 || spec.height < 0 || !ValidColour(spec.backColor)) return Status::OutOfRange;
+    if (spec.width < 0 || spec.height < 0 || !ValidColour(spec.backColor))
+        return Status::OutOfRange;
     const bool taken = std::any_of(m.controls.begin(), m.controls.end(),
                                    [&](const auto& c) { return c->name == spec.name; });
     if (spec.name.empty() || taken) return Status::AlreadyExists;
@@ -612,10 +628,14 @@ std::optional<int> Win32Toolkit::GetMetric(const ControlRef& ref, Metric m) cons
     const Win32Control* c = impl_->Find(ref);
     if (!c) return std::nullopt;
     switch (m) {
-        case Metric::Left: return c->left;
-        case Metric::Top: return c->top;
-        case Metric::Width: return c->width;
-        case Metric::Height: return c->height;
+        case Metric::Left:
+            return c->left;
+        case Metric::Top:
+            return c->top;
+        case Metric::Width:
+            return c->width;
+        case Metric::Height:
+            return c->height;
     }
     return std::nullopt;
 }
@@ -627,10 +647,18 @@ Status Win32Toolkit::SetMetric(const ControlRef& ref, Metric m, int pixels) {
     if ((m == Metric::Width || m == Metric::Height) && pixels < 0) return Status::OutOfRange;
     int l = c->left, t = c->top, w = c->width, h = c->height;
     switch (m) {
-        case Metric::Left: l = pixels; break;
-        case Metric::Top: t = pixels; break;
-        case Metric::Width: w = pixels; break;
-        case Metric::Height: h = pixels; break;
+        case Metric::Left:
+            l = pixels;
+            break;
+        case Metric::Top:
+            t = pixels;
+            break;
+        case Metric::Width:
+            w = pixels;
+            break;
+        case Metric::Height:
+            h = pixels;
+            break;
     }
     if (!SetWindowPos(c->hwnd, nullptr, l, t, w, h, SWP_NOZORDER | SWP_NOACTIVATE)) {
         return Status::Failed;
@@ -760,11 +788,16 @@ std::optional<std::int16_t> Win32Toolkit::GetScroll(const ControlRef& ref, Scrol
     const Win32Control* c = impl_->Find(ref);
     if (!c || c->kind != ControlKind::VScrollBar) return std::nullopt;
     switch (f) {
-        case ScrollField::Min: return c->scroll.min;
-        case ScrollField::Max: return c->scroll.max;
-        case ScrollField::SmallChange: return c->scroll.smallChange;
-        case ScrollField::LargeChange: return c->scroll.largeChange;
-        case ScrollField::Value: return c->scroll.value;
+        case ScrollField::Min:
+            return c->scroll.min;
+        case ScrollField::Max:
+            return c->scroll.max;
+        case ScrollField::SmallChange:
+            return c->scroll.smallChange;
+        case ScrollField::LargeChange:
+            return c->scroll.largeChange;
+        case ScrollField::Value:
+            return c->scroll.value;
     }
     return std::nullopt;
 }
@@ -781,10 +814,18 @@ Status Win32Toolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_
     }
     ScrollSettings next = c->scroll;
     switch (f) {
-        case ScrollField::Min: next.min = v; break;
-        case ScrollField::Max: next.max = v; break;
-        case ScrollField::SmallChange: next.smallChange = v; break;
-        case ScrollField::LargeChange: next.largeChange = v; break;
+        case ScrollField::Min:
+            next.min = v;
+            break;
+        case ScrollField::Max:
+            next.max = v;
+            break;
+        case ScrollField::SmallChange:
+            next.smallChange = v;
+            break;
+        case ScrollField::LargeChange:
+            next.largeChange = v;
+            break;
         case ScrollField::Value:
             if (ClampToRange(v, next.min, next.max) != v) return Status::OutOfRange;
             next.value = v;

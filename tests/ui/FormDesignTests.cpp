@@ -15,7 +15,7 @@ TEST(TwipsToPixels, RoundsToTheNearestPixel) {
     EXPECT_EQ(TwipsToPixels(7, 96), 0);
     EXPECT_EQ(TwipsToPixels(8, 96), 1);
     EXPECT_EQ(TwipsToPixels(-8, 96), -1);
-    EXPECT_EQ(TwipsToPixels(255, 120), 21);   // 21.25
+    EXPECT_EQ(TwipsToPixels(255, 120), 21);    // 21.25
     EXPECT_EQ(TwipsToPixels(1235, 144), 124);  // 123.5 rounds up
 }
 

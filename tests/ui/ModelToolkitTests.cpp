@@ -2,9 +2,9 @@
 // the 16-bit scroll bar, properties by kind.
 #include <gtest/gtest.h>
 
+#include "ui/EventRecorder.h"
 #include "ui/FormDesign.h"
 #include "ui/ModelToolkit.h"
-#include "ui/EventRecorder.h"
 
 namespace plumvane::ui {
 namespace {
@@ -62,8 +62,8 @@ TEST_F(ModelToolkitTest, NestedChangesInsideAHandlerRaiseNestedEvents) {
         restoring = false;
     };
     ASSERT_EQ(tk.UserClickCheck(Elem(kChkWCEO, 0)), Status::Ok);
-    EXPECT_EQ(rec.events, (Events{"click:chkWCEO(0)", "restore-begin", "click:chkWCEO(0)",
-                                  "restore-end"}));
+    EXPECT_EQ(rec.events,
+              (Events{"click:chkWCEO(0)", "restore-begin", "click:chkWCEO(0)", "restore-end"}));
     EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kUnchecked);
 }
 
@@ -209,7 +209,7 @@ TEST_F(ModelToolkitTest, KeysButtonsAndMessages) {
 TEST_F(ModelToolkitTest, TabFollowsTheDesignOrderAndSkipsHiddenControls) {
     ASSERT_EQ(tk.FocusedControl(), Ctl(kCmdClose));
     const ControlRef order[] = {Ctl(kPicListFrame), Ctl(kListVScroll), Ctl(kPicList),
-                                Elem(kChkWCEO, 0), Elem(kChkHPD, 0), Ctl(kCmdClose)};
+                                Elem(kChkWCEO, 0),  Elem(kChkHPD, 0),  Ctl(kCmdClose)};
     for (const ControlRef& next : order) {
         ASSERT_EQ(tk.UserKeyDown(kKeyTab), Status::Ok);
         EXPECT_EQ(tk.FocusedControl(), next);

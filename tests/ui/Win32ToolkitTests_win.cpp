@@ -167,7 +167,7 @@ TEST_F(Win32ToolkitTest, TabFollowsTheDesignTabOrder) {
     ShowAndSettle();
     EXPECT_EQ(tk.FocusedControl(), Ctl(kCmdClose));
     const ControlRef order[] = {Ctl(kPicListFrame), Ctl(kListVScroll), Ctl(kPicList),
-                                Elem(kChkWCEO, 0), Elem(kChkHPD, 0), Ctl(kCmdClose)};
+                                Elem(kChkWCEO, 0),  Elem(kChkHPD, 0),  Ctl(kCmdClose)};
     for (const ControlRef& next : order) {
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
         tk.PumpMessages();
