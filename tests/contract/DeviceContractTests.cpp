@@ -133,5 +133,15 @@ TEST_F(DeviceContract, AnUnknownDeviceNodeHasNoInstanceId) {
     }
 }
 
+TEST_F(DeviceContract, DecodesWindows1252AsMultiByteToWideCharDoes) {
+    const std::array<Byte, 1> euro{0x80};
+    if (api->DecodeAnsi(euro) != "\u20AC") GTEST_SKIP() << "the ANSI code page is not 1252";
+    // The five bytes that Windows-1252 leaves undefined pass through as the
+    // C1 controls of the same value; NUL stays a character.
+    const std::array<Byte, 9> bytes{0x81, 0x8D, 0x8F, 0x90, 0x9D, 0x9F, 0x00, 0xA0, 0xFF};
+    EXPECT_EQ(api->DecodeAnsi(bytes),
+              std::string("\u0081\u008D\u008F\u0090\u009D\u0178") + '\0' + "\u00A0\u00FF");
+}
+
 }  // namespace
 }  // namespace plumvane::contract
