@@ -21,8 +21,8 @@ inline constexpr std::size_t kDevicePath = 4;
 inline constexpr std::size_t kDevicePathChars = 260;
 inline constexpr std::size_t kBufferSize = kDevicePath + kDevicePathChars;
 // Pointer width of the Windows the buffer goes to. A Windows build hands it
-// to setupapi as it is; elsewhere it goes to the simulated machine, which,
-// like the rest of the seam's structure images, is 32-bit Windows.
+// to setupapi as it is; other builds talk to the simulated machine, whose
+// detail structure is that of 32-bit Windows on every host.
 #if defined(_WIN32)
 inline constexpr std::size_t kTargetPointerSize = sizeof(void*);
 #else
