@@ -58,7 +58,11 @@ ControlSpec ToSpec(const DesignControl& d, int dpi);
 
 // Creates the window and all its controls, hidden, and gives the focus to the
 // first control in tab order that takes it. Every step is tried; the result
-// is the first failure, or Ok.
+// is the first failure, or Ok. The program then sets its event sink and
+// raises the load event, whose handler shows the window:
+//   CreateFromDesign(toolkit, MainFormDesign());
+//   toolkit.SetEventSink(&form);
+//   toolkit.RaiseLoad();
 Status CreateFromDesign(Toolkit& toolkit, const FormDesign& design);
 
 }  // namespace plumvane::ui

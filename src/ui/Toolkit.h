@@ -203,7 +203,10 @@ public:
     // Check boxes: 0, 1 or 2.
     virtual std::optional<std::int16_t> GetCheck(const ControlRef& ref) const = 0;
     virtual Status SetCheck(const ControlRef& ref, std::int16_t state) = 0;
-    // Scroll bars. A value outside -32768..32767 fails and keeps the old one.
+    // Scroll bars. A number outside -32768..32767 fails and keeps the old
+    // setting, so does a Value outside the range or a step below 1. A new
+    // minimum or maximum that leaves the value outside moves it to the
+    // nearer end, with the change event.
     virtual std::optional<std::int16_t> GetScroll(const ControlRef& ref, ScrollField f) const = 0;
     virtual Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) = 0;
 

@@ -25,7 +25,8 @@ HWND H(platform::Hwnd h) { return reinterpret_cast<HWND>(static_cast<std::uintpt
 class Win32ToolkitTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(CreateFromDesign(tk, MainFormDesign()), Status::Ok);
+        ASSERT_EQ(CreateFromDesign(tk, MainFormDesign()), Status::Ok)
+            << "no window: under Wine this needs an X display (DISPLAY)";
         tk.SetEventSink(&rec);
     }
     void ShowAndSettle() {
