@@ -53,7 +53,7 @@ const FormDesign& MainFormDesign();
 // (82 1/3 pixels) give 82.
 int TwipsToPixels(int twips, int dpi);
 
-// The control spec a design entry becomes at this DPI.
+// What a design entry becomes at this DPI, in pixels.
 ControlSpec ToSpec(const DesignControl& d, int dpi);
 
 // Creates the window and all its controls, hidden, and gives the focus to the
