@@ -20,20 +20,9 @@ inline constexpr std::size_t kCbSize = 0;
 inline constexpr std::size_t kDevicePath = 4;
 inline constexpr std::size_t kDevicePathChars = 260;
 inline constexpr std::size_t kBufferSize = kDevicePath + kDevicePathChars;
-// Pointer width of the Windows the buffer goes to. A Windows build hands it
-// to setupapi as it is; other builds talk to the simulated machine, whose
-// detail structure is that of 32-bit Windows on every host.
-#if defined(_WIN32)
-inline constexpr std::size_t kTargetPointerSize = sizeof(void*);
-#else
-inline constexpr std::size_t kTargetPointerSize = 4;
-#endif
-// The size of the structure's fixed part (cbSize): byte-packed on 32-bit
-// Windows, padded to pointer alignment on 64-bit.
-inline constexpr platform::DWORD kFixedPartSize = kTargetPointerSize == 4 ? 5 : 8;
+// The size of the structure's fixed part (cbSize) for the target Windows.
+inline constexpr platform::DWORD kFixedPartSize = platform::kSpDeviceInterfaceDetailDataACbSize;
 static_assert(kBufferSize == 264);
-static_assert(kTargetPointerSize != 4 || kFixedPartSize == 5);
-static_assert(kTargetPointerSize != 8 || kFixedPartSize == 8);
 }  // namespace sp_device_interface_detail_data
 
 // DevInst of the disk-class interface whose device number is driveNumber;

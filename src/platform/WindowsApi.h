@@ -48,14 +48,30 @@ struct Guid {
 };
 static_assert(sizeof(Guid) == 16);
 
+// The pointer width of the Windows process the program runs as: the build's
+// own on Windows; elsewhere the simulated machine plays the product, a 32-bit
+// Windows process. SetupAPI's structures depend on it.
+#if defined(_WIN32)
+inline constexpr std::size_t kWindowsPointerSize = sizeof(void*);
+#else
+inline constexpr std::size_t kWindowsPointerSize = 4;
+#endif
+
 // SP_DEVICE_INTERFACE_DATA and SP_DEVINFO_DATA travel as their Windows byte
-// images for the target (cbSize at offset 0): 28 bytes in a 32-bit process, 32
-// in a 64-bit one, because each ends in a pointer-sized Reserved field. The
-// implementation owns what is inside beyond the documented fields.
-inline constexpr std::size_t kSpDeviceInterfaceDataSize = 4 + 16 + 4 + sizeof(std::uintptr_t);
-inline constexpr std::size_t kSpDevinfoDataSize = 4 + 16 + 4 + sizeof(std::uintptr_t);
+// images (cbSize at offset 0): each ends in a pointer-sized Reserved field, so
+// 28 bytes in a 32-bit process and 32 in a 64-bit one. The implementation owns
+// what is inside beyond the documented fields.
+inline constexpr std::size_t kSpDeviceInterfaceDataSize = 4 + 16 + 4 + kWindowsPointerSize;
+inline constexpr std::size_t kSpDevinfoDataSize = 4 + 16 + 4 + kWindowsPointerSize;
 inline constexpr std::size_t kSpDevinfoDataDevInstOffset = 20;
-static_assert(sizeof(void*) != 4 || kSpDeviceInterfaceDataSize == 28);
+// sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A), the cbSize it must carry: the
+// fixed part is byte-packed on 32-bit Windows and pointer-aligned on 64-bit.
+inline constexpr std::uint32_t kSpDeviceInterfaceDetailDataACbSize =
+    kWindowsPointerSize == 4 ? 5 : 8;
+static_assert(kWindowsPointerSize != 4 ||
+              (kSpDeviceInterfaceDataSize == 28 && kSpDeviceInterfaceDetailDataACbSize == 5));
+static_assert(kWindowsPointerSize != 8 ||
+              (kSpDeviceInterfaceDataSize == 32 && kSpDeviceInterfaceDetailDataACbSize == 8));
 
 // The user's number format, as the regional settings give it.
 struct NumberFormat {

@@ -14,10 +14,7 @@ namespace {
 
 constexpr DWORD SPINT_ACTIVE = 1;
 constexpr std::size_t kDetailPathOffset = 4;  // offsetof(..._DETAIL_DATA_A, DevicePath)
-// sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) of 32-bit Windows, which the
-// simulated machine is for this structure whatever the host pointer width:
-// the inventory sends 5 on every build but a 64-bit Windows one.
-constexpr std::uint32_t kDetailDataCbSize = 5;
+constexpr std::uint32_t kDetailDataCbSize = kSpDeviceInterfaceDetailDataACbSize;
 constexpr std::size_t kInterfaceReservedOffset = 24;
 constexpr CONFIGRET CR_INVALID_FLAG = 0x0B;
 constexpr CONFIGRET CR_INVALID_POINTER = 0x03;
