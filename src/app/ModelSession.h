@@ -1,0 +1,53 @@
+#pragma once
+// The window on the in-memory toolkit over a simulated machine: what the
+// headless driver and the window tests run.
+
+#include <memory>
+#include <string>
+
+#include "app/Actions.h"
+#include "inventory/DiskTable.h"
+#include "sim/SimulatedWindows.h"
+#include "ui/ModelToolkit.h"
+#include "ui/frmMain.h"
+
+namespace plumvane::app {
+
+// The model toolkit, with its message boxes also shown through the machine,
+// so the machine's record holds every box of the session in order.
+class RecordingModelToolkit : public ui::ModelToolkit {
+public:
+    explicit RecordingModelToolkit(platform::WindowsApi& api) : api_(api) {}
+    ui::Status ShowMessage(const std::string& text) override;
+
+private:
+    platform::WindowsApi& api_;
+};
+
+class ModelUserDriver : public UserDriver {
+public:
+    explicit ModelUserDriver(ui::ModelToolkit& tk) : tk_(tk) {}
+    bool ClickCheck(const std::string& name, std::int16_t index) override;
+    bool KeyDown(std::int16_t key, std::int16_t shift) override;
+    bool Scroll(std::int16_t value) override;
+    bool ClickClose() override;
+
+private:
+    ui::ModelToolkit& tk_;
+};
+
+// A machine, the toolkit, the disk table and the window, started.
+struct ModelSession {
+    explicit ModelSession(sim::Machine machine);
+    sim::SimulatedWindows machine;
+    RecordingModelToolkit toolkit{machine};
+    inventory::DiskInventory inventory;
+    ui::frmMain form{toolkit, machine, inventory};
+    ModelUserDriver user{toolkit};
+};
+
+// Performs one action; `note` explains an action that had no effect.
+bool Perform(const Action& action, UserDriver& user, sim::SimulatedWindows& machine,
+             std::string& note);
+
+}  // namespace plumvane::app

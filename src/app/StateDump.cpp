@@ -1,0 +1,104 @@
+#include "app/StateDump.h"
+
+#include <cstdio>
+
+namespace plumvane::app {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json DumpDisk(const inventory::DiskRecord& d) {
+    Json letters = Json::array();
+    for (std::int32_t i = 0; i < d.LetterCount && i < inventory::kLetterSlots; ++i) {
+        letters.push_back(d.Letters[i]);
+    }
+    return Json{{"present", d.Present},
+                {"path", d.Path},
+                {"description", d.Description},
+                {"sizeMB", d.SizeMB},
+                {"sizeText", d.SizeText},
+                {"deviceInstanceId", d.DeviceInstanceId},
+                {"letters", letters},
+                {"letterCount", d.LetterCount},
+                {"lettersText", d.LettersText},
+                {"driveType", d.DriveType},
+                {"busType", d.BusType},
+                {"devInst", d.DevInst}};
+}
+
+Json DumpControl(const ui::Toolkit& tk, const sim::SimulatedWindows& machine,
+                 const ui::ControlRef& ref) {
+    Json c;
+    c["name"] = ref.name;
+    c["index"] = ref.index ? Json(*ref.index) : Json(nullptr);
+    const auto kind = tk.KindOf(ref);
+    c["kind"] = kind ? ui::KindName(*kind) : "?";
+    const auto put = [&c](const char* key, const auto& value) {
+        if (value) c[key] = *value;
+    };
+    put("left", tk.GetLeft(ref));
+    put("top", tk.GetTop(ref));
+    put("width", tk.GetWidth(ref));
+    put("height", tk.GetHeight(ref));
+    put("visible", tk.GetVisible(ref));
+    put("background", tk.GetBackColor(ref));
+    put("caption", tk.GetCaption(ref));
+    put("font", tk.GetFontName(ref));
+    put("state", tk.GetCheck(ref));
+    if (kind == ui::ControlKind::VScrollBar) {
+        put("min", tk.GetScroll(ref, ui::ScrollField::Min));
+        put("max", tk.GetScroll(ref, ui::ScrollField::Max));
+        put("smallChange", tk.GetScroll(ref, ui::ScrollField::SmallChange));
+        put("largeChange", tk.GetScroll(ref, ui::ScrollField::LargeChange));
+        put("value", tk.GetScroll(ref, ui::ScrollField::Value));
+    }
+    if (auto hwnd = tk.GetHwnd(ref)) c["themeOff"] = machine.themeOff().contains(*hwnd);
+    return c;
+}
+
+}  // namespace
+
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    char two[3];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(two, sizeof two, "%02x", b);
+        out += two;
+    }
+    return out;
+}
+
+nlohmann::ordered_json DumpState(const DumpInput& in) {
+    Json doc;
+    doc["window"] = {{"caption", in.toolkit.GetWindowCaption().value_or("")},
+                     {"open", in.toolkit.IsOpen()}};
+    doc["lockMe"] = in.lockMe;
+    doc["diskCount"] = in.inventory.DiskCount;
+    Json disks = Json::array();
+    for (const auto& d : in.inventory.Table) disks.push_back(DumpDisk(d));
+    doc["disks"] = disks;
+
+    Json controls = Json::array();
+    for (const auto& ref : in.toolkit.Controls()) {
+        controls.push_back(DumpControl(in.toolkit, in.machine, ref));
+    }
+    doc["controls"] = controls;
+
+    Json messages = Json::array();
+    for (const auto& m : in.machine.messageBoxes()) {
+        messages.push_back({{"text", m.text}, {"caption", m.caption}, {"type", m.type}});
+    }
+    doc["messages"] = messages;
+
+    Json writes = Json::array();
+    for (const auto& w : in.machine.hotplugWrites()) {
+        writes.push_back({{"disk", w.disk}, {"bytes", HexBytes(w.bytes)}, {"ok", w.ok}});
+    }
+    doc["deviceWrites"] = writes;
+    doc["openHandles"] = in.machine.OpenHandleCount();
+    doc["openDeviceInfoSets"] = in.machine.OpenDeviceInfoSetCount();
+    return doc;
+}
+
+}  // namespace plumvane::app

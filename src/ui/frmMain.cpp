@@ -1,0 +1,292 @@
+#include "ui/frmMain.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "hotplug/HotplugInfo.h"
+#include "inventory/DiskScan.h"
+#include "platform/WinDefs.h"
+#include "ui/FormDesign.h"
+
+namespace plumvane::ui {
+
+namespace {
+
+constexpr std::int32_t kMaxRowsToRemove = 99999;
+constexpr int kDesignListTop = 4;  // picList's top inside picListFrame in the design
+constexpr const char* kOldDefaultFont = "MS Sans Serif";
+constexpr const char* kModernFont = "Microsoft Sans Serif";
+
+std::int16_t CheckState(bool on) { return on ? kChecked : kUnchecked; }
+
+// Restores a flag on scope exit, so an early return cannot leave it set.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+frmMain::frmMain(Toolkit& toolkit, platform::WindowsApi& api, inventory::DiskInventory& inventory)
+    : tk_(toolkit), api_(api), inventory_(inventory) {}
+
+frmMain::~frmMain() {
+    if (tk_.Sink() == this) tk_.SetEventSink(nullptr);
+}
+
+Status frmMain::Start() {
+    tk_.SetEventSink(this);
+    const Status created = CreateFromDesign(tk_, MainFormDesign());
+    if (!Succeeded(created)) return created;
+    tk_.RaiseLoad();
+    return Status::Ok;
+}
+
+platform::Hwnd frmMain::Owner() const { return tk_.WindowHwnd().value_or(platform::NULL_HWND); }
+
+bool frmMain::IsEven(std::int32_t n) {
+    const double half = static_cast<double>(n) / 2.0;
+    return half == std::floor(half);
+}
+
+std::int32_t frmMain::DiskNumberFromCaption(std::string_view caption) {
+    const std::size_t colon = caption.find(':');
+    // Positions count from 1: the number starts at 6, right after "Disk ".
+    if (colon == std::string_view::npos || colon + 1 <= 6) return -1;
+    const std::string_view digits = caption.substr(5, colon - 5);
+    std::int32_t number = -1;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    // Only a plain decimal number counts; anything else would address a
+    // drive nobody chose.
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '-') {
+        return -1;
+    }
+    return number;
+}
+
+// --- the list ---------------------------------------------------------------
+
+void frmMain::BuildDiskList() {
+    LockMe = true;
+    ResetScrollPosition();
+    RemoveOldRows();
+    SetWindowIcons();
+    inventory::ScanDisks(api_, Owner(), inventory_);
+    SetScrollBase();
+
+    std::int16_t row = 0;
+    for (std::int32_t n = 0; n < inventory_.DiskCount; ++n) {
+        if (inventory_.Table[n].BusType != platform::BusTypeUsb) continue;
+        if (row > 0) {
+            AddRow(row);
+        } else {
+            // Row 0 outlives the previous build: forget what it showed there.
+            ShowRowBoxes(true);
+            tk_.SetCheck(Elem(kChkWCEO, 0), kUnchecked);
+            tk_.SetCheck(Elem(kChkHPD, 0), kUnchecked);
+        }
+        FillRow(row, n);
+        ++row;
+    }
+    if (row == 0) {
+        // Without a USB disk, row 0's boxes would address physical drive 0,
+        // usually the system disk.
+        tk_.SetCaption(Elem(kLblDisks, 0), kNoUsbDisksCaption);
+        ShowRowBoxes(false);
+    }
+    if (row <= 1) FitListPane(0);
+
+    TurnOffThemesAndModerniseFonts();
+    LockMe = false;
+}
+
+void frmMain::ResetScrollPosition() {
+    // Every build starts from the first one's scroll state, so no row can end
+    // up above the reachable range.
+    tk_.SetScroll(Ctl(kListVScroll), ScrollField::Value, 0);
+    tk_.SetTop(Ctl(kPicList), kDesignListTop);
+}
+
+void frmMain::RemoveOldRows() {
+    for (std::int32_t i = 1; i <= kMaxRowsToRemove && i <= INT16_MAX; ++i) {
+        const auto index = static_cast<std::int16_t>(i);
+        const bool label = Succeeded(tk_.DestroyElement(kLblDisks, index));
+        const bool wceo = Succeeded(tk_.DestroyElement(kChkWCEO, index));
+        const bool hpd = Succeeded(tk_.DestroyElement(kChkHPD, index));
+        if (!label || !wceo || !hpd) break;
+    }
+}
+
+void frmMain::SetWindowIcons() {
+    using namespace platform;
+    const Hwnd window = Owner();
+    const Hinstance instance = api_.GetModuleHandleA(nullptr);
+
+    const int cx = api_.GetSystemMetrics(SM_CXICON);
+    const int cy = api_.GetSystemMetrics(SM_CYICON);
+    const auto big = static_cast<LPARAM>(
+        api_.LoadImageA(instance, "APPICON", IMAGE_ICON, cx, cy, LR_SHARED));
+    api_.SendMessageA(window, WM_SETICON, ICON_BIG, big);
+    api_.SendMessageA(api_.GetWindow(window, GW_OWNER), WM_SETICON, ICON_BIG, big);
+
+    const int sx = api_.GetSystemMetrics(SM_CXSMICON);
+    const int sy = api_.GetSystemMetrics(SM_CYSMICON);
+    const auto small = static_cast<LPARAM>(
+        api_.LoadImageA(instance, "APPICON", IMAGE_ICON, sx, sy, LR_SHARED));
+    api_.SendMessageA(window, WM_SETICON, ICON_SMALL, small);
+    const auto parent = static_cast<Hwnd>(
+        static_cast<std::uint32_t>(api_.GetWindowLongA(window, GWL_HWNDPARENT)));
+    const LRESULT current = api_.SendMessageA(window, WM_GETICON, ICON_SMALL, 0);
+    api_.SendMessageA(parent, WM_SETICON, ICON_SMALL, current);
+}
+
+void frmMain::SetScrollBase() {
+    const auto frameHeight = tk_.GetHeight(Ctl(kPicListFrame));
+    if (frameHeight) tk_.SetHeight(Ctl(kListVScroll), *frameHeight - 4);
+    if (auto rowHeight = tk_.GetHeight(Elem(kLblDisks, 0))) {
+        tk_.SetScroll(Ctl(kListVScroll), ScrollField::SmallChange, *rowHeight);
+    }
+    if (frameHeight) tk_.SetScroll(Ctl(kListVScroll), ScrollField::LargeChange, *frameHeight - 4);
+    if (auto listTop = tk_.GetTop(Ctl(kPicList))) {
+        tk_.SetScroll(Ctl(kListVScroll), ScrollField::Min, -*listTop);
+    }
+}
+
+void frmMain::AddRow(std::int16_t row) {
+    const ControlRef label = Elem(kLblDisks, row);
+    const ControlRef wceo = Elem(kChkWCEO, row);
+    const ControlRef hpd = Elem(kChkHPD, row);
+    const auto above = static_cast<std::int16_t>(row - 1);
+
+    tk_.CreateElement(kLblDisks, row);
+    tk_.CreateElement(kChkWCEO, row);
+    tk_.CreateElement(kChkHPD, row);
+    tk_.SetCheck(wceo, kUnchecked);
+    tk_.SetCheck(hpd, kUnchecked);
+    if (!IsEven(row)) tk_.SetBackColor(label, kOddRowColour);
+    if (auto colour = tk_.GetBackColor(label)) {
+        tk_.SetBackColor(wceo, *colour);
+        tk_.SetBackColor(hpd, *colour);
+    }
+    for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+        const auto top = tk_.GetTop(Elem(name, above));
+        const auto height = tk_.GetHeight(Elem(name, 0));
+        if (top && height) tk_.SetTop(Elem(name, row), *top + *height);
+    }
+    FitListPane(row);
+    tk_.SetVisible(label, true);
+    tk_.SetVisible(wceo, true);
+    tk_.SetVisible(hpd, true);
+    tk_.BringToFront(wceo);
+    tk_.BringToFront(hpd);
+}
+
+void frmMain::FitListPane(std::int16_t lastRow) {
+    const auto lastTop = tk_.GetTop(Elem(kChkWCEO, lastRow));
+    const auto rowHeight = tk_.GetHeight(Elem(kChkWCEO, 0));
+    if (lastTop && rowHeight) tk_.SetHeight(Ctl(kPicList), *lastTop + *rowHeight);
+
+    const auto listHeight = tk_.GetHeight(Ctl(kPicList));
+    const auto listTop = tk_.GetTop(Ctl(kPicList));
+    const auto frameHeight = tk_.GetHeight(Ctl(kPicListFrame));
+    if (listHeight && listTop && frameHeight) {
+        tk_.SetScroll(Ctl(kListVScroll), ScrollField::Max, *listHeight - *listTop - *frameHeight);
+    }
+    if (listHeight && frameHeight) tk_.SetVisible(Ctl(kListVScroll), *listHeight > *frameHeight);
+}
+
+void frmMain::ShowRowBoxes(bool visible) {
+    tk_.SetVisible(Elem(kChkWCEO, 0), visible);
+    tk_.SetVisible(Elem(kChkHPD, 0), visible);
+}
+
+void frmMain::FillRow(std::int16_t row, std::int32_t driveNumber) {
+    const inventory::DiskRecord& disk = inventory_.Table[driveNumber];
+    tk_.SetCaption(Elem(kLblDisks, row), "Disk " + std::to_string(driveNumber) + ":  " +
+                                             disk.Description + "  (" + disk.SizeText + ")  " +
+                                             disk.LettersText);
+    bool writeCacheEnableOverride = false;
+    bool deviceHotplug = false;
+    if (hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,
+                                 deviceHotplug)) {
+        tk_.SetCheck(Elem(kChkWCEO, row), CheckState(writeCacheEnableOverride));
+        tk_.SetCheck(Elem(kChkHPD, row), CheckState(deviceHotplug));
+    }
+}
+
+void frmMain::TurnOffThemesAndModerniseFonts() {
+    for (const ControlRef& control : tk_.Controls()) {
+        if (auto hwnd = tk_.GetHwnd(control)) api_.SetWindowTheme(*hwnd, L" ", L" ");
+        if (auto face = tk_.GetFontName(control); face && *face == kOldDefaultFont) {
+            tk_.SetFontName(control, kModernFont);
+        }
+    }
+}
+
+// --- a click on a row -------------------------------------------------------
+
+void frmMain::ApplyRowFlags(std::int16_t row) {
+    const std::string caption = tk_.GetCaption(Elem(kLblDisks, row)).value_or("");
+    const std::int32_t driveNumber = DiskNumberFromCaption(caption);
+    if (driveNumber == -1) {
+        tk_.ShowMessage("error");
+        return;
+    }
+    const bool writeCacheEnableOverride =
+        tk_.GetCheck(Elem(kChkWCEO, row)).value_or(kUnchecked) != kUnchecked;
+    const bool deviceHotplug = tk_.GetCheck(Elem(kChkHPD, row)).value_or(kUnchecked) != kUnchecked;
+    if (hotplug::WriteHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,
+                                  deviceHotplug)) {
+        return;
+    }
+    bool readWriteCache = false;
+    bool readHotplug = false;
+    if (!hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, readWriteCache, readHotplug)) return;
+    // Show what the drive holds; the click events of these settings must not
+    // write again, or one refused click would show its error twice.
+    FlagScope restoring(restoringRow_);
+    tk_.SetCheck(Elem(kChkWCEO, row), CheckState(readWriteCache));
+    tk_.SetCheck(Elem(kChkHPD, row), CheckState(readHotplug));
+}
+
+// --- events -----------------------------------------------------------------
+
+void frmMain::OnLoad() {
+    tk_.SetBackColor(Ctl(kPicList), kButtonFace);
+    tk_.SetBackColor(Elem(kLblDisks, 0), kRowColour);
+    tk_.SetBackColor(Elem(kChkWCEO, 0), kRowColour);
+    tk_.SetBackColor(Elem(kChkHPD, 0), kRowColour);
+    BuildDiskList();
+    tk_.Show();
+}
+
+void frmMain::OnKeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
+    if (keyCode == kKeyF5) BuildDiskList();
+}
+
+void frmMain::OnCheckClick(const std::string& name, std::int16_t index) {
+    if (name != kChkWCEO && name != kChkHPD) return;
+    if (LockMe || restoringRow_) return;
+    ApplyRowFlags(index);
+}
+
+void frmMain::OnButtonClick(const std::string& name) {
+    if (name == kCmdClose) tk_.Unload();
+}
+
+void frmMain::OnScrollChange(const std::string& name) {
+    if (name != kListVScroll) return;
+    const auto value = tk_.GetScroll(Ctl(kListVScroll), ScrollField::Value);
+    if (!value) return;
+    // Negated in 16 bits, as the pane's top is set from a 16-bit value.
+    tk_.SetTop(Ctl(kPicList), static_cast<std::int16_t>(-*value));
+}
+
+}  // namespace plumvane::ui
