@@ -1,0 +1,57 @@
+#pragma once
+// The window on the real Win32 toolkit over a simulated machine: what
+// plumvane-sim.exe runs (Windows builds only; see Win32Session_win.cpp).
+
+#include <memory>
+
+#include "app/Actions.h"
+#include "app/DemoWindows.h"
+#include "inventory/DiskTable.h"
+#include "sim/SimulatedWindows.h"
+#include "ui/Win32Toolkit.h"
+#include "ui/frmMain.h"
+
+namespace plumvane::app {
+
+// The Win32 toolkit with its own message box ("error") shown through the
+// platform, so the machine records it beside the hotplug messages and the
+// demo's automatic runs answer it instead of waiting for a user.
+class PlatformMessageToolkit : public ui::Win32Toolkit {
+public:
+    explicit PlatformMessageToolkit(platform::WindowsApi& api) : api_(api) {}
+    ui::Status ShowMessage(const std::string& text) override;
+
+private:
+    platform::WindowsApi& api_;
+};
+
+// Performs the user's actions with real window messages, as the controls
+// would receive them from the mouse and keyboard, and handles every message
+// they cause before returning.
+class Win32UserDriver : public UserDriver {
+public:
+    explicit Win32UserDriver(ui::Win32Toolkit& tk) : tk_(tk) {}
+    bool ClickCheck(const std::string& name, std::int16_t index) override;
+    bool KeyDown(std::int16_t key, std::int16_t shift) override;
+    bool Scroll(std::int16_t value) override;
+    bool ClickClose() override;
+
+private:
+    bool Click(const ui::ControlRef& ref);
+    ui::Win32Toolkit& tk_;
+};
+
+// A machine, the real window on it and the disk table. `realPlatform` is the
+// real system (NativeWindows), used for the window's own calls.
+struct Win32Session {
+    Win32Session(sim::Machine m, platform::WindowsApi& realPlatform, bool showMessageBoxes)
+        : machine(std::move(m)), api(machine, realPlatform, showMessageBoxes) {}
+    sim::SimulatedWindows machine;
+    DemoWindows api;
+    PlatformMessageToolkit toolkit{api};
+    inventory::DiskInventory inventory;
+    ui::frmMain form{toolkit, api, inventory};
+    Win32UserDriver user{toolkit};
+};
+
+}  // namespace plumvane::app
