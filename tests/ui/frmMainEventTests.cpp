@@ -1,0 +1,184 @@
+// The window's reactions: clicks on a row's boxes, LockMe, the caption
+// parser, scrolling and Close.
+
+#include <gtest/gtest.h>
+
+#include "frmMainTestSupport.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::ui::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class ClickTest : public WindowTest {
+protected:
+    // Drive 0 internal, drive 2 a USB stick with DeviceHotplug set.
+    void SetUp() override {
+        sim::Machine m;
+        m.disks = {Disk(0, 11), Usb(2, Flags(true, false))};
+        machine = m;
+    }
+    sim::Machine machine;
+};
+
+TEST_F(ClickTest, EitherBoxWritesBothFlagsWithTheOtherBoxsCurrentState) {
+    Start(machine);
+    Click(kChkWCEO, 0);  // WCEO on, HPD stays on
+    Click(kChkHPD, 0);   // HPD off, WCEO stays on
+    ASSERT_EQ(win.hotplugWrites().size(), 2u);
+    EXPECT_EQ(win.hotplugWrites()[0].disk, 2);
+    EXPECT_EQ(win.hotplugWrites()[0].bytes, (Bytes{8, 0, 0, 0, 1, 0, 1, 1}));
+    EXPECT_TRUE(win.hotplugWrites()[0].ok);
+    EXPECT_EQ(win.hotplugWrites()[1].bytes, (Bytes{8, 0, 0, 0, 1, 0, 0, 1}));
+    EXPECT_EQ(win.machine().disks[1].hotplug, Flags(false, true));
+    EXPECT_TRUE(win.messageBoxes().empty());
+}
+
+TEST_F(ClickTest, ASuccessfulWriteKeepsTheUsersStatesAndReadsNothingBack) {
+    Start(machine);
+    win.ClearCalls();
+    Click(kChkWCEO, 0);
+    EXPECT_EQ(FlagOpens(), 1);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
+}
+
+// Before, restoring the boxes raised a click that wrote again and showed the
+// same error a second time for one click.
+TEST_F(ClickTest, ARefusedWriteRestoresTheDrivesFlagsWithOneWriteAndOneMessage) {
+    machine.disks[1].errors.openWrite = 5;
+    Start(machine);
+    win.ClearCalls();
+    Click(kChkWCEO, 0);
+
+    ASSERT_EQ(win.messageBoxes().size(), 1u);
+    EXPECT_EQ(win.messageBoxes()[0].text, "Error 5 opening disk device with write access");
+    EXPECT_EQ(win.messageBoxes()[0].caption, "Error");
+    EXPECT_EQ(win.messageBoxes()[0].type, 0x10u);
+    EXPECT_EQ(win.messageBoxes()[0].owner, *tk.WindowHwnd());
+    EXPECT_EQ(FlagOpens(), 2);  // the refused write, then the read-back
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kUnchecked);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
+    EXPECT_TRUE(tk.Messages().empty());
+}
+
+TEST_F(ClickTest, ARefusedSetIsSentOnceAndTheRowShowsTheDrive) {
+    machine.disks[1].errors.setHotplug = 31;
+    Start(machine);
+    Click(kChkHPD, 0);
+    ASSERT_EQ(win.hotplugWrites().size(), 1u);
+    EXPECT_FALSE(win.hotplugWrites()[0].ok);
+    ASSERT_EQ(win.messageBoxes().size(), 1u);
+    EXPECT_EQ(win.messageBoxes()[0].text, "Error 31 IOCTL_STORAGE_SET_HOTPLUG_INFO");
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kUnchecked);
+}
+
+TEST_F(ClickTest, ADiskRemovedAfterTheBuildShowsBothOpenErrorsAndKeepsTheUsersStates) {
+    Start(machine);
+    win.SetMachine(UsbMachine(0));
+    Click(kChkWCEO, 0);
+    ASSERT_EQ(win.messageBoxes().size(), 2u);
+    EXPECT_EQ(win.messageBoxes()[0].text, "Error 2 opening disk device with write access");
+    EXPECT_EQ(win.messageBoxes()[1].text, "Error 2 opening disk device");
+    EXPECT_TRUE(win.hotplugWrites().empty());
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
+}
+
+TEST_F(ClickTest, LockMeMakesAClickChangeTheBoxAndNothingElse) {
+    Start(machine);
+    form.LockMe = true;
+    win.ClearCalls();
+    Click(kChkHPD, 0);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kUnchecked);
+    EXPECT_TRUE(win.calls().empty());
+    EXPECT_TRUE(tk.Messages().empty());
+}
+
+TEST_F(ClickTest, ARowWithoutADiskNumberShowsErrorAndWritesNothing) {
+    Start(machine);
+    ASSERT_EQ(tk.SetCaption(Elem(kLblDisks, 0), "Disk:  SanDisk"), Status::Ok);
+    win.ClearCalls();
+    Click(kChkWCEO, 0);
+    ASSERT_EQ(tk.Messages().size(), 1u);
+    EXPECT_EQ(tk.Messages()[0].text, "error");
+    EXPECT_EQ(tk.Messages()[0].caption, "Plumvane");
+    EXPECT_EQ(tk.Messages()[0].type, 0u);
+    EXPECT_EQ(FlagOpens(), 0);
+}
+
+TEST_F(ClickTest, AClickOnALaterRowAddressesThatRowsDrive) {
+    machine.disks.push_back(Usb(7));
+    Start(machine);
+    Click(kChkHPD, 1);
+    ASSERT_EQ(win.hotplugWrites().size(), 1u);
+    EXPECT_EQ(win.hotplugWrites()[0].disk, 7);
+    EXPECT_EQ(win.hotplugWrites()[0].bytes, (Bytes{8, 0, 0, 0, 1, 0, 1, 0}));
+}
+
+// --- the caption parser and IsEven ----------------------------------------------
+
+struct CaptionCase {
+    const char* caption;
+    std::int32_t number;
+};
+
+class CaptionTest : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(CaptionTest, GivesTheNumberBetweenDiskAndTheFirstColonOrMinusOne) {
+    EXPECT_EQ(frmMain::DiskNumberFromCaption(GetParam().caption), GetParam().number);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, CaptionTest,
+    ::testing::Values(CaptionCase{"Disk 12:  SanDisk Cruzer Blade  (14.9 GB)  E: ", 12},
+                      CaptionCase{"Disk 7:  X", 7}, CaptionCase{"Disk 0:  ", 0},
+                      CaptionCase{"Disk 0:", 0}, CaptionCase{"Disk 99:  a: b:", 99},
+                      CaptionCase{"Disk 007:", 7},
+                      // The first five characters are not compared.
+                      CaptionCase{"Xyzzy3:", 3},
+                      // No colon, or the first one at position 6 or before.
+                      CaptionCase{"Disk 7", -1}, CaptionCase{"", -1}, CaptionCase{"Disk :7:", -1},
+                      CaptionCase{"Disk: 7:", -1}, CaptionCase{"D:isk 7:", -1},
+                      // Not a whole number.
+                      CaptionCase{"Disk x:", -1}, CaptionCase{"Disk 7x:", -1},
+                      CaptionCase{"Disk 7 :", -1}, CaptionCase{"Disk  7:", -1},
+                      CaptionCase{"Disk -3:", -1}, CaptionCase{"Disk +3:", -1},
+                      CaptionCase{"Disk 1.5:", -1}, CaptionCase{"Disk 99999999999:", -1},
+                      CaptionCase{"No USB disks found. Press F5 to scan again.", -1}));
+
+TEST(IsEvenTest, EvenNumbersIncludingZeroAndNegativesAreEven) {
+    EXPECT_TRUE(frmMain::IsEven(0));
+    EXPECT_TRUE(frmMain::IsEven(2));
+    EXPECT_TRUE(frmMain::IsEven(-2));
+    EXPECT_TRUE(frmMain::IsEven(INT32_MIN));
+    EXPECT_FALSE(frmMain::IsEven(1));
+    EXPECT_FALSE(frmMain::IsEven(-3));
+    EXPECT_FALSE(frmMain::IsEven(INT32_MAX));
+}
+
+// --- scrolling and Close --------------------------------------------------------------
+
+TEST_F(WindowTest, AScrollValuePutsTheListPaneAtMinusThatValue) {
+    Start(UsbMachine(16));
+    for (int v : {0, 3, 5, -4, 1}) {
+        ASSERT_EQ(tk.UserScroll(kListVScroll, v), Status::Ok);
+        EXPECT_EQ(C(Ctl(kPicList)).top, -v) << v;
+    }
+    // Outside the range the thumb stops at the end.
+    ASSERT_EQ(tk.UserScroll(kListVScroll, 40), Status::Ok);
+    EXPECT_EQ(C(Ctl(kPicList)).top, -5);
+}
+
+TEST_F(WindowTest, CloseUnloadsTheWindow) {
+    Start(UsbMachine(2));
+    ASSERT_EQ(tk.UserClickButton(kCmdClose), Status::Ok);
+    EXPECT_FALSE(tk.IsOpen());
+    EXPECT_FALSE(tk.IsShown());
+    EXPECT_NE(tk.UserKeyDown(kKeyF5, 0), Status::Ok);
+}
+
+}  // namespace
+}  // namespace plumvane::ui::testing

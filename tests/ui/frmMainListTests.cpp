@@ -1,0 +1,275 @@
+// The disk list that BuildDiskList makes: rows, captions, check states,
+// stripes, pane and scroll geometry, reruns, icons, themes and fonts.
+
+#include <gtest/gtest.h>
+
+#include "frmMainTestSupport.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::ui::testing {
+namespace {
+
+// --- geometry for any number of rows ------------------------------------------
+
+struct Geometry {
+    int usbRows;
+    int paneHeight;
+    int scrollMax;
+    bool scrollVisible;
+};
+
+class ListGeometryTest : public WindowTest, public ::testing::WithParamInterface<Geometry> {};
+
+TEST_P(ListGeometryTest, PaneEndsAtTheLastRowAndTheScrollBarShowsOnlyWhenNeeded) {
+    const Geometry g = GetParam();
+    Start(UsbMachine(g.usbRows));
+
+    EXPECT_EQ(RowCount(), std::max(1, g.usbRows));
+    EXPECT_EQ(C(Ctl(kPicList)).height, g.paneHeight);
+    EXPECT_EQ(C(Ctl(kPicList)).top, 4);
+    EXPECT_EQ(Scroll().min, -4);
+    EXPECT_EQ(Scroll().max, g.scrollMax);
+    EXPECT_EQ(Scroll().smallChange, 17);
+    EXPECT_EQ(Scroll().largeChange, 259);
+    EXPECT_EQ(C(Ctl(kListVScroll)).height, 259);
+    EXPECT_EQ(C(Ctl(kListVScroll)).visible, g.scrollVisible);
+    for (std::int16_t r = 0; r < g.usbRows; ++r) {
+        for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+            EXPECT_EQ(Row(name, r).top, 17 * r) << name << r;
+            EXPECT_TRUE(Row(name, r).visible) << name << r;
+        }
+    }
+}
+
+// Zero and one row follow the rule of two and more: the design's 117-pixel
+// pane and visible scroll bar would otherwise stay beside a list that fits.
+INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
+                         ::testing::Values(Geometry{0, 17, -250, false},
+                                           Geometry{1, 17, -250, false},
+                                           Geometry{2, 34, -233, false},
+                                           Geometry{15, 255, -12, false},
+                                           Geometry{16, 272, 5, true}));
+
+// --- rows, captions, states and colours ----------------------------------------
+
+TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
+    sim::Machine m;
+    m.disks = {Disk(0, 11), Usb(1, Flags(true, false)), Disk(2, 17), Disk(3, 11),
+               Usb(4, Flags(false, true)), Usb(5, Flags(true, true))};
+    sim::SimVolume e;
+    e.letter = 'E';
+    e.disk = 4u;
+    e.driveType = 2;
+    m.volumes = {e};
+    Start(m);
+
+    ASSERT_EQ(RowCount(), 3);
+    EXPECT_EQ(Row(kLblDisks, 0).caption, "Disk 1:  SanDisk Cruzer Blade  (14.9 GB)  ");
+    EXPECT_EQ(Row(kLblDisks, 1).caption, "Disk 4:  SanDisk Cruzer Blade  (14.9 GB)  E: ");
+    EXPECT_EQ(Row(kLblDisks, 2).caption, "Disk 5:  SanDisk Cruzer Blade  (14.9 GB)  ");
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kUnchecked);
+    EXPECT_EQ(Row(kChkHPD, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kChkWCEO, 1).check, kChecked);
+    EXPECT_EQ(Row(kChkHPD, 2).check, kChecked);
+    EXPECT_EQ(Row(kChkWCEO, 2).check, kChecked);
+    // Disks off the USB bus are not asked for their flags.
+    for (const auto& call : win.calls()) {
+        EXPECT_EQ(call.detail.find("PhysicalDrive0"), std::string::npos);
+        EXPECT_EQ(call.detail.find("PhysicalDrive2"), std::string::npos);
+        EXPECT_EQ(call.detail.find("PhysicalDrive3"), std::string::npos);
+    }
+    // The build's own settings of the boxes are not clicks.
+    EXPECT_TRUE(win.hotplugWrites().empty());
+    EXPECT_TRUE(win.messageBoxes().empty());
+    EXPECT_FALSE(form.LockMe);
+    EXPECT_TRUE(tk.IsShown());
+}
+
+TEST_F(WindowTest, OddRowsAreStripedAndBoxesTakeTheirLabelsColour) {
+    Start(UsbMachine(6));
+    EXPECT_EQ(C(Ctl(kPicList)).backColor, kButtonFace);
+    for (std::int16_t r = 0; r < 6; ++r) {
+        const std::uint32_t expected = r % 2 ? 0xF8F8F8u : 0xF0F0F0u;
+        EXPECT_EQ(Row(kLblDisks, r).backColor, expected) << r;
+        EXPECT_EQ(Row(kChkWCEO, r).backColor, expected) << r;
+        EXPECT_EQ(Row(kChkHPD, r).backColor, expected) << r;
+    }
+}
+
+TEST_F(WindowTest, ANewRowWhoseFlagsCannotBeReadShowsClearBoxes) {
+    sim::Machine m;
+    m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
+    m.disks[1].errors.getHotplug = 1;
+    Start(m);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
+    EXPECT_EQ(Row(kChkWCEO, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kChkHPD, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kLblDisks, 1).caption.rfind("Disk 2:  ", 0), 0u);
+}
+
+TEST_F(WindowTest, NoUsbDiskHidesRowZerosBoxesUntilAUsbDiskComes) {
+    Start(UsbMachine(0));
+    EXPECT_EQ(Row(kLblDisks, 0).caption, "No USB disks found. Press F5 to scan again.");
+    EXPECT_TRUE(Row(kLblDisks, 0).visible);
+    EXPECT_FALSE(Row(kChkWCEO, 0).visible);
+    EXPECT_FALSE(Row(kChkHPD, 0).visible);
+    // The hidden boxes cannot be clicked, so nothing reaches drive 0.
+    EXPECT_NE(tk.UserClickCheck(Elem(kChkHPD, 0)), Status::Ok);
+    EXPECT_TRUE(win.hotplugWrites().empty());
+
+    win.SetMachine(UsbMachine(2));
+    PressF5();
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(Row(kLblDisks, 0).caption.rfind("Disk 1:  ", 0), 0u);
+    EXPECT_TRUE(Row(kChkWCEO, 0).visible);
+    EXPECT_TRUE(Row(kChkHPD, 0).visible);
+}
+
+// --- reruns ------------------------------------------------------------------------
+
+TEST_F(WindowTest, ARerunDestroysExactlyTheOldRowsAndMakesTheNewSet) {
+    Start(UsbMachine(6));
+    tk.destroys.clear();
+    win.SetMachine(UsbMachine(15));
+    PressF5();
+
+    // Rows 1 to 5: fifteen controls, then the three failed attempts at 6.
+    ASSERT_EQ(tk.destroys.size(), 18u);
+    for (std::size_t i = 0; i < 15; ++i) {
+        EXPECT_TRUE(tk.destroys[i].ok);
+        EXPECT_EQ(tk.destroys[i].index, static_cast<std::int16_t>(1 + i / 3));
+    }
+    EXPECT_EQ(tk.destroys[0].name, kLblDisks);
+    EXPECT_EQ(tk.destroys[1].name, kChkWCEO);
+    EXPECT_EQ(tk.destroys[2].name, kChkHPD);
+    for (std::size_t i = 15; i < 18; ++i) {
+        EXPECT_FALSE(tk.destroys[i].ok);
+        EXPECT_EQ(tk.destroys[i].index, 6);
+    }
+    EXPECT_EQ(RowCount(), 15);
+    EXPECT_EQ(Row(kLblDisks, 14).caption.rfind("Disk 15:  ", 0), 0u);
+    EXPECT_EQ(C(Ctl(kPicList)).height, 255);
+
+    // And back to fewer rows: nothing of the longer list stays behind.
+    win.SetMachine(UsbMachine(2));
+    PressF5();
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(tk.Find(Elem(kChkHPD, 2)), nullptr);
+    EXPECT_EQ(C(Ctl(kPicList)).height, 34);
+    EXPECT_FALSE(C(Ctl(kListVScroll)).visible);
+}
+
+// Before, a rerun took the scroll minimum from the scrolled pane's top, so the
+// rows scrolled out above the view could never come back.
+TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
+    Start(UsbMachine(16));
+    const ScrollSettings first = Scroll();
+    ASSERT_EQ(tk.UserScroll(kListVScroll, 5), Status::Ok);
+    ASSERT_EQ(C(Ctl(kPicList)).top, -5);
+
+    PressF5();
+    EXPECT_EQ(Scroll(), first);
+    EXPECT_EQ(Scroll().min, -4);
+    EXPECT_EQ(Scroll().max, 5);
+    EXPECT_EQ(C(Ctl(kPicList)).top, 4);
+    // The whole range still reaches both ends of the list.
+    ASSERT_EQ(tk.UserScroll(kListVScroll, -4), Status::Ok);
+    EXPECT_EQ(C(Ctl(kPicList)).top, 4);
+    ASSERT_EQ(tk.UserScroll(kListVScroll, 5), Status::Ok);
+    EXPECT_EQ(C(Ctl(kPicList)).top, -5);
+}
+
+// Before, a rerun left row 0's boxes as they were when its read failed: the
+// flags of whatever disk row 0 showed before.
+TEST_F(WindowTest, ARerunClearsRowZeroBeforeReadingIt) {
+    sim::Machine m;
+    m.disks = {Usb(1, Flags(true, true))};
+    Start(m);
+    ASSERT_EQ(Row(kChkHPD, 0).check, kChecked);
+
+    m.disks = {Usb(3, Flags(true, true))};
+    m.disks[0].errors.getHotplug = 1;
+    win.SetMachine(m);
+    PressF5();
+    EXPECT_EQ(Row(kLblDisks, 0).caption.rfind("Disk 3:  ", 0), 0u);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kUnchecked);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kUnchecked);
+    EXPECT_TRUE(win.hotplugWrites().empty());
+}
+
+TEST_F(WindowTest, F5RebuildsWhateverTheShiftStateAndNoOtherKeyDoes) {
+    Start(UsbMachine(1));
+    for (int shift : {0, 1, 2, 4, 7}) {
+        const int rows = RowCount() + 1;
+        win.SetMachine(UsbMachine(rows));
+        PressF5(static_cast<std::int16_t>(shift));
+        EXPECT_EQ(RowCount(), rows) << "shift " << shift;
+    }
+    win.SetMachine(UsbMachine(1));
+    win.ClearCalls();
+    for (int key : {115, 117, 13, 27, 32, 116 + 256}) {
+        ASSERT_EQ(tk.UserKeyDown(static_cast<std::int16_t>(key), 0), Status::Ok);
+    }
+    EXPECT_TRUE(win.calls().empty());
+    EXPECT_EQ(RowCount(), 6);
+}
+
+// --- the last step: themes and fonts; the icons -------------------------------------
+
+TEST_F(WindowTest, EveryControlWithAHandleLosesItsThemeAndTheOldFaceIsReplaced) {
+    Start(UsbMachine(3));
+    for (const ModelControl& c : tk.Inspect()) {
+        if (c.HasHwnd()) {
+            EXPECT_TRUE(win.themeOff().contains(c.hwnd)) << RefText(c.Ref());
+        }
+        if (c.HasFont()) {
+            EXPECT_EQ(c.fontName, "Microsoft Sans Serif") << RefText(c.Ref());
+        }
+    }
+    EXPECT_FALSE(win.themeOff().contains(*tk.WindowHwnd()));
+
+    // Only an exact match is replaced.
+    ASSERT_EQ(tk.SetFontName(Ctl(kLblAbout), "ms sans serif"), Status::Ok);
+    ASSERT_EQ(tk.SetFontName(Ctl(kLblHPD), "MS Sans Serif "), Status::Ok);
+    ASSERT_EQ(tk.SetFontName(Ctl(kCmdClose), "Tahoma"), Status::Ok);
+    ASSERT_EQ(tk.SetFontName(Elem(kChkHPD, 0), "MS Sans Serif"), Status::Ok);
+    PressF5();
+    EXPECT_EQ(C(Ctl(kLblAbout)).fontName, "ms sans serif");
+    EXPECT_EQ(C(Ctl(kLblHPD)).fontName, "MS Sans Serif ");
+    EXPECT_EQ(C(Ctl(kCmdClose)).fontName, "Tahoma");
+    EXPECT_EQ(Row(kChkHPD, 0).fontName, "Microsoft Sans Serif");
+}
+
+TEST_F(WindowTest, AFailingThemeCallIsSkippedAndTheRunGoesOn) {
+    win.InjectFault({"SetWindowTheme", "", 0x80070057, 1});
+    Start(UsbMachine(2));
+    // Only the first control with a handle keeps its theme.
+    int themed = 0;
+    for (const ModelControl& c : tk.Inspect()) {
+        if (c.HasHwnd() && !win.themeOff().contains(c.hwnd)) ++themed;
+    }
+    EXPECT_EQ(themed, 1);
+    EXPECT_EQ(Row(kChkHPD, 1).fontName, "Microsoft Sans Serif");
+    EXPECT_FALSE(form.LockMe);
+}
+
+TEST_F(WindowTest, TheWindowGetsTheApplicationIconBigAndSmall) {
+    Start(UsbMachine(1));
+    const platform::Hwnd window = *tk.WindowHwnd();
+    const auto icon = static_cast<platform::LRESULT>(win.LoadImageA(
+        win.GetModuleHandleA(nullptr), "APPICON", platform::IMAGE_ICON, 16, 16, platform::LR_SHARED));
+    ASSERT_NE(icon, 0);
+    EXPECT_EQ(win.SendMessageA(window, platform::WM_GETICON, platform::ICON_BIG, 0), icon);
+    EXPECT_EQ(win.SendMessageA(window, platform::WM_GETICON, platform::ICON_SMALL, 0), icon);
+}
+
+TEST_F(WindowTest, AMissingIconStillLetsTheListBeBuilt) {
+    win.InjectFault({"LoadImageA", "", 1813, -1});
+    Start(UsbMachine(2));
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(win.SendMessageA(*tk.WindowHwnd(), platform::WM_GETICON, platform::ICON_BIG, 0), 0);
+}
+
+}  // namespace
+}  // namespace plumvane::ui::testing

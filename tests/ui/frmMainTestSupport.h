@@ -1,0 +1,127 @@
+#pragma once
+// The main window on the in-memory toolkit over a simulated machine, with
+// small machine builders, for the window's tests.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "inventory/DiskTable.h"
+#include "sim/SimulatedWindows.h"
+#include "ui/FormDesign.h"
+#include "ui/ModelToolkit.h"
+#include "ui/frmMain.h"
+
+namespace plumvane::ui::testing {
+
+using HotplugImage = std::array<std::uint8_t, 8>;
+// Size 8, MediaRemovable 1, then DeviceHotplug and WriteCacheEnableOverride.
+inline HotplugImage Flags(bool deviceHotplug, bool writeCacheEnableOverride) {
+    return {8,
+            0,
+            0,
+            0,
+            1,
+            0,
+            static_cast<std::uint8_t>(deviceHotplug),
+            static_cast<std::uint8_t>(writeCacheEnableOverride)};
+}
+
+inline sim::SimDisk Disk(int number, std::int32_t bus, HotplugImage hotplug = Flags(false, false)) {
+    sim::SimDisk disk;
+    disk.number = number;
+    disk.deviceNumber = static_cast<std::uint32_t>(number);
+    disk.vendor = bus == 7 ? "SanDisk" : "";
+    disk.product = bus == 7 ? "Cruzer Blade" : "Internal SSD";
+    disk.bus = bus;
+    disk.geometry = {1946, bus == 7 ? 11u : 12u, 255, 63, 512};
+    disk.hotplug = hotplug;
+    disk.devInst = static_cast<std::uint32_t>(3000 + number);
+    disk.instanceId = "USBSTOR\\DISK&VEN_TEST\\" + std::to_string(number);
+    return disk;
+}
+inline sim::SimDisk Usb(int number, HotplugImage hotplug = Flags(false, false)) {
+    return Disk(number, 7, hotplug);
+}
+
+// An internal SATA disk at 0 and `usbCount` USB sticks at 1, 2, ...
+inline sim::Machine UsbMachine(int usbCount) {
+    sim::Machine m;
+    m.disks.push_back(Disk(0, 11));
+    for (int i = 1; i <= usbCount; ++i) m.disks.push_back(Usb(i));
+    return m;
+}
+
+// Counts the destruction attempts of array elements, failed ones included.
+class CountingToolkit : public ModelToolkit {
+public:
+    struct Destroy {
+        std::string name;
+        std::int16_t index;
+        bool ok;
+    };
+    Status DestroyElement(const std::string& name, std::int16_t index) override {
+        const Status s = ModelToolkit::DestroyElement(name, index);
+        destroys.push_back({name, index, Succeeded(s)});
+        return s;
+    }
+    std::vector<Destroy> destroys;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void Start(sim::Machine machine) {
+        win.SetMachine(std::move(machine));
+        ASSERT_EQ(form.Start(), Status::Ok);
+    }
+    void TearDown() override {
+        // Every handle and device information set is closed by the operation
+        // that opened it.
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+        EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
+    }
+    void PressF5(std::int16_t shift = 0) { ASSERT_EQ(tk.UserKeyDown(kKeyF5, shift), Status::Ok); }
+    void Click(const char* box, std::int16_t row) {
+        ASSERT_EQ(tk.UserClickCheck(Elem(box, row)), Status::Ok);
+    }
+
+    const ModelControl& C(const ControlRef& ref) const {
+        const ModelControl* c = tk.Find(ref);
+        if (!c) {
+            ADD_FAILURE() << "no control " << RefText(ref);
+            static const ModelControl none;
+            return none;
+        }
+        return *c;
+    }
+    const ModelControl& Row(const char* name, std::int16_t row) const {
+        return C(Elem(name, row));
+    }
+    const ScrollSettings& Scroll() const { return C(Ctl(kListVScroll)).scroll; }
+    int RowCount() const {
+        int n = 0;
+        while (tk.Find(Elem(kLblDisks, static_cast<std::int16_t>(n)))) ++n;
+        return n;
+    }
+    // Opens of a drive for the hotplug flags ("\\.\PhysicalDrive<n>").
+    int FlagOpens() const {
+        int n = 0;
+        for (const auto& call : win.calls()) {
+            if (call.function == "CreateFileA" &&
+                call.detail.find("PhysicalDrive") != std::string::npos) {
+                ++n;
+            }
+        }
+        return n;
+    }
+
+    sim::SimulatedWindows win;
+    CountingToolkit tk;
+    inventory::DiskInventory inventory;
+    frmMain form{tk, win, inventory};
+};
+
+}  // namespace plumvane::ui::testing
