@@ -53,7 +53,9 @@ std::optional<Action> ParseAction(std::string_view text, std::string& error) {
     }
     if (verb == "key") {
         const auto key = ParseInt16(NextField(rest));
-        const auto shift = rest.empty() ? std::optional<std::int16_t>(0) : ParseInt16(rest);
+        // "key:116:" names a shift state and then gives none.
+        const bool hasShift = text.find(':') != text.rfind(':');
+        const auto shift = hasShift ? ParseInt16(rest) : std::optional<std::int16_t>(0);
         if (key && shift) {
             a.kind = Action::Kind::Key;
             a.key = *key;

@@ -1,0 +1,177 @@
+// The headless session: the acceptance machine as the dump shows it, the
+// user's actions as text, and what the session records.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/ModelSession.h"
+#include "app/StateDump.h"
+#include "sim/Scenario.h"
+
+namespace plumvane::app {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+const fs::path kWindowScenarios = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios/window";
+
+Json Dump(const ModelSession& s) {
+    return DumpState({s.toolkit, s.inventory, s.machine, s.form.LockMe});
+}
+
+Action Make(Action::Kind kind) {
+    Action a;
+    a.kind = kind;
+    return a;
+}
+
+const Json* Control(const Json& doc, const std::string& name, std::optional<int> index) {
+    for (const Json& c : doc["controls"]) {
+        if (c["name"] == name && (index ? c["index"] == *index : c["index"].is_null())) return &c;
+    }
+    return nullptr;
+}
+
+TEST(SessionTest, ThreeUsbDisksAndTwoOthersGiveThreeStripedRows) {
+    ModelSession s(sim::LoadScenarioFile(kWindowScenarios / "three-usb-two-other.json"));
+    const Json doc = Dump(s);
+
+    EXPECT_EQ(doc["window"]["caption"], "Plumvane");
+    EXPECT_EQ(doc["window"]["open"], true);
+    EXPECT_EQ(doc["lockMe"], false);
+    EXPECT_EQ(doc["diskCount"], 5);
+    ASSERT_EQ(doc["disks"].size(), 100u);
+    EXPECT_EQ(doc["disks"][3]["letters"], Json::array({"F", "G"}));
+    EXPECT_EQ(doc["disks"][3]["lettersText"], "F: G: ");
+    EXPECT_EQ(doc["disks"][2]["busType"], 17);
+    EXPECT_EQ(doc["disks"][5]["present"], false);
+
+    const char* captions[] = {
+        "Disk 1:  SanDisk Cruzer Blade  (14.9 GB)  E: ",
+        "Disk 3:  Kingston DataTraveler 3.0  (29.8 GB)  F: G: ",
+        "Disk 4:  WD Elements 25A2  (931.5 GB)  ",
+    };
+    const int wceo[] = {0, 0, 1};
+    const int hpd[] = {0, 1, 0};
+    for (int r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
+        const Json* label = Control(doc, "lblDisks", r);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ((*label)["caption"], captions[r]);
+        const std::uint32_t stripe = r % 2 ? 0xF8F8F8 : 0xF0F0F0;
+        EXPECT_EQ((*label)["background"], stripe);
+        EXPECT_EQ((*label)["top"], 17 * r);
+        EXPECT_EQ((*Control(doc, "chkWCEO", r))["state"], wceo[r]);
+        EXPECT_EQ((*Control(doc, "chkHPD", r))["state"], hpd[r]);
+        EXPECT_EQ((*Control(doc, "chkHPD", r))["background"], stripe);
+        EXPECT_EQ((*Control(doc, "chkHPD", r))["themeOff"], true);
+        EXPECT_EQ(label->contains("themeOff"), false);
+    }
+    EXPECT_EQ(Control(doc, "lblDisks", 3), nullptr);
+    const Json& scroll = *Control(doc, "ListVScroll", std::nullopt);
+    EXPECT_EQ(scroll["visible"], false);
+    EXPECT_EQ(scroll["min"], -4);
+    EXPECT_EQ(scroll["max"], 51 - 4 - 263);
+    EXPECT_EQ((*Control(doc, "picList", std::nullopt))["height"], 51);
+    EXPECT_TRUE(doc["messages"].empty());
+    EXPECT_TRUE(doc["deviceWrites"].empty());
+    EXPECT_EQ(doc["openHandles"], 0);
+    EXPECT_EQ(doc["openDeviceInfoSets"], 0);
+}
+
+TEST(SessionTest, TheDumpListsMessagesAndWritesInOrder) {
+    ModelSession s(sim::LoadScenarioFile(kWindowScenarios / "three-usb-two-other.json"));
+    ASSERT_TRUE(s.user.ClickCheck("chkWCEO", 1));
+    // The window's own "error" box reaches the machine's record too, in order.
+    ASSERT_EQ(s.toolkit.SetCaption(ui::Elem("lblDisks", 0), "Disk:"), ui::Status::Ok);
+    ASSERT_TRUE(s.user.ClickCheck("chkHPD", 0));
+    s.machine.machine().disks[4].errors.openWrite = 5;
+    ASSERT_TRUE(s.user.ClickCheck("chkHPD", 2));
+
+    const Json doc = Dump(s);
+    ASSERT_EQ(doc["deviceWrites"].size(), 1u);
+    EXPECT_EQ(doc["deviceWrites"][0],
+              (Json{{"disk", 3}, {"bytes", "0800000001000101"}, {"ok", true}}));
+    ASSERT_EQ(doc["messages"].size(), 2u);
+    EXPECT_EQ(doc["messages"][0], (Json{{"text", "error"}, {"caption", "Plumvane"}, {"type", 0}}));
+    EXPECT_EQ(doc["messages"][1], (Json{{"text", "Error 5 opening disk device with write access"},
+                                        {"caption", "Error"},
+                                        {"type", 0x10}}));
+}
+
+TEST(SessionTest, ActionsTheWindowCannotTakeAreReportedNotPerformed) {
+    ModelSession s(sim::LoadScenarioFile(kWindowScenarios / "no-usb.json"));
+    std::string note;
+    Action click = Make(Action::Kind::ClickCheck);
+    click.name = "chkHPD";
+    EXPECT_FALSE(Perform(click, s.user, s.machine, note));  // hidden without USB disks
+    EXPECT_FALSE(note.empty());
+    click.index = 5;
+    EXPECT_FALSE(Perform(click, s.user, s.machine, note));
+
+    Action machine = Make(Action::Kind::Machine);
+    machine.path = (kWindowScenarios / "write-refused.json").string();
+    EXPECT_TRUE(Perform(machine, s.user, s.machine, note));
+    EXPECT_EQ(s.inventory.DiskCount, 1);  // the window stays as it was until F5
+    Action f5 = Make(Action::Kind::Key);
+    f5.key = 116;
+    EXPECT_TRUE(Perform(f5, s.user, s.machine, note));
+    EXPECT_EQ(s.inventory.DiskCount, 2);
+
+    EXPECT_TRUE(Perform(Make(Action::Kind::Close), s.user, s.machine, note));
+    EXPECT_FALSE(s.toolkit.IsOpen());
+    EXPECT_FALSE(Perform(f5, s.user, s.machine, note));
+    EXPECT_EQ(Dump(s)["window"]["open"], false);
+}
+
+// --- actions as text ---------------------------------------------------------------
+
+TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
+    std::string error;
+    auto a = ParseAction("click:chkWCEO:3", error);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, Action::Kind::ClickCheck);
+    EXPECT_EQ(a->name, "chkWCEO");
+    EXPECT_EQ(a->index, 3);
+
+    a = ParseAction("key:116", error);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, Action::Kind::Key);
+    EXPECT_EQ(a->key, 116);
+    EXPECT_EQ(a->shift, 0);
+    a = ParseAction("key:116:4", error);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->shift, 4);
+
+    a = ParseAction("scroll:-4", error);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, Action::Kind::Scroll);
+    EXPECT_EQ(a->value, -4);
+
+    a = ParseAction("machine:dir/with:colon.json", error);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, Action::Kind::Machine);
+    EXPECT_EQ(a->path, "dir/with:colon.json");
+
+    a = ParseAction("close", error);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->kind, Action::Kind::Close);
+}
+
+// "key:116:" was taken as F5 without shift, hiding a missing shift state.
+TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
+    for (const char* text :
+         {"", "clik:chkHPD:0", "click:chkHPD", "click:chkHPD:", "click:lblDisks:0",
+          "click:chkHPD:-1", "click:chkHPD:1:2", "click:chkHPD:x", "key", "key:", "key:F5",
+          "key:116:", "key:116:1:2", "key:70000", "scroll", "scroll:", "scroll:32768",
+          "scroll:1.5", "machine", "machine:", "close:now", "Close"}) {
+        std::string error;
+        EXPECT_FALSE(ParseAction(text, error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+}
+
+}  // namespace
+}  // namespace plumvane::app
