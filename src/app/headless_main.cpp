@@ -40,8 +40,14 @@ int main(int argc, char** argv) {
     app::ModelSession session(std::move(machine));
     for (std::size_t i = 0; i < actions.size(); ++i) {
         std::string note;
-        if (!app::Perform(actions[i], session.user, session.machine, note)) {
-            std::cerr << "plumvane-headless: " << argv[i + 2] << ": " << note << "\n";
+        try {
+            if (!app::Perform(actions[i], session.user, session.machine, note)) {
+                std::cerr << "plumvane-headless: " << argv[i + 2] << ": " << note << "\n";
+            }
+        } catch (const sim::ScenarioError& e) {
+            // A scenario that changed or vanished since it was checked above.
+            std::cerr << "plumvane-headless: " << e.what() << "\n";
+            return 2;
         }
     }
     std::cout << app::DumpState({session.toolkit, session.inventory, session.machine,
