@@ -1,0 +1,62 @@
+# Shared by scripts/demo.sh and scripts/e2e.sh (sourced, not run).
+# Picks the Windows build that can run here, builds targets in it, runs a
+# private Xvfb display and makes the Wine prefix.
+
+# The 32-bit build where this machine can run 32-bit Wine (the same test as
+# ./run), else the 64-bit build of the same sources.
+choose_run_preset() {
+  RUN_PRESET=mingw-i686
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then RUN_PRESET=mingw-x86_64; fi
+  RUN_BUILD=$ROOT/build/$RUN_PRESET
+}
+
+build_targets() {  # build_targets PRESET TARGET...
+  local preset=$1
+  shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build "$ROOT/build/$preset" --target "$@" >/dev/null
+}
+
+ensure_wine_prefix() {
+  if [ ! -f "$RUN_BUILD/wineprefix/system.reg" ]; then
+    "$RUN_BUILD/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
+  fi
+}
+
+# Starts Xvfb on a free display number from $1 on and exports DISPLAY.
+PRIVATE_XVFB_PID=""
+start_private_display() {
+  local n=${1:-80}
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  PRIVATE_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+stop_private_display() {
+  if [ -n "$PRIVATE_XVFB_PID" ]; then kill "$PRIVATE_XVFB_PID" 2>/dev/null || true; fi
+  PRIVATE_XVFB_PID=""
+}
+
+# Waits up to $2 tenths of a second for a window whose name matches $1; prints its id.
+wait_for_window() {
+  local id=""
+  for _ in $(seq 1 "${2:-300}"); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# The wineserver of the prefix, waited for so the next run starts clean.
+wine_server_wait() {
+  local server=wineserver
+  [ "$RUN_PRESET" = mingw-x86_64 ] && [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
+  WINEPREFIX="$RUN_BUILD/wineprefix" "$server" -w 2>/dev/null || true
+}
