@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# End-to-end tests under Wine in a private Xvfb display:
+#   - the executable's resources, read back from the shipped 32-bit file;
+#   - plumvane.exe starts, shows its window, rescans on F5 and ends with exit
+#     code 0 when Close is clicked (real X input through xdotool);
+#   - plumvane-sim.exe --out reports the same state as plumvane-headless for
+#     every kept window case and the cases of tests/e2e/cases.json;
+#   - a screenshot of the demo, kept as build/artifacts/demo.png.
+# Runs the Windows build this machine can execute (32-bit where it can, else
+# the 64-bit build of the same sources). Exits non-zero when a test fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+. scripts/wine-common.sh
+
+PASSED=0
+FAILED=0
+pass() { PASSED=$((PASSED + 1)); echo "  ok    $*"; }
+fail() { FAILED=$((FAILED + 1)); echo "  FAIL  $*"; }
+
+choose_run_preset
+echo "e2e: building (running the $RUN_PRESET build under Wine)"
+build_targets mingw-i686 plumvane || { echo "e2e: the 32-bit build failed" >&2; exit 1; }
+build_targets "$RUN_PRESET" plumvane plumvane-sim || { echo "e2e: the $RUN_PRESET build failed" >&2; exit 1; }
+build_targets native plumvane-headless || { echo "e2e: the native build failed" >&2; exit 1; }
+ensure_wine_prefix
+
+WORK=$ROOT/build/e2e
+ARTIFACTS=$ROOT/build/artifacts
+rm -rf "$WORK"
+mkdir -p "$WORK" "$ARTIFACTS"
+APP_PID=""
+cleanup() {
+  if [ -n "$APP_PID" ]; then kill "$APP_PID" 2>/dev/null || true; fi
+  stop_private_display
+}
+trap cleanup EXIT
+start_private_display 90 || exit 1
+
+# --- the shipped file's resources -------------------------------------------------
+echo "e2e: resources of build/mingw-i686/src/app/plumvane.exe"
+while IFS= read -r line; do
+  case "$line" in
+    PASS\ *) pass "${line#PASS }" ;;
+    *) fail "${line#FAIL }" ;;
+  esac
+done < <(python3 tests/e2e/check_resources.py "$ROOT/build/mingw-i686/src/app/plumvane.exe")
+
+# --- plumvane.exe on this machine -------------------------------------------------
+echo "e2e: plumvane.exe ($RUN_PRESET) under Wine"
+# Wine's file trace shows every open of a physical drive, so a rescan can be
+# seen from outside: each scan tries drives 0 to 99.
+drive_opens() { grep -c 'CreateFileW L"\\\\\\\\.\\\\PHYSICALDRIVE' "$WORK/plumvane-trace.txt" 2>/dev/null || true; }
+(
+  export WINEPREFIX="$RUN_BUILD/wineprefix" WINEDEBUG=-all,trace+file
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  loader=/usr/lib/wine/wine
+  [ "$RUN_PRESET" = mingw-x86_64 ] && loader=/usr/lib/wine/wine64
+  "$loader" "$RUN_BUILD/src/app/plumvane.exe" >/dev/null 2>"$WORK/plumvane-trace.txt"
+  echo $? >"$WORK/plumvane-exit.txt"
+) &
+APP_PID=$!
+if win=$(wait_for_window '^Plumvane$' 300); then
+  pass "the window \"Plumvane\" appears"
+  # Without a window manager the X window is the client area: the design's
+  # 8850 x 4785 twips at 96 DPI.
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  if [ "$WIDTH" = 590 ] && [ "$HEIGHT" = 319 ]; then
+    pass "its client area is 590 x 319 pixels"
+  else
+    fail "its client area is ${WIDTH}x${HEIGHT}, not 590x319"
+  fi
+  sleep 1
+  import -window "$win" "$WORK/plumvane.png"
+  # The list frame, the Close button and the header labels draw more than a
+  # flat background in their areas.
+  colours() { convert "$WORK/plumvane.png" -crop "$1" +repage -format %k info:; }
+  if [ "$(colours 82x26+254+289)" -gt 2 ] && [ "$(colours 585x263+2+20)" -gt 2 ] \
+     && [ "$(colours 590x18+0+0)" -gt 1 ]; then
+    pass "its controls are drawn (list frame, labels, Close)"
+  else
+    fail "its controls are not drawn (see $WORK/plumvane.png)"
+  fi
+  before=$(drive_opens)
+  xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
+  xdotool key F5
+  after=$before
+  for _ in $(seq 1 50); do
+    after=$(drive_opens)
+    [ "$after" -gt "$before" ] && break
+    sleep 0.1
+  done
+  if [ "$before" -ge 100 ] && [ "$after" -ge $((before + 100)) ] && kill -0 "$APP_PID" 2>/dev/null \
+     && xdotool search --name '^Plumvane$' >/dev/null 2>&1; then
+    pass "F5 scans drives 0 to 99 again ($before then $after opens); the window stays"
+  else
+    fail "F5: $before then $after drive opens"
+  fi
+  # Close's centre: left 254, top 289, 82 x 26 pixels in the client area.
+  xdotool mousemove "$((X + 295))" "$((Y + 302))" click 1
+  for _ in $(seq 1 100); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$APP_PID" 2>/dev/null; then
+    fail "the Close button did not end the process"
+  else
+    code=$(cat "$WORK/plumvane-exit.txt" 2>/dev/null || echo none)
+    [ "$code" = 0 ] && pass "the Close button ends the process with exit code 0" \
+                    || fail "after Close the exit code is $code"
+  fi
+else
+  fail "the window \"Plumvane\" did not appear"
+fi
+kill "$APP_PID" 2>/dev/null || true
+wait "$APP_PID" 2>/dev/null || true
+APP_PID=""
+wine_server_wait
+
+# --- the real window against the in-memory one --------------------------------------------
+echo "e2e: plumvane-sim.exe --out against plumvane-headless"
+cases() {
+  python3 - "$@" <<'PY'
+import json, sys
+for manifest in sys.argv[1:]:
+    try:
+        data = json.load(open(manifest))
+    except (OSError, ValueError):
+        continue
+    for case in data.get("cases", []):
+        print("\t".join([case["name"], case["scenario"], *case.get("actions", [])]))
+PY
+}
+HEADLESS=$ROOT/build/native/src/app/plumvane-headless
+SIM=$RUN_BUILD/src/app/plumvane-sim.exe
+while IFS=$'\t' read -r -a fields; do
+  name=${fields[0]}
+  scenario=${fields[1]}
+  actions=("${fields[@]:2}")
+  label="$name: $scenario ${actions[*]}"
+  (cd tests && "$HEADLESS" "$scenario" "${actions[@]}" >"$WORK/$name.headless.json" 2>/dev/null)
+  (cd tests && timeout 120 "$RUN_BUILD/wine-run.sh" "$SIM" "$scenario" --out "$WORK/$name.sim.json" \
+     "${actions[@]}" >/dev/null 2>&1)
+  code=$?
+  if [ "$code" != 0 ] || [ ! -s "$WORK/$name.sim.json" ]; then
+    fail "$label: plumvane-sim.exe exited with $code"
+  elif diffs=$(python3 tests/e2e/compare_state.py "$WORK/$name.headless.json" "$WORK/$name.sim.json"); then
+    pass "$label"
+  else
+    fail "$label"
+    echo "$diffs"
+  fi
+done < <(cases tests/scenarios/window/manifest.json tests/e2e/cases.json)
+wine_server_wait
+
+# --- the demo's screenshot --------------------------------------------------------------
+echo "e2e: screenshot of the demo"
+if shot=$(scripts/demo.sh --screenshot "$ARTIFACTS/demo.png") && [ -s "$shot" ]; then
+  size=$(identify -format '%wx%h' "$shot")
+  # The rows' stripes: the even rows' and the odd rows' backgrounds both show.
+  rows() { convert "$shot" -crop 560x80+12+60 +repage txt:- | grep -c -i "$1" || true; }
+  even=$(rows '#F0F0F0')
+  odd=$(rows '#F8F8F8')
+  if [ "$size" = 600x360 ] && [ "$even" -gt 100 ] && [ "$odd" -gt 100 ]; then
+    pass "demo screenshot $shot (striped rows)"
+  else
+    fail "demo screenshot $shot: size $size, $even even-row and $odd odd-row pixels"
+  fi
+else
+  fail "the demo gave no screenshot"
+fi
+
+echo "e2e: $PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
