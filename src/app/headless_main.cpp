@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::cout << app::DumpState({session.toolkit, session.inventory, session.machine,
-                                 session.form.LockMe})
+    std::cout << app::DumpState(
+                     {session.toolkit, session.inventory, session.machine, session.form.LockMe})
                      .dump(2)
               << "\n";
     return 0;

@@ -162,11 +162,29 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
 
 // "key:116:" was taken as F5 without shift, hiding a missing shift state.
 TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
-    for (const char* text :
-         {"", "clik:chkHPD:0", "click:chkHPD", "click:chkHPD:", "click:lblDisks:0",
-          "click:chkHPD:-1", "click:chkHPD:1:2", "click:chkHPD:x", "key", "key:", "key:F5",
-          "key:116:", "key:116:1:2", "key:70000", "scroll", "scroll:", "scroll:32768",
-          "scroll:1.5", "machine", "machine:", "close:now", "Close"}) {
+    const char* const notActions[] = {"",
+                                      "clik:chkHPD:0",
+                                      "click:chkHPD",
+                                      "click:chkHPD:",
+                                      "click:lblDisks:0",
+                                      "click:chkHPD:-1",
+                                      "click:chkHPD:1:2",
+                                      "click:chkHPD:x",
+                                      "key",
+                                      "key:",
+                                      "key:F5",
+                                      "key:116:",
+                                      "key:116:1:2",
+                                      "key:70000",
+                                      "scroll",
+                                      "scroll:",
+                                      "scroll:32768",
+                                      "scroll:1.5",
+                                      "machine",
+                                      "machine:",
+                                      "close:now",
+                                      "Close"};
+    for (const char* text : notActions) {
         std::string error;
         EXPECT_FALSE(ParseAction(text, error)) << text;
         EXPECT_FALSE(error.empty()) << text;

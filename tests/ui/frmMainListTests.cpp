@@ -54,8 +54,8 @@ INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
 
 TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
     sim::Machine m;
-    m.disks = {Disk(0, 11), Usb(1, Flags(true, false)), Disk(2, 17), Disk(3, 11),
-               Usb(4, Flags(false, true)), Usb(5, Flags(true, true))};
+    m.disks = {Disk(0, 11), Usb(1, Flags(true, false)), Disk(2, 17),
+               Disk(3, 11), Usb(4, Flags(false, true)), Usb(5, Flags(true, true))};
     sim::SimVolume e;
     e.letter = 'E';
     e.disk = 4u;
@@ -168,7 +168,13 @@ TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     ASSERT_EQ(tk.UserScroll(kListVScroll, 5), Status::Ok);
     ASSERT_EQ(C(Ctl(kPicList)).top, -5);
 
+    tk.minTaken.clear();
     PressF5();
+    // The layout of the rerun is computed from the first build's state.
+    ASSERT_EQ(tk.minTaken.size(), 1u);
+    EXPECT_EQ(tk.minTaken[0].value, 0);
+    EXPECT_EQ(tk.minTaken[0].listTop, 4);
+    EXPECT_EQ(tk.minTaken[0].min, -4);
     EXPECT_EQ(Scroll(), first);
     EXPECT_EQ(Scroll().min, -4);
     EXPECT_EQ(Scroll().max, 5);
@@ -257,8 +263,9 @@ TEST_F(WindowTest, AFailingThemeCallIsSkippedAndTheRunGoesOn) {
 TEST_F(WindowTest, TheWindowGetsTheApplicationIconBigAndSmall) {
     Start(UsbMachine(1));
     const platform::Hwnd window = *tk.WindowHwnd();
-    const auto icon = static_cast<platform::LRESULT>(win.LoadImageA(
-        win.GetModuleHandleA(nullptr), "APPICON", platform::IMAGE_ICON, 16, 16, platform::LR_SHARED));
+    const auto icon = static_cast<platform::LRESULT>(win.LoadImageA(win.GetModuleHandleA(nullptr),
+                                                                    "APPICON", platform::IMAGE_ICON,
+                                                                    16, 16, platform::LR_SHARED));
     ASSERT_NE(icon, 0);
     EXPECT_EQ(win.SendMessageA(window, platform::WM_GETICON, platform::ICON_BIG, 0), icon);
     EXPECT_EQ(win.SendMessageA(window, platform::WM_GETICON, platform::ICON_SMALL, 0), icon);

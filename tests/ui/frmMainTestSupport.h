@@ -69,6 +69,22 @@ public:
         return s;
     }
     std::vector<Destroy> destroys;
+
+    // The scroll value and picList's top at the moment a build takes the
+    // scroll minimum from that top.
+    struct MinTaken {
+        std::int16_t value;
+        int listTop;
+        std::int32_t min;
+    };
+    Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) override {
+        if (f == ScrollField::Min) {
+            minTaken.push_back(
+                {*GetScroll(ref, ScrollField::Value), *GetTop(Ctl(kPicList)), value});
+        }
+        return ModelToolkit::SetScroll(ref, f, value);
+    }
+    std::vector<MinTaken> minTaken;
 };
 
 class WindowTest : public ::testing::Test {
@@ -97,9 +113,7 @@ protected:
         }
         return *c;
     }
-    const ModelControl& Row(const char* name, std::int16_t row) const {
-        return C(Elem(name, row));
-    }
+    const ModelControl& Row(const char* name, std::int16_t row) const { return C(Elem(name, row)); }
     const ScrollSettings& Scroll() const { return C(Ctl(kListVScroll)).scroll; }
     int RowCount() const {
         int n = 0;
