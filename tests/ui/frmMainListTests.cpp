@@ -269,6 +269,18 @@ TEST_F(WindowTest, TheWindowGetsTheApplicationIconBigAndSmall) {
     ASSERT_NE(icon, 0);
     EXPECT_EQ(win.SendMessageA(window, platform::WM_GETICON, platform::ICON_BIG, 0), icon);
     EXPECT_EQ(win.SendMessageA(window, platform::WM_GETICON, platform::ICON_SMALL, 0), icon);
+
+    // Each build sends both icons to the window and to its owner (none here).
+    win.ClearCalls();
+    PressF5();
+    int sets = 0;
+    for (const auto& call : win.calls()) {
+        if (call.function == "SendMessageA" &&
+            call.detail.find("msg 0x0080") != std::string::npos) {
+            ++sets;
+        }
+    }
+    EXPECT_EQ(sets, 4);
 }
 
 TEST_F(WindowTest, AMissingIconStillLetsTheListBeBuilt) {
