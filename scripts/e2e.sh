@@ -3,6 +3,7 @@
 #   - the executable's resources, read back from the shipped 32-bit file;
 #   - plumvane.exe starts, shows its window, rescans on F5 and ends with exit
 #     code 0 when Close is clicked (real X input through xdotool);
+#   - the interactive demo shows a real message box for a refused write;
 #   - plumvane-sim.exe --out reports the same state as plumvane-headless for
 #     every kept window case and the cases of tests/e2e/cases.json;
 #   - a screenshot of the demo, kept as build/artifacts/demo.png.
@@ -111,6 +112,58 @@ if win=$(wait_for_window '^Plumvane$' 300); then
   fi
 else
   fail "the window \"Plumvane\" did not appear"
+fi
+kill "$APP_PID" 2>/dev/null || true
+wait "$APP_PID" 2>/dev/null || true
+APP_PID=""
+wine_server_wait
+
+# --- the interactive demo: real message boxes -------------------------------------------
+echo "e2e: plumvane-sim.exe (interactive) under Wine"
+# Where the window puts the WriteCacheEnableOverride box of row 3 (the
+# Verbatim stick, whose write is refused), from the in-memory window's layout:
+# the list frame with its 2-pixel sunken border, then the list pane.
+box=$(cd tests && "$ROOT/build/native/src/app/plumvane-headless" scenarios/demo.json | python3 -c '
+import json, sys
+c = {(x["name"], x["index"]): x for x in json.load(sys.stdin)["controls"]}
+f, p, b = c[("picListFrame", None)], c[("picList", None)], c[("chkWCEO", 3)]
+print(f["left"] + 2 + p["left"] + b["left"] + b["width"] // 2,
+      f["top"] + 2 + p["top"] + b["top"] + b["height"] // 2)')
+(
+  cd tests
+  "$RUN_BUILD/wine-run.sh" "$RUN_BUILD/src/app/plumvane-sim.exe" scenarios/demo.json >/dev/null 2>&1
+  echo $? >"$WORK/sim-exit.txt"
+) &
+APP_PID=$!
+if win=$(wait_for_window '^Plumvane$' 300); then
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  read -r bx by <<<"$box"
+  xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
+  sleep 1  # let the rows paint before they are clicked
+  xdotool mousemove "$((X + bx))" "$((Y + by))" click 1
+  if msg=$(wait_for_window '^Error$' 100); then
+    pass "a click on the refused disk's box shows a real message box \"Error\""
+    xdotool windowfocus --sync "$msg" >/dev/null 2>&1 || true
+    xdotool key Return
+    gone=""
+    for _ in $(seq 1 50); do
+      xdotool search --name '^Error$' >/dev/null 2>&1 || { gone=1; break; }
+      sleep 0.1
+    done
+    [ -n "$gone" ] && pass "Return answers it" || fail "the message box stays after Return"
+  else
+    fail "no message box after a click on the refused disk's box"
+  fi
+  sleep 0.5
+  xdotool mousemove "$((X + 295))" "$((Y + 302))" click 1
+  for _ in $(seq 1 100); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  code=$(cat "$WORK/sim-exit.txt" 2>/dev/null || echo "none (still running)")
+  [ "$code" = 0 ] && pass "Close ends the demo with exit code 0" || fail "Close: exit code $code"
+else
+  fail "the demo's window did not appear"
 fi
 kill "$APP_PID" 2>/dev/null || true
 wait "$APP_PID" 2>/dev/null || true
