@@ -11,7 +11,7 @@ int DemoWindows::MessageBoxA(Hwnd owner, std::string_view text, std::string_view
 }
 
 platform::HRESULT DemoWindows::SetWindowTheme(Hwnd window, std::wstring_view subAppName,
-                                    std::wstring_view subIdList) {
+                                              std::wstring_view subIdList) {
     // The simulation answers first, so a fault the scenario injects leaves the
     // real control themed, just as the record says.
     const HRESULT recorded = sim_.SetWindowTheme(window, subAppName, subIdList);

@@ -45,8 +45,7 @@ public:
     BOOL ReadFile(Handle h, std::span<Byte> buffer, DWORD toRead, DWORD* read) override {
         return sim_.ReadFile(h, buffer, toRead, read);
     }
-    BOOL WriteFile(Handle h, std::span<const Byte> buffer, DWORD toWrite,
-                   DWORD* written) override {
+    BOOL WriteFile(Handle h, std::span<const Byte> buffer, DWORD toWrite, DWORD* written) override {
         return sim_.WriteFile(h, buffer, toWrite, written);
     }
     DWORD SetFilePointer(Handle h, LONG distance, LONG* distanceHigh, DWORD method) override {

@@ -1,8 +1,7 @@
-#include "app/Win32Session.h"
-
 #include <algorithm>
 #include <iterator>
 
+#include "app/Win32Session.h"
 #include "ui/FormDesign.h"
 
 #ifndef NOMINMAX
@@ -47,8 +46,8 @@ private:
 
 ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text) {
     if (!IsOpen()) return ui::Status::NoWindow;
-    const int answer = api_.MessageBoxA(WindowHwnd().value_or(platform::Hwnd{}), text,
-                                        ui::kMessageCaption, MB_OK);
+    const int answer =
+        api_.MessageBoxA(WindowHwnd().value_or(platform::Hwnd{}), text, ui::kMessageCaption, MB_OK);
     return answer == IDOK ? ui::Status::Ok : ui::Status::Failed;
 }
 
