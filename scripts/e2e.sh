@@ -71,6 +71,12 @@ if win=$(wait_for_window '^Plumvane$' 300); then
   else
     fail "its client area is ${WIDTH}x${HEIGHT}, not 590x319"
   fi
+  # Wine hands the window's icon to X as _NET_WM_ICON.
+  if xprop -id "$win" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (32 x 32)'; then
+    pass "the window shows a 32 x 32 icon"
+  else
+    fail "the window has no icon"
+  fi
   sleep 1
   import -window "$win" "$WORK/plumvane.png"
   # The list frame, the Close button and the header labels draw more than a
