@@ -3,6 +3,8 @@
 // plumvane-sim.exe runs (Windows builds only; see Win32Session_win.cpp).
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/Actions.h"
 #include "app/DemoWindows.h"
@@ -40,6 +42,14 @@ private:
     bool Click(const ui::ControlRef& ref);
     ui::Win32Toolkit& tk_;
 };
+
+// What the toolkit reports of each control, checked against the real
+// windows: position in the parent's client area, size, own visibility,
+// caption, font face (panes draw no text and keep none), check state and
+// the scroll bar's range and position.
+// One line per difference; none when they agree. (Background colours are
+// painted on request and cannot be read back from a window.)
+std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk);
 
 // A machine, the real window on it and the disk table. `realPlatform` is the
 // real system (NativeWindows), used for the window's own calls.

@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
+#include <optional>
+#include <sstream>
 
 #include "app/Win32Session.h"
 #include "ui/FormDesign.h"
@@ -42,7 +45,108 @@ private:
     bool saved_ok_ = false;
 };
 
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                        nullptr);
+    return s;
+}
+
+std::string WindowText(HWND h) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
+    return Utf8(text);
+}
+
+std::string FontFace(HWND h) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return {};
+    return Utf8(lf.lfFaceName);
+}
+
+// Collects "what: toolkit X, window Y" for values that differ.
+class Differences {
+public:
+    explicit Differences(std::string control) : control_(std::move(control)) {}
+    template <typename T>
+    void Check(const char* what, const std::optional<T>& toolkit, const T& real) {
+        if (toolkit && *toolkit == real) return;
+        std::ostringstream line;
+        line << control_ << " " << what << ": toolkit ";
+        if (toolkit) {
+            line << *toolkit;
+        } else {
+            line << "(none)";
+        }
+        line << ", window " << real;
+        lines_.push_back(line.str());
+    }
+    std::vector<std::string> Take() { return std::move(lines_); }
+
+private:
+    std::string control_;
+    std::vector<std::string> lines_;
+};
+
 }  // namespace
+
+std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk) {
+    std::vector<std::string> all;
+    for (const ui::ControlRef& ref : tk.Controls()) {
+        Differences d(ui::RefText(ref));
+        const auto native = tk.NativeHandle(ref);
+        if (!native || !IsWindow(ToHwnd(*native))) {
+            all.push_back(ui::RefText(ref) + ": no real window");
+            continue;
+        }
+        const HWND h = ToHwnd(*native);
+        RECT r{};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+        d.Check("left", tk.GetLeft(ref), static_cast<int>(r.left));
+        d.Check("top", tk.GetTop(ref), static_cast<int>(r.top));
+        d.Check("width", tk.GetWidth(ref), static_cast<int>(r.right - r.left));
+        d.Check("height", tk.GetHeight(ref), static_cast<int>(r.bottom - r.top));
+        d.Check("visible", tk.GetVisible(ref), (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) != 0);
+        if (const auto caption = tk.GetCaption(ref)) d.Check("caption", caption, WindowText(h));
+        // A pane draws no text of its own, so its window keeps no font.
+        if (tk.KindOf(ref) != ui::ControlKind::Pane) {
+            if (const auto face = tk.GetFontName(ref)) d.Check("font", face, FontFace(h));
+        }
+        if (const auto state = tk.GetCheck(ref)) {
+            d.Check("state", std::optional<int>(*state),
+                    static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0)));
+        }
+        const auto min = tk.GetScroll(ref, ui::ScrollField::Min);
+        const auto max = tk.GetScroll(ref, ui::ScrollField::Max);
+        const auto value = tk.GetScroll(ref, ui::ScrollField::Value);
+        if (min && max && value) {
+            // The real bar runs from 0 to the range's span, position 0 at
+            // the toolkit's minimum, whichever way round the range lies.
+            SCROLLINFO si{};
+            si.cbSize = sizeof si;
+            si.fMask = SIF_RANGE | SIF_POS;
+            GetScrollInfo(h, SB_CTL, &si);
+            const int direction = *max >= *min ? 1 : -1;
+            d.Check("scroll span", std::optional<int>(std::abs(*max - *min)),
+                    static_cast<int>(si.nMax - si.nMin));
+            d.Check("scroll position", std::optional<int>((*value - *min) * direction),
+                    static_cast<int>(si.nPos - si.nMin));
+        }
+        for (auto& line : d.Take()) all.push_back(std::move(line));
+    }
+    if (const auto window = tk.WindowHwnd()) {
+        Differences d("window");
+        d.Check("caption", tk.GetWindowCaption(), WindowText(ToHwnd(*window)));
+        for (auto& line : d.Take()) all.push_back(std::move(line));
+    }
+    return all;
+}
 
 ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text) {
     if (!IsOpen()) return ui::Status::NoWindow;

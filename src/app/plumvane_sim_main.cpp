@@ -3,7 +3,8 @@
 // is an interactive demo with real message boxes. With --out it performs the
 // actions (see app/Actions.h) through real window messages, answers message
 // boxes without showing them, writes the window's state as JSON to FILE and
-// exits. A bad scenario, action or output file exits with code 2.
+// exits; with code 3 when a control on the screen differs from what the
+// toolkit reports. A bad scenario, action or output file exits with code 2.
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -113,6 +114,10 @@ int main(int argc, char** argv) {
         std::cerr << "plumvane-sim: cannot write " << *options->out << "\n";
         return 2;
     }
+    // The dump comes from what the toolkit keeps; it must be what the real
+    // controls show.
+    const auto differences = app::DifferencesFromRealWindows(session.toolkit);
+    for (const auto& line : differences) std::cerr << "plumvane-sim: " << line << "\n";
     if (session.toolkit.IsOpen()) session.toolkit.Unload();
-    return 0;
+    return differences.empty() ? 0 : 3;
 }
