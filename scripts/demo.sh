@@ -25,9 +25,9 @@ fi
 choose_run_preset
 build_targets "$RUN_PRESET" plumvane-sim
 EXE=$RUN_BUILD/src/app/plumvane-sim.exe
-ensure_wine_prefix
 
 if [ "$mode" = auto ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  ensure_wine_prefix
   echo "The demo window is open on $DISPLAY; close it to end the demo."
   exec "$RUN_BUILD/wine-run.sh" "$EXE" "$SCENARIO"
 fi
@@ -39,6 +39,7 @@ cleanup() {
 }
 trap cleanup EXIT
 start_private_display 80
+ensure_wine_prefix  # made on a display, as Wine prefers
 mkdir -p "$(dirname "$OUT")"
 
 # A Wine virtual desktop draws the title bar and border itself, so no window

@@ -24,7 +24,6 @@ echo "e2e: building (running the $RUN_PRESET build under Wine)"
 build_targets mingw-i686 plumvane || { echo "e2e: the 32-bit build failed" >&2; exit 1; }
 build_targets "$RUN_PRESET" plumvane plumvane-sim || { echo "e2e: the $RUN_PRESET build failed" >&2; exit 1; }
 build_targets native plumvane-headless || { echo "e2e: the native build failed" >&2; exit 1; }
-ensure_wine_prefix
 
 WORK=$ROOT/build/e2e
 ARTIFACTS=$ROOT/build/artifacts
@@ -37,6 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 start_private_display 90 || exit 1
+ensure_wine_prefix
 
 # Clicks at a screen position until the app's process ends (a second try for
 # a click X delivered before the window took input), waiting 10 s each time.
