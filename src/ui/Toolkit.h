@@ -120,6 +120,40 @@ inline std::int16_t ClampToRange(std::int32_t value, std::int16_t min, std::int1
 }
 inline bool FitsInt16(std::int32_t v) { return v >= -32768 && v <= 32767; }
 
+// The scroll settings after the program sets one field, or the reason it is
+// refused: a number outside 16 bits, a step below 1, a value outside the
+// range. A new range moves the value to its nearer end.
+inline Status NextScrollSettings(const ScrollSettings& current, ScrollField f, std::int32_t value,
+                                 ScrollSettings& next) {
+    if (!FitsInt16(value)) return Status::OutOfRange;
+    const auto v = static_cast<std::int16_t>(value);
+    if ((f == ScrollField::SmallChange || f == ScrollField::LargeChange) && v < 1) {
+        return Status::OutOfRange;
+    }
+    next = current;
+    switch (f) {
+        case ScrollField::Min:
+            next.min = v;
+            break;
+        case ScrollField::Max:
+            next.max = v;
+            break;
+        case ScrollField::SmallChange:
+            next.smallChange = v;
+            break;
+        case ScrollField::LargeChange:
+            next.largeChange = v;
+            break;
+        case ScrollField::Value:
+            // No silent clamping of a program's own setting.
+            if (ClampToRange(v, next.min, next.max) != v) return Status::OutOfRange;
+            next.value = v;
+            break;
+    }
+    next.value = ClampToRange(next.value, next.min, next.max);
+    return Status::Ok;
+}
+
 // Everything needed to create one control. Sizes in pixels.
 struct ControlSpec {
     ControlKind kind = ControlKind::Label;

@@ -807,31 +807,10 @@ Status Win32Toolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_
     Win32Control* c = impl_->Lookup(ref, why);
     if (!c) return why;
     if (c->kind != ControlKind::VScrollBar) return Status::NoSuchProperty;
-    if (!FitsInt16(value)) return Status::OutOfRange;
-    const auto v = static_cast<std::int16_t>(value);
-    if ((f == ScrollField::SmallChange || f == ScrollField::LargeChange) && v < 1) {
-        return Status::OutOfRange;
+    ScrollSettings next;
+    if (const Status refused = NextScrollSettings(c->scroll, f, value, next); !Succeeded(refused)) {
+        return refused;
     }
-    ScrollSettings next = c->scroll;
-    switch (f) {
-        case ScrollField::Min:
-            next.min = v;
-            break;
-        case ScrollField::Max:
-            next.max = v;
-            break;
-        case ScrollField::SmallChange:
-            next.smallChange = v;
-            break;
-        case ScrollField::LargeChange:
-            next.largeChange = v;
-            break;
-        case ScrollField::Value:
-            if (ClampToRange(v, next.min, next.max) != v) return Status::OutOfRange;
-            next.value = v;
-            break;
-    }
-    next.value = ClampToRange(next.value, next.min, next.max);
     impl_->StoreScroll(*c, next);
     return Status::Ok;
 }
