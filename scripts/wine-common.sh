@@ -60,3 +60,34 @@ wine_server_wait() {
   [ "$RUN_PRESET" = mingw-x86_64 ] && [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
   WINEPREFIX="$RUN_BUILD/wineprefix" "$server" -w 2>/dev/null || true
 }
+
+# Runs a Windows program in a Wine virtual desktop, which draws the title bar
+# and border itself, so no window manager is needed; once the "Plumvane"
+# window shows and has painted, saves a PNG of the desktop and closes the
+# window the way a user would (Alt+F4), which ends the desktop too.
+#   screenshot_in_desktop DESKTOP_NAME OUT.png EXE [ARG...]
+screenshot_in_desktop() {
+  local desktop=$1 out=$2
+  shift 2
+  mkdir -p "$(dirname "$out")"
+  "$RUN_BUILD/wine-run.sh" explorer "/desktop=$desktop,600x360" "$@" >/dev/null 2>&1 &
+  local app=$!
+  local desk=""
+  if ! wait_for_window '^Plumvane$' 300 >/dev/null; then
+    echo "the window did not appear" >&2
+  elif ! desk=$(wait_for_window "^$desktop - Wine desktop\$" 50); then
+    echo "no Wine desktop" >&2
+  fi
+  if [ -z "$desk" ]; then
+    kill "$app" 2>/dev/null || true
+    return 1
+  fi
+  sleep 1.5  # let the controls paint
+  import -window "$desk" "$out"
+  xdotool key --window "$desk" alt+F4 >/dev/null 2>&1 || true
+  for _ in $(seq 1 50); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$app" 2>/dev/null || true
+}
