@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "inventory/DiskScan.h"
 #include "inventory/TestMachines.h"
 #include "platform/WinDefs.h"
+#include "sim/Scenario.h"
 
 namespace plumvane::inventory {
 namespace {
@@ -21,6 +23,11 @@ protected:
         win.ClearCalls();
         ScanDisks(win, kOwner, *inventory);
         ExpectNothingOpen(win);
+    }
+    void ScanScenario(const std::string& name) {
+        win.SetMachine(sim::LoadScenarioFile(std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios/" +
+                                             name));
+        Scan();
     }
     const DiskRecord& Record(int n) const { return inventory->Table[static_cast<std::size_t>(n)]; }
     void ExpectNoDisk(int n) const {
@@ -230,6 +237,96 @@ TEST_F(DiskScanTest, RescanAfterADiskMovedForgetsTheOldRecord) {
     Scan();
     EXPECT_EQ(inventory->DiskCount, 0);
     for (int n = 0; n < kDiskSlots; ++n) ExpectNoDisk(n);
+}
+
+// --- whole scenarios (tests/scenarios) -------------------------------------------
+
+struct Expected {
+    std::string description;
+    std::int32_t bus;
+    std::string sizeText;
+    std::int32_t sizeMB;
+    std::string letters;
+};
+
+// A hub of 16 USB sticks beside four internal disks, with gaps in the numbers.
+TEST_F(DiskScanTest, Hub16SixteenUsbSticksAndFourInternalDisks) {
+    ScanScenario("hub16.json");
+    EXPECT_TRUE(win.messageBoxes().empty());
+
+    const Expected usbKinds[] = {{"SanDisk Ultra", 7, "14.9 GB", 16015, ""},
+                                 {"Kingston DataTraveler 3.0", 7, "29.8 GB", 32021, ""},
+                                 {"Verbatim STORE N GO", 7, "59.6 GB", 64026, ""},
+                                 {"Intenso Speed Line", 7, "119.2 GB", 128043, ""}};
+    std::map<int, Expected> expected = {
+        {0, {"Samsung SSD 970 EVO Plus 1TB", 17, "931.5 GB", 1000210, "C: "}},
+        {1, {"ST2000DM008-2FR102", 11, "1.8 TB", 2000405, "D: "}},
+        {2, {"CT500MX500SSD1", 11, "465.8 GB", 500113, "F: "}},
+        {3, {"Msft Virtual Disk", 21, "125.5 GB", 134763, ""}}};
+    const std::string usbLetters = "GHIJKLMNOPRSTUVW";  // Q is not assigned
+    std::size_t usb = 0;
+    for (int n : {4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 16, 17, 18, 19, 20, 21}) {
+        expected[n] = usbKinds[usb % 4];
+        expected[n].letters = std::string(1, usbLetters[usb++]) + ": ";
+    }
+
+    EXPECT_EQ(inventory->DiskCount, 22);
+    for (int n = 0; n < kDiskSlots; ++n) {
+        auto it = expected.find(n);
+        if (it == expected.end()) {
+            ExpectNoDisk(n);
+            EXPECT_EQ(Record(n).LetterCount, 0);
+            continue;
+        }
+        SCOPED_TRACE(n);
+        const DiskRecord& r = Record(n);
+        const Expected& e = it->second;
+        EXPECT_TRUE(r.Present);
+        EXPECT_EQ(r.Description, e.description);
+        EXPECT_EQ(r.BusType, e.bus);
+        EXPECT_EQ(r.SizeText, e.sizeText);
+        EXPECT_EQ(r.SizeMB, e.sizeMB);
+        EXPECT_EQ(r.LettersText, e.letters);
+        EXPECT_EQ(r.LetterCount, e.letters.empty() ? 0 : 1);
+        EXPECT_EQ(r.DevInst, (e.bus == 7 ? 6000 : 5000) + n);
+        EXPECT_FALSE(r.DeviceInstanceId.empty());
+        if (e.bus == 7) {
+            const std::string hub = (n < 10 ? "HUB0" : "HUB") + std::to_string(n) + "&0";
+            EXPECT_TRUE(r.DeviceInstanceId.ends_with(hub));
+        }
+    }
+}
+
+// One disk or letter for each way a device can fail the inventory; the
+// single failures are pinned down above, this checks them side by side.
+TEST_F(DiskScanTest, FailuresScenarioFilesEveryDriveThatOpensWithItsFallbacks) {
+    ScanScenario("failures.json");
+    EXPECT_EQ(inventory->DiskCount, 14);
+    EXPECT_EQ(Record(0).Description, "KINGSTON SA400S37240G");
+    EXPECT_EQ(Record(0).SizeText, "223,6 GB");  // comma decimal separator
+    EXPECT_EQ(Record(0).SizeMB, 240063);
+    ExpectNoDisk(1);                 // open refused
+    EXPECT_TRUE(Record(2).Present);  // only the write open is refused
+    EXPECT_EQ(Record(2).Description, "Generic Flash Disk");
+    EXPECT_EQ(win.messageBoxes().size(), 2u);  // drives 3 and 4: wrong or no device number
+    EXPECT_TRUE(Record(3).Present);
+    EXPECT_EQ(Record(4).DevInst, 0);  // its interface never reports number 4
+    EXPECT_EQ(Record(5).Description, "unknown");
+    for (int n : {6, 7}) EXPECT_EQ(Record(n).SizeMB, -1) << n;
+    // 200 vendor bytes without NUL: the first 127, then the joining space.
+    std::string vendor;
+    while (vendor.size() < 127) vendor += "LONGVENDOR";
+    vendor.resize(127);
+    EXPECT_EQ(Record(10).Description, vendor + " ");
+    EXPECT_EQ(Record(10).DevInst, 7010);
+    EXPECT_EQ(Record(13).DeviceInstanceId, "");
+    EXPECT_EQ(Record(13).Description, "Generic Flash Disk");
+    // Only C and E are filed: not the letters A, D, F, N, S or X.
+    EXPECT_EQ(Record(0).LettersText, "C: ");
+    EXPECT_EQ(Record(3).LettersText, "E: ");
+    int filed = 0;
+    for (int n = 0; n < kDiskSlots; ++n) filed += Record(n).LetterCount;
+    EXPECT_EQ(filed, 2);
 }
 
 TEST_F(DiskScanTest, ClearResetsEveryField) {

@@ -65,11 +65,4 @@ inline void ExpectNothingOpen(const sim::SimulatedWindows& win) {
     EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
 }
 
-// The functions of the call log, in order, optionally only those named.
-inline std::vector<std::string> CallSequence(const sim::SimulatedWindows& win) {
-    std::vector<std::string> out;
-    for (const sim::CallRecord& c : win.calls()) out.push_back(c.function + " " + c.detail);
-    return out;
-}
-
 }  // namespace plumvane::inventory::testing
