@@ -84,16 +84,6 @@ TEST_F(HotplugTest, AnyNonzeroFlagByteReadsAsTrue) {
     }
 }
 
-TEST_F(HotplugTest, ReadOfAMissingDriveShowsTheOpenErrorAndKeepsTheOutValues) {
-    bool wceo = true;
-    bool hotplug = false;
-    EXPECT_FALSE(ReadHotplugInfo(win, kOwner, 7, wceo, hotplug));
-    EXPECT_TRUE(wceo);
-    EXPECT_FALSE(hotplug);
-    ExpectOneMessage("Error 2 opening disk device");
-    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "MessageBoxA"}));
-}
-
 TEST_F(HotplugTest, FailedReadQueryIsSilentAndStillCloses) {
     disk().errors.getHotplug = 1;
     bool wceo = true;
@@ -179,49 +169,69 @@ TEST_F(HotplugTest, SetSendsBytesZeroToFiveAsReadAndFlagsAsZeroOrOne) {
         EXPECT_TRUE(win.hotplugWrites()[i].ok);
         EXPECT_EQ(win.hotplugWrites()[i].disk, 3);
     }
-}
-
-TEST_F(HotplugTest, FlagsReadAsTwoOr255AreWrittenAsOne) {
+    // Flags read as 2 and 255 go back as exactly 1.
     disk().hotplug = {8, 0, 0, 0, 0, 1, 2, 255};
     ASSERT_TRUE(WriteHotplugInfo(win, kOwner, 3, true, true));
-    ASSERT_EQ(win.hotplugWrites().size(), 1u);
-    EXPECT_EQ(win.hotplugWrites()[0].bytes, (Bytes{8, 0, 0, 0, 0, 1, 1, 1}));
+    EXPECT_EQ(win.hotplugWrites().back().bytes, (Bytes{8, 0, 0, 0, 0, 1, 1, 1}));
     EXPECT_EQ(DriverBytes(), (Bytes{8, 0, 0, 0, 0, 1, 1, 1}));
 }
 
-TEST_F(HotplugTest, RefusedWriteOpenShowsOneMessage) {
-    disk().errors.openWrite = 5;
-    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
-    ExpectOneMessage("Error 5 opening disk device with write access");
-    EXPECT_TRUE(win.hotplugWrites().empty());
-    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "MessageBoxA"}));
-}
+// Each failure path: exactly one message, shown before the handle is closed,
+// and the out values of a failed read left as they were.
+struct Failure {
+    const char* name;
+    bool write;
+    int drive;
+    void (*setUp)(sim::SimDisk&);
+    std::string message;
+    std::vector<std::string> calls;
+};
+class HotplugFailureTest : public HotplugTest, public ::testing::WithParamInterface<Failure> {};
 
-TEST_F(HotplugTest, NegativeErrorCodesShowWithAMinusSign) {
-    disk().errors.openWrite = 0xC0000022u;
-    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
-    ExpectOneMessage("Error -1073741790 opening disk device with write access");
-}
-
-TEST_F(HotplugTest, FailedGetInAWriteIsShownBeforeTheClose) {
-    disk().errors.getHotplug = 21;
-    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, true, true));
-    ExpectOneMessage("Error 21 IOCTL_STORAGE_GET_HOTPLUG_INFO");
-    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET",
-                                                     "MessageBoxA", "CloseHandle"}));
-    EXPECT_TRUE(win.hotplugWrites().empty());
-}
-
-TEST_F(HotplugTest, FailedSetShowsExactlyTheSetMessageBeforeTheClose) {
-    disk().errors.setHotplug = 1117;
-    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, false, false));
-    ExpectOneMessage("Error 1117 IOCTL_STORAGE_SET_HOTPLUG_INFO");
-    EXPECT_EQ(Functions(),
-              (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "DeviceIoControl SET",
-                                        "MessageBoxA", "CloseHandle"}));
-    // The driver keeps what it had.
+TEST_P(HotplugFailureTest, ShowsExactlyOneMessageBeforeTheClose) {
+    const Failure& c = GetParam();
+    c.setUp(disk());
+    if (c.write) {
+        EXPECT_FALSE(WriteHotplugInfo(win, kOwner, c.drive, false, false));
+    } else {
+        bool wceo = true;
+        bool hotplug = false;
+        EXPECT_FALSE(ReadHotplugInfo(win, kOwner, c.drive, wceo, hotplug));
+        EXPECT_TRUE(wceo);
+        EXPECT_FALSE(hotplug);
+    }
+    ExpectOneMessage(c.message);
+    EXPECT_EQ(Functions(), c.calls);
+    // Only a SET that was sent is logged, and the driver keeps what it had.
+    const bool setSent = c.calls.size() == 5;
+    ASSERT_EQ(win.hotplugWrites().size(), setSent ? 1u : 0u);
+    if (setSent) {
+        EXPECT_FALSE(win.hotplugWrites()[0].ok);
+    }
     EXPECT_EQ(DriverBytes(), (Bytes{8, 0, 0, 0, 1, 0, 1, 0}));
 }
+
+const std::vector<std::string> kOpenFailed = {"CreateFileA", "MessageBoxA"};
+INSTANTIATE_TEST_SUITE_P(
+    Paths, HotplugFailureTest,
+    ::testing::Values(
+        Failure{"ReadMissingDrive", false, 7, [](sim::SimDisk&) {},
+                "Error 2 opening disk device", kOpenFailed},
+        Failure{"WriteMissingDrive", true, 99, [](sim::SimDisk&) {},
+                "Error 2 opening disk device with write access", kOpenFailed},
+        Failure{"WriteOpenRefused", true, 3, [](sim::SimDisk& d) { d.errors.openWrite = 5; },
+                "Error 5 opening disk device with write access", kOpenFailed},
+        Failure{"NegativeCodeWithMinus", true, 3,
+                [](sim::SimDisk& d) { d.errors.openWrite = 0xC0000022u; },
+                "Error -1073741790 opening disk device with write access", kOpenFailed},
+        Failure{"GetFailed", true, 3, [](sim::SimDisk& d) { d.errors.getHotplug = 21; },
+                "Error 21 IOCTL_STORAGE_GET_HOTPLUG_INFO",
+                {"CreateFileA", "DeviceIoControl GET", "MessageBoxA", "CloseHandle"}},
+        Failure{"SetFailed", true, 3, [](sim::SimDisk& d) { d.errors.setHotplug = 1117; },
+                "Error 1117 IOCTL_STORAGE_SET_HOTPLUG_INFO",
+                {"CreateFileA", "DeviceIoControl GET", "DeviceIoControl SET", "MessageBoxA",
+                 "CloseHandle"}}),
+    [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
 TEST_F(HotplugTest, SizeOtherThanEightIsSentBackButNeverMoreThanEightBytes) {
     // Before, the input length was taken from Size unchecked: 12 read 4
@@ -244,11 +254,6 @@ TEST_F(HotplugTest, SizeOtherThanEightIsSentBackButNeverMoreThanEightBytes) {
     EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 3, false, true));
     EXPECT_EQ(win.hotplugWrites().back().bytes, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 1, 0}));
     EXPECT_EQ(win.messageBoxes().size(), 4u);
-}
-
-TEST_F(HotplugTest, WriteToAMissingDrive) {
-    EXPECT_FALSE(WriteHotplugInfo(win, kOwner, 99, true, true));
-    ExpectOneMessage("Error 2 opening disk device with write access");
 }
 
 // Every USB drive of tests/scenarios/failures.json read, then written.
