@@ -91,19 +91,6 @@ TEST(SimHotplug, SetRefusesStructuresThatDifferFromTheDrivers) {
     EXPECT_EQ(w.machine().disks[0].hotplug, (std::array<Byte, 8>{8, 0, 0, 0, 1, 0, 0, 0}));
 }
 
-TEST(SimHotplug, DriverErrorsFailTheirCall) {
-    Machine m = OneStick();
-    m.disks[0].errors.setHotplug = 1117;
-    SimulatedWindows w(m);
-    Drive d(w, kReadWrite);
-    std::array<Byte, 8> info{};
-    ASSERT_EQ(d.Get(info), TRUE);
-    EXPECT_EQ(d.Set(info), FALSE);
-    EXPECT_EQ(w.GetLastError(), 1117u);
-    ASSERT_EQ(w.hotplugWrites().size(), 1u);
-    EXPECT_FALSE(w.hotplugWrites()[0].ok);
-}
-
 TEST(SimHotplug, InjectedSetFailuresAreLoggedAsReceived) {
     SimulatedWindows w(OneStick());
     w.InjectFault({"DeviceIoControl", "0x002DCC18", 31, 1});
