@@ -100,19 +100,23 @@ TEST_F(DeviceContract, DeviceInformationSets) {
         *api, api->SetupDiGetClassDevsA(&kDiskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     ASSERT_TRUE(set.valid()) << api->GetLastError();
 
+    // Too big, and the size for the other pointer width.
     std::vector<Byte> itf(kSpDeviceInterfaceDataSize, 0);
-    WriteU32LE(itf, 0, static_cast<std::uint32_t>(kSpDeviceInterfaceDataSize + 4));
-    api->SetLastError(0);
-    EXPECT_EQ(api->SetupDiEnumDeviceInterfaces(set.get(), kDiskClass, 0, itf), FALSE);
-    // Windows documents ERROR_INVALID_USER_BUFFER for a wrong cbSize; Wine
-    // answers ERROR_INVALID_PARAMETER, so only the simulation is held to it.
-    const DWORD wrongSizeError = api->GetLastError();
-    if (BackendIsSimulated()) {
-        EXPECT_EQ(wrongSizeError, ERROR_INVALID_USER_BUFFER);
-    } else {
-        EXPECT_TRUE(wrongSizeError == ERROR_INVALID_USER_BUFFER ||
-                    wrongSizeError == ERROR_INVALID_PARAMETER)
-            << wrongSizeError;
+    for (std::size_t wrong : {kSpDeviceInterfaceDataSize + 4, 60 - kSpDeviceInterfaceDataSize}) {
+        SCOPED_TRACE(wrong);
+        WriteU32LE(itf, 0, static_cast<std::uint32_t>(wrong));
+        api->SetLastError(0);
+        EXPECT_EQ(api->SetupDiEnumDeviceInterfaces(set.get(), kDiskClass, 0, itf), FALSE);
+        // Windows documents ERROR_INVALID_USER_BUFFER for a wrong cbSize; Wine
+        // answers ERROR_INVALID_PARAMETER, so only the simulation is held to it.
+        const DWORD wrongSizeError = api->GetLastError();
+        if (BackendIsSimulated()) {
+            EXPECT_EQ(wrongSizeError, ERROR_INVALID_USER_BUFFER);
+        } else {
+            EXPECT_TRUE(wrongSizeError == ERROR_INVALID_USER_BUFFER ||
+                        wrongSizeError == ERROR_INVALID_PARAMETER)
+                << wrongSizeError;
+        }
     }
 
     WriteU32LE(itf, 0, static_cast<std::uint32_t>(kSpDeviceInterfaceDataSize));
