@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "inventory/StorageQueries.h"
 #include "inventory/TestMachines.h"
 #include "platform/UniqueResource.h"
@@ -38,20 +40,18 @@ protected:
 };
 
 TEST_F(StorageQueryTest, DescriptionJoinsVendorAndProductWithOneSpace) {
-    SetUpDrive(Disk(0, "SanDisk", "Cruzer Blade", 7));
-    std::int32_t bus = 0;
-    EXPECT_EQ(Describe(bus), "SanDisk Cruzer Blade");
-    EXPECT_EQ(bus, 7);
-}
-
-TEST_F(StorageQueryTest, DescriptionOfMissingTexts) {
-    // Vendor without product keeps the joining space.
-    SetUpDrive(Disk(0, "Kingston", "", 7));
-    EXPECT_EQ(Describe(), "Kingston ");
-    SetUpDrive(Disk(0, "", "DataTraveler", 7));
-    EXPECT_EQ(Describe(), "DataTraveler");
-    SetUpDrive(Disk(0, "", "", 7));
-    EXPECT_EQ(Describe(), "unknown");
+    const std::array<std::array<const char*, 3>, 4> cases{{
+        {"SanDisk", "Cruzer Blade", "SanDisk Cruzer Blade"},
+        {"Kingston", "", "Kingston "},  // vendor without product keeps the space
+        {"", "DataTraveler", "DataTraveler"},
+        {"", "", "unknown"},
+    }};
+    for (const auto& [vendor, product, description] : cases) {
+        SetUpDrive(Disk(0, vendor, product, 7));
+        std::int32_t bus = 0;
+        EXPECT_EQ(Describe(bus), description);
+        EXPECT_EQ(bus, 7);
+    }
 }
 
 TEST_F(StorageQueryTest, DescriptionTextsAreTrimmedAndCutAtTheirNul) {
