@@ -94,7 +94,7 @@ TEST_F(FileContract, NewObjectRaisesNoOpenFileFromEveryGuardedMember) {
     }
 }
 
-TEST_F(FileContract, OpenFileCreatesAMissingEmptyFile) {
+TEST_F(FileContract, OpenFileCreatesAMissingEmptyFileAndKeepsAnExistingOnesBytes) {
     clsFile64 file(*api);
     ASSERT_TRUE(file.OpenFile(Path("new.bin"), 0));
     EXPECT_TRUE(file.IsOpen());
@@ -106,17 +106,11 @@ TEST_F(FileContract, OpenFileCreatesAMissingEmptyFile) {
     file.CloseFile();
     EXPECT_FALSE(file.IsOpen());
     EXPECT_TRUE(ReadAll("new.bin").empty());
-}
 
-TEST_F(FileContract, OpenFileKeepsWhatAnExistingFileHolds) {
-    {
-        clsFile64 file(*api);
-        ASSERT_TRUE(file.OpenFile(Path("keep.bin"), 0));
-        file.WriteBytes(std::vector<std::uint8_t>{7, 8, 9});
-    }
-    clsFile64 file(*api);
-    ASSERT_TRUE(file.OpenFile(Path("keep.bin"), 0));
-    std::array<std::uint8_t, 8> buffer{};
+    ASSERT_TRUE(file.OpenFile(Path("new.bin"), 0));
+    file.WriteBytes(std::vector<std::uint8_t>{7, 8, 9});
+    file.CloseFile();
+    ASSERT_TRUE(file.OpenFile(Path("new.bin"), 0));
     EXPECT_EQ(file.ReadBytes(8, buffer), 3u);
     EXPECT_EQ(buffer[0], 7);
     EXPECT_EQ(buffer[2], 9);
