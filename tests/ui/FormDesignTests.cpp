@@ -3,6 +3,7 @@
 
 #include <tuple>
 
+#include "ui/DesignPixels.h"
 #include "ui/FormDesign.h"
 #include "ui/ModelToolkit.h"
 
@@ -19,33 +20,14 @@ TEST(TwipsToPixels, RoundsToTheNearestPixel) {
     EXPECT_EQ(TwipsToPixels(1235, 144), 124);  // 123.5 rounds up
 }
 
-struct Expected {
-    ControlRef ref;
-    ControlKind kind;
-    const char* parent;
-    int left, top, width, height;
-};
-
 TEST(MainFormDesign, CreatesElevenControlsAtTheirPixelsAt96Dpi) {
     ModelToolkit tk(96);
     ASSERT_EQ(CreateFromDesign(tk, MainFormDesign()), Status::Ok);
-    const Expected expected[] = {
-        {Ctl(kPicListFrame), ControlKind::Pane, "", 2, 20, 585, 263},
-        {Ctl(kListVScroll), ControlKind::VScrollBar, kPicListFrame, 564, 0, 17, 173},
-        {Ctl(kPicList), ControlKind::Pane, kPicListFrame, 4, 4, 558, 117},
-        {Elem(kChkHPD, 0), ControlKind::CheckBox, kPicList, 504, 0, 17, 17},
-        {Elem(kChkWCEO, 0), ControlKind::CheckBox, kPicList, 386, 0, 17, 17},
-        {Elem(kLblDisks, 0), ControlKind::Label, kPicList, 0, 0, 558, 17},
-        {Ctl(kCmdClose), ControlKind::Button, "", 254, 289, 82, 26},
-        {Ctl(kLblHPD), ControlKind::Label, "", 484, 5, 71, 13},
-        {Ctl(kLblWCOE), ControlKind::Label, "", 330, 5, 129, 13},
-        {Ctl(kLblAbout), ControlKind::Label, "", 458, 305, 125, 13},
-        {Ctl(kLblUsbDisks), ControlKind::Label, "", 4, 5, 121, 17},
-    };
+    const auto& expected = testing::DesignAt96Dpi();
     ASSERT_EQ(tk.Inspect().size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const ModelControl& c = tk.Inspect()[i];
-        const Expected& e = expected[i];
+        const testing::DesignPixels& e = expected[i];
         SCOPED_TRACE(RefText(e.ref));
         EXPECT_EQ(c.Ref(), e.ref);
         EXPECT_EQ(c.kind, e.kind);

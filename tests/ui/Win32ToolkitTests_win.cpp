@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "ui/DesignPixels.h"
 #include "ui/EventRecorder.h"
 #include "ui/FormDesign.h"
 #include "ui/Win32Toolkit.h"
@@ -49,28 +50,10 @@ protected:
 
 TEST_F(Win32ToolkitTest, DesignControlsStandAtTheirPixelRectanglesAt96Dpi) {
     if (tk.Dpi() != 96) GTEST_SKIP() << "screen is at " << tk.Dpi() << " DPI";
-    struct Row {
-        ControlRef ref;
-        const char* parent;
-        std::tuple<int, int, int, int> rect;
-    };
-    const Row rows[] = {
-        {Ctl(kPicListFrame), "", {2, 20, 585, 263}},
-        {Ctl(kListVScroll), kPicListFrame, {564, 0, 17, 173}},
-        {Ctl(kPicList), kPicListFrame, {4, 4, 558, 117}},
-        {Elem(kChkHPD, 0), kPicList, {504, 0, 17, 17}},
-        {Elem(kChkWCEO, 0), kPicList, {386, 0, 17, 17}},
-        {Elem(kLblDisks, 0), kPicList, {0, 0, 558, 17}},
-        {Ctl(kCmdClose), "", {254, 289, 82, 26}},
-        {Ctl(kLblHPD), "", {484, 5, 71, 13}},
-        {Ctl(kLblWCOE), "", {330, 5, 129, 13}},
-        {Ctl(kLblAbout), "", {458, 305, 125, 13}},
-        {Ctl(kLblUsbDisks), "", {4, 5, 121, 17}},
-    };
     HWND window = H(tk.WindowHwnd().value());
-    for (const Row& row : rows) {
+    for (const testing::DesignPixels& row : testing::DesignAt96Dpi()) {
         SCOPED_TRACE(RefText(row.ref));
-        EXPECT_EQ(RectOf(row.ref), row.rect);
+        EXPECT_EQ(RectOf(row.ref), std::tuple(row.left, row.top, row.width, row.height));
         HWND parent = *row.parent ? Native(Ctl(row.parent)) : window;
         EXPECT_EQ(GetParent(Native(row.ref)), parent);
     }

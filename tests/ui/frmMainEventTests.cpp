@@ -24,7 +24,12 @@ protected:
 
 TEST_F(ClickTest, EitherBoxWritesBothFlagsWithTheOtherBoxsCurrentState) {
     Start(machine);
+    win.ClearCalls();
     Click(kChkWCEO, 0);  // WCEO on, HPD stays on
+    // A successful write keeps the user's states and reads nothing back.
+    EXPECT_EQ(FlagOpens(), 1);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
     Click(kChkHPD, 0);   // HPD off, WCEO stays on
     ASSERT_EQ(win.hotplugWrites().size(), 2u);
     EXPECT_EQ(win.hotplugWrites()[0].disk, 2);
@@ -33,15 +38,6 @@ TEST_F(ClickTest, EitherBoxWritesBothFlagsWithTheOtherBoxsCurrentState) {
     EXPECT_EQ(win.hotplugWrites()[1].bytes, (Bytes{8, 0, 0, 0, 1, 0, 0, 1}));
     EXPECT_EQ(win.machine().disks[1].hotplug, Flags(false, true));
     EXPECT_TRUE(win.messageBoxes().empty());
-}
-
-TEST_F(ClickTest, ASuccessfulWriteKeepsTheUsersStatesAndReadsNothingBack) {
-    Start(machine);
-    win.ClearCalls();
-    Click(kChkWCEO, 0);
-    EXPECT_EQ(FlagOpens(), 1);
-    EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
-    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
 }
 
 // Before, restoring the boxes raised a click that wrote again and showed the
@@ -150,13 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{"No USB disks found. Press F5 to scan again.", -1}));
 
 TEST(IsEvenTest, EvenNumbersIncludingZeroAndNegativesAreEven) {
-    EXPECT_TRUE(frmMain::IsEven(0));
-    EXPECT_TRUE(frmMain::IsEven(2));
-    EXPECT_TRUE(frmMain::IsEven(-2));
-    EXPECT_TRUE(frmMain::IsEven(INT32_MIN));
-    EXPECT_FALSE(frmMain::IsEven(1));
-    EXPECT_FALSE(frmMain::IsEven(-3));
-    EXPECT_FALSE(frmMain::IsEven(INT32_MAX));
+    for (std::int32_t n : {0, 2, -2, INT32_MIN}) EXPECT_TRUE(frmMain::IsEven(n)) << n;
+    for (std::int32_t n : {1, -3, INT32_MAX}) EXPECT_FALSE(frmMain::IsEven(n)) << n;
 }
 
 // --- scrolling and Close --------------------------------------------------------------
