@@ -47,28 +47,6 @@ protected:
     std::unique_ptr<DiskInventory> inventory = std::make_unique<DiskInventory>();
 };
 
-TEST_F(DiskScanTest, PresentDrivesAreFilledAndGapsGetTheNoDiskValues) {
-    win.machine().disks = {Disk(0, "ATA", "ST500DM002", 11), UsbDisk(2)};
-    win.machine().disks[1].instanceId = "USBSTOR\\DISK&VEN_SANDISK\\0002";
-    Scan();
-    EXPECT_EQ(inventory->DiskCount, 3);
-    ExpectNoDisk(1);
-    for (int n = 3; n < kDiskSlots; ++n) ExpectNoDisk(n);
-
-    const DiskRecord& usb = Record(2);
-    EXPECT_TRUE(usb.Present);
-    EXPECT_EQ(usb.Path, "\\\\.\\PHYSICALDRIVE2");
-    EXPECT_EQ(usb.Description, "SanDisk Cruzer Blade");
-    EXPECT_EQ(usb.BusType, 7);
-    EXPECT_EQ(usb.SizeText, "14.9 GB");  // 1947 cylinders of 8,225,280 bytes
-    EXPECT_EQ(usb.SizeMB, 16015);
-    EXPECT_EQ(usb.DevInst, 1002);
-    EXPECT_EQ(usb.DeviceInstanceId, "USBSTOR\\DISK&VEN_SANDISK\\0002");
-    EXPECT_EQ(Record(0).Description, "ATA ST500DM002");
-    EXPECT_EQ(Record(0).BusType, 11);
-    EXPECT_TRUE(win.messageBoxes().empty());
-}
-
 TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
     win.machine().disks = {UsbDisk(0)};
     Scan();

@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
                                            Geometry{15, 255, -12, false},
                                            Geometry{16, 272, 5, true}));
 
-// --- rows, captions, states and colours ----------------------------------------
+// --- rows, captions and states (the stripes are in the golden files) --------------
 
 TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
     sim::Machine m;
@@ -84,17 +84,6 @@ TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
     EXPECT_TRUE(win.messageBoxes().empty());
     EXPECT_FALSE(form.LockMe);
     EXPECT_TRUE(tk.IsShown());
-}
-
-TEST_F(WindowTest, OddRowsAreStripedAndBoxesTakeTheirLabelsColour) {
-    Start(UsbMachine(6));
-    EXPECT_EQ(C(Ctl(kPicList)).backColor, kButtonFace);
-    for (std::int16_t r = 0; r < 6; ++r) {
-        const std::uint32_t expected = r % 2 ? 0xF8F8F8u : 0xF0F0F0u;
-        EXPECT_EQ(Row(kLblDisks, r).backColor, expected) << r;
-        EXPECT_EQ(Row(kChkWCEO, r).backColor, expected) << r;
-        EXPECT_EQ(Row(kChkHPD, r).backColor, expected) << r;
-    }
 }
 
 TEST_F(WindowTest, ANewRowWhoseFlagsCannotBeReadShowsClearBoxes) {

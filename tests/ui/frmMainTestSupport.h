@@ -20,14 +20,7 @@ namespace plumvane::ui::testing {
 using HotplugImage = std::array<std::uint8_t, 8>;
 // Size 8, MediaRemovable 1, then DeviceHotplug and WriteCacheEnableOverride.
 inline HotplugImage Flags(bool deviceHotplug, bool writeCacheEnableOverride) {
-    return {8,
-            0,
-            0,
-            0,
-            1,
-            0,
-            static_cast<std::uint8_t>(deviceHotplug),
-            static_cast<std::uint8_t>(writeCacheEnableOverride)};
+    return {8, 0, 0, 0, 1, 0, deviceHotplug, writeCacheEnableOverride};
 }
 
 inline sim::SimDisk Disk(int number, std::int32_t bus, HotplugImage hotplug = Flags(false, false)) {
