@@ -18,11 +18,7 @@ sim::SimDisk Drive(int number, std::array<std::uint8_t, 8> hotplug) {
     sim::SimDisk disk;
     disk.number = number;
     disk.deviceNumber = static_cast<std::uint32_t>(number);
-    disk.vendor = "SanDisk";
-    disk.product = "Cruzer Blade";
-    disk.geometry = {1946, 12, 255, 63, 512};
     disk.hotplug = hotplug;
-    disk.devInst = static_cast<std::uint32_t>(2000 + number);
     return disk;
 }
 

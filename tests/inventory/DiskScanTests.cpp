@@ -75,24 +75,6 @@ TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
     EXPECT_EQ(drive0, expected);
 }
 
-TEST_F(DiskScanTest, FallbacksAfterFailedQueries) {
-    sim::SimDisk disk = UsbDisk(0);
-    disk.errors.queryProperty = 1;
-    disk.errors.geometry = 21;
-    disk.devInst.reset();
-    win.machine().disks = {disk};
-    Scan();
-    const DiskRecord& r = Record(0);
-    EXPECT_TRUE(r.Present);
-    EXPECT_EQ(r.Description, "unknown");
-    EXPECT_EQ(r.BusType, 0);
-    EXPECT_EQ(r.SizeText, "no media");
-    EXPECT_EQ(r.SizeMB, -1);
-    EXPECT_EQ(r.DevInst, 0);
-    EXPECT_EQ(r.DeviceInstanceId, "");
-    EXPECT_EQ(inventory->DiskCount, 1);
-}
-
 TEST_F(DiskScanTest, ErrBoxOncePerDriveWithAnotherNumber) {
     win.machine().disks = {UsbDisk(0), UsbDisk(1), UsbDisk(2), UsbDisk(3)};
     win.machine().disks[1].deviceNumber = 5;
@@ -260,8 +242,8 @@ TEST_F(DiskScanTest, Hub16SixteenUsbSticksAndFourInternalDisks) {
     }
 }
 
-// One disk or letter for each way a device can fail the inventory; the
-// single failures are pinned down above, this checks them side by side.
+// One disk or letter for each way a device can fail the inventory, each filed
+// with its fallbacks.
 TEST_F(DiskScanTest, FailuresScenarioFilesEveryDriveThatOpensWithItsFallbacks) {
     ScanScenario("failures.json");
     EXPECT_EQ(inventory->DiskCount, 14);
@@ -274,14 +256,20 @@ TEST_F(DiskScanTest, FailuresScenarioFilesEveryDriveThatOpensWithItsFallbacks) {
     EXPECT_EQ(win.messageBoxes().size(), 2u);  // drives 3 and 4: wrong or no device number
     EXPECT_TRUE(Record(3).Present);
     EXPECT_EQ(Record(4).DevInst, 0);  // its interface never reports number 4
-    EXPECT_EQ(Record(5).Description, "unknown");
-    for (int n : {6, 7}) EXPECT_EQ(Record(n).SizeMB, -1) << n;  // no geometry; all zero
+    EXPECT_EQ(Record(5).Description, "unknown");  // descriptor query fails
+    EXPECT_EQ(Record(5).BusType, 0);
+    for (int n : {6, 7}) {  // geometry query fails; geometry all zero
+        EXPECT_TRUE(Record(n).Present) << n;
+        EXPECT_EQ(Record(n).SizeText, "no media") << n;
+        EXPECT_EQ(Record(n).SizeMB, -1) << n;
+    }
     // 200 vendor bytes without NUL: the first 127, then the joining space.
     std::string vendor;
     while (vendor.size() < 127) vendor += "LONGVENDOR";
     vendor.resize(127);
     EXPECT_EQ(Record(10).Description, vendor + " ");
     EXPECT_EQ(Record(10).DevInst, 7010);
+    EXPECT_EQ(Record(13).DevInst, 0);  // no disk interface
     EXPECT_EQ(Record(13).DeviceInstanceId, "");
     EXPECT_EQ(Record(13).Description, "Generic Flash Disk");
     // Only C and E are filed: not the letters A, D, F, N, S or X.
