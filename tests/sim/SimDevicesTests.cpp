@@ -90,6 +90,23 @@ TEST(SimDevices, UnknownControlsAreInvalidFunctions) {
     w.CloseHandle(d);
 }
 
+// A disk that names no vendor (an ATA disk) reports vendor offset 0, as
+// Windows does; the texts themselves are checked by the inventory's tests.
+TEST(SimDevices, AnEmptyTextHasOffsetZeroAndSizeIsWhatWasReturned) {
+    Machine m = TwoSticks();
+    m.disks[0].product = "ST500DM002";
+    SimulatedWindows w(m);
+    const std::array<Byte, 12> query{};
+    std::vector<Byte> out(1024, 0);
+    const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE1");
+    DWORD returned = 0;
+    ASSERT_EQ(w.DeviceIoControl(d, IOCTL_STORAGE_QUERY_PROPERTY, query, out, &returned), TRUE);
+    EXPECT_EQ(ReadU32LE(out, 4), returned);
+    EXPECT_EQ(ReadU32LE(out, 12), 0u);
+    EXPECT_NE(ReadU32LE(out, 16), 0u);
+    w.CloseHandle(d);
+}
+
 // The decoded answers themselves are pinned down by the inventory's tests.
 TEST(SimDevices, PerDeviceErrorsFailTheirQueryWithTheirCode) {
     Machine m = TwoSticks();
