@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
 #include "app/ModelSession.h"
 #include "app/StateDump.h"
@@ -129,35 +131,25 @@ TEST(SessionTest, ActionsTheWindowCannotTakeAreReportedNotPerformed) {
 // --- actions as text ---------------------------------------------------------------
 
 TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
-    std::string error;
-    auto a = ParseAction("click:chkWCEO:3", error);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->kind, Action::Kind::ClickCheck);
-    EXPECT_EQ(a->name, "chkWCEO");
-    EXPECT_EQ(a->index, 3);
-
-    a = ParseAction("key:116", error);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->kind, Action::Kind::Key);
-    EXPECT_EQ(a->key, 116);
-    EXPECT_EQ(a->shift, 0);
-    a = ParseAction("key:116:4", error);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->shift, 4);
-
-    a = ParseAction("scroll:-4", error);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->kind, Action::Kind::Scroll);
-    EXPECT_EQ(a->value, -4);
-
-    a = ParseAction("machine:dir/with:colon.json", error);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->kind, Action::Kind::Machine);
-    EXPECT_EQ(a->path, "dir/with:colon.json");
-
-    a = ParseAction("close", error);
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->kind, Action::Kind::Close);
+    using K = Action::Kind;
+    // text, then kind, name, index, key, shift, value, path as parsed
+    const std::pair<const char*, Action> forms[] = {
+        {"click:chkWCEO:3", {K::ClickCheck, "chkWCEO", 3, 0, 0, 0, ""}},
+        {"key:116", {K::Key, "", 0, 116, 0, 0, ""}},
+        {"key:116:4", {K::Key, "", 0, 116, 4, 0, ""}},
+        {"scroll:-4", {K::Scroll, "", 0, 0, 0, -4, ""}},
+        {"machine:dir/with:colon.json", {K::Machine, "", 0, 0, 0, 0, "dir/with:colon.json"}},
+        {"close", {K::Close, "", 0, 0, 0, 0, ""}},
+    };
+    for (const auto& [text, expected] : forms) {
+        SCOPED_TRACE(text);
+        std::string error;
+        const auto a = ParseAction(text, error);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path),
+                  std::tie(expected.kind, expected.name, expected.index, expected.key,
+                           expected.shift, expected.value, expected.path));
+    }
 }
 
 // "key:116:" was taken as F5 without shift, hiding a missing shift state.

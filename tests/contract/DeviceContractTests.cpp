@@ -54,17 +54,14 @@ TEST_F(DeviceContract, InvalidHandlesAreRefused) {
     EXPECT_EQ(api->CloseHandle(INVALID_HANDLE_VALUE), TRUE);
     EXPECT_EQ(api->CloseHandle(NULL_HANDLE), FALSE);
     EXPECT_EQ(api->GetLastError(), ERROR_INVALID_HANDLE);
-}
 
-TEST_F(DeviceContract, AClosedHandleIsInvalid) {
+    // So is a handle once closed.
     const std::string path = FreshTempFolder() + "closed.bin";
     const Handle h =
         api->CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << api->GetLastError();
     EXPECT_EQ(api->CloseHandle(h), TRUE);
     api->SetLastError(0);
-    std::array<Byte, 12> out{};
-    DWORD returned = 0;
     EXPECT_EQ(api->DeviceIoControl(h, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, out, &returned), FALSE);
     EXPECT_EQ(api->GetLastError(), ERROR_INVALID_HANDLE);
     api->SetLastError(0);
