@@ -60,6 +60,14 @@ std::int32_t SeekErrorNumber(clsFile64& file, std::int32_t offset, std::string& 
     return 0;
 }
 
+// A file object with kName open on a fresh simulated machine.
+class OpenedFile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(file.OpenFile(kName, 0)); }
+    sim::SimulatedWindows api;
+    clsFile64 file{api};
+};
+
 TEST(clsFile64, OpenFileAsksForReadWriteNoSharingOpenAlwaysAndPassesFlagsThrough) {
     OpenRecorder api;
     clsFile64 file(api);
@@ -78,10 +86,7 @@ TEST(clsFile64, OpenFileAsksForReadWriteNoSharingOpenAlwaysAndPassesFlagsThrough
     EXPECT_FALSE(api.files().Exists("C:\\data\\other.bin"));
 }
 
-TEST(clsFile64, AutoFlushFlushesAfterEveryWriteAndOnlyThen) {
-    sim::SimulatedWindows api;
-    clsFile64 file(api);
-    ASSERT_TRUE(file.OpenFile(kName, 0));
+TEST_F(OpenedFile, AutoFlushFlushesAfterEveryWriteAndOnlyThen) {
     const std::vector<std::uint8_t> data{1, 2, 3};
     file.WriteBytes(data);
     EXPECT_EQ(Count(api, "FlushFileBuffers"), 0);
@@ -94,10 +99,7 @@ TEST(clsFile64, AutoFlushFlushesAfterEveryWriteAndOnlyThen) {
                                                         "WriteFile", "FlushFileBuffers"}));
 }
 
-TEST(clsFile64, WindowsFailuresOfReadWriteAndFlushShowOnlyInTheCounts) {
-    sim::SimulatedWindows api;
-    clsFile64 file(api);
-    ASSERT_TRUE(file.OpenFile(kName, 0));
+TEST_F(OpenedFile, WindowsFailuresOfReadWriteAndFlushShowOnlyInTheCounts) {
     file.AutoFlush(true);
     api.InjectFault({"WriteFile", "", ERROR_DISK_FULL, 2});
     api.InjectFault({"FlushFileBuffers", "", ERROR_ACCESS_DENIED, -1});
@@ -114,12 +116,9 @@ TEST(clsFile64, WindowsFailuresOfReadWriteAndFlushShowOnlyInTheCounts) {
     EXPECT_EQ(file.ReadBytes(3, buffer), 3u);
 }
 
-TEST(clsFile64, CountsBeyondTheBufferAreRefusedBeforeAnyTransfer) {
+TEST_F(OpenedFile, CountsBeyondTheBufferAreRefusedBeforeAnyTransfer) {
     // A count larger than the buffer would make Windows read into or write
     // from memory past the caller's buffer.
-    sim::SimulatedWindows api;
-    clsFile64 file(api);
-    ASSERT_TRUE(file.OpenFile(kName, 0));
     api.files().Put(kName, std::vector<std::uint8_t>(16, 0xAB));
     std::array<std::uint8_t, 4> buffer{};
     api.ClearCalls();
@@ -133,12 +132,9 @@ TEST(clsFile64, CountsBeyondTheBufferAreRefusedBeforeAnyTransfer) {
     EXPECT_THROW((void)file.ReadBytes(5, buffer), FileError);
 }
 
-TEST(clsFile64, SeekRelativeBeyond32BitsIsRefusedWithInvalidParameter) {
+TEST_F(OpenedFile, SeekRelativeBeyond32BitsIsRefusedWithInvalidParameter) {
     // Windows refuses a move without a high part whose result does not fit in
     // 32 bits (Wine lets it through, so this is checked on the simulation).
-    sim::SimulatedWindows api;
-    clsFile64 file(api);
-    ASSERT_TRUE(file.OpenFile(kName, 0));
     file.SeekAbsolute(1, 0);
     std::string description;
     EXPECT_EQ(SeekErrorNumber(file, 0, description), kErrSeek);
@@ -153,14 +149,8 @@ TEST(clsFile64, SeekRelativeBeyond32BitsIsRefusedWithInvalidParameter) {
     LONG high = 0;
     EXPECT_EQ(api.SetFilePointer(file.FileHandle(), 0, &high, FILE_CURRENT), 0xFFFFFFFFu);
     EXPECT_EQ(high, 0);
-}
-
-TEST(clsFile64, SeekRelativeReportsWhateverCodeWindowsGives) {
-    sim::SimulatedWindows api;
-    clsFile64 file(api);
-    ASSERT_TRUE(file.OpenFile(kName, 0));
+    // Whatever code Windows gives is reported.
     api.InjectFault({"SetFilePointer", "", 1234567, 1});
-    std::string description;
     EXPECT_EQ(SeekErrorNumber(file, 10, description), kErrSeek);
     EXPECT_EQ(description, "Seek Error.\r\nError 1234567.\r\n1234567");
 }
