@@ -16,36 +16,36 @@ Status ModelToolkit::CreateMainWindow(const std::string& caption, int clientWidt
     return Status::Ok;
 }
 
-Status ModelToolkit::AddControl(const ControlSpec& spec) {
+Status ModelToolkit::AddControl(const ControlSpec& request) {
     if (!open_) return Status::NoWindow;
-    if (spec.width < 0 || spec.height < 0 || !ValidColour(spec.backColor)) {
+    if (request.width < 0 || request.height < 0 || !ValidColour(request.backColor)) {
         return Status::OutOfRange;
     }
     const bool nameTaken = std::any_of(controls_.begin(), controls_.end(),
-                                       [&](const ModelControl& c) { return c.name == spec.name; });
-    if (spec.name.empty() || nameTaken) return Status::AlreadyExists;
-    if (!spec.parent.empty()) {
-        const ModelControl* p = Lookup(Ctl(spec.parent));
+                                       [&](const ModelControl& c) { return c.name == request.name; });
+    if (request.name.empty() || nameTaken) return Status::AlreadyExists;
+    if (!request.parent.empty()) {
+        const ModelControl* p = Lookup(Ctl(request.parent));
         if (!p || p->kind != ControlKind::Pane) return Status::NoSuchControl;
     }
     ModelControl c;
-    c.kind = spec.kind;
-    c.name = spec.name;
-    c.index = spec.index;
-    c.parent = spec.parent;
-    c.left = spec.left;
-    c.top = spec.top;
-    c.width = spec.width;
-    c.height = spec.height;
-    c.visible = spec.visible;
-    c.backColor = spec.backColor;
-    c.caption = c.HasCaption() ? spec.caption : std::string();
+    c.kind = request.kind;
+    c.name = request.name;
+    c.index = request.index;
+    c.parent = request.parent;
+    c.left = request.left;
+    c.top = request.top;
+    c.width = request.width;
+    c.height = request.height;
+    c.visible = request.visible;
+    c.backColor = request.backColor;
+    c.caption = c.HasCaption() ? request.caption : std::string();
     c.fontName = c.HasFont() ? kDefaultFontName : "";
-    c.tabIndex = spec.tabIndex;
-    c.sunkenBorder = spec.kind == ControlKind::Pane && spec.sunkenBorder;
-    if (spec.kind == ControlKind::VScrollBar) {
-        c.scroll = spec.scroll;
-        c.scroll.value = ClampToRange(spec.scroll.value, spec.scroll.min, spec.scroll.max);
+    c.tabIndex = request.tabIndex;
+    c.sunkenBorder = request.kind == ControlKind::Pane && request.sunkenBorder;
+    if (request.kind == ControlKind::VScrollBar) {
+        c.scroll = request.scroll;
+        c.scroll.value = ClampToRange(request.scroll.value, request.scroll.min, request.scroll.max);
     }
     c.fromDesign = true;
     if (c.HasHwnd()) c.hwnd = NextHwnd();

@@ -55,7 +55,7 @@ public:
     // --- Toolkit -------------------------------------------------------------
     int Dpi() const override { return dpi_; }
     Status CreateMainWindow(const std::string& caption, int clientWidth, int clientHeight) override;
-    Status AddControl(const ControlSpec& spec) override;
+    Status AddControl(const ControlSpec& request) override;
     std::optional<std::string> GetWindowCaption() const override;
     Status SetWindowCaption(const std::string& caption) override;
     std::optional<platform::Hwnd> WindowHwnd() const override;

@@ -201,7 +201,7 @@ public:
     // Creates the hidden top-level window with a client area of this size.
     virtual Status CreateMainWindow(const std::string& caption, int clientWidth,
                                     int clientHeight) = 0;
-    virtual Status AddControl(const ControlSpec& spec) = 0;
+    virtual Status AddControl(const ControlSpec& request) = 0;
     virtual std::optional<std::string> GetWindowCaption() const = 0;
     virtual Status SetWindowCaption(const std::string& caption) = 0;
     virtual std::optional<platform::Hwnd> WindowHwnd() const = 0;
