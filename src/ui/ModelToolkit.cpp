@@ -251,19 +251,7 @@ Status ModelToolkit::SetCheck(const ControlRef& ref, std::int16_t state) {
 std::optional<std::int16_t> ModelToolkit::GetScroll(const ControlRef& ref, ScrollField f) const {
     const ModelControl* c = Lookup(ref);
     if (!c || c->kind != ControlKind::VScrollBar) return std::nullopt;
-    switch (f) {
-        case ScrollField::Min:
-            return c->scroll.min;
-        case ScrollField::Max:
-            return c->scroll.max;
-        case ScrollField::SmallChange:
-            return c->scroll.smallChange;
-        case ScrollField::LargeChange:
-            return c->scroll.largeChange;
-        case ScrollField::Value:
-            return c->scroll.value;
-    }
-    return std::nullopt;
+    return ScrollFieldOf(c->scroll, f);
 }
 
 Status ModelToolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) {

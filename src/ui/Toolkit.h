@@ -120,6 +120,22 @@ inline std::int16_t ClampToRange(std::int32_t value, std::int16_t min, std::int1
 }
 inline bool FitsInt16(std::int32_t v) { return v >= -32768 && v <= 32767; }
 
+inline std::int16_t ScrollFieldOf(const ScrollSettings& s, ScrollField f) {
+    switch (f) {
+        case ScrollField::Min:
+            return s.min;
+        case ScrollField::Max:
+            return s.max;
+        case ScrollField::SmallChange:
+            return s.smallChange;
+        case ScrollField::LargeChange:
+            return s.largeChange;
+        case ScrollField::Value:
+            break;
+    }
+    return s.value;
+}
+
 // The scroll settings after the program sets one field, or the reason it is
 // refused: a number outside 16 bits, a step below 1, a value outside the
 // range. A new range moves the value to its nearer end.

@@ -787,19 +787,7 @@ Status Win32Toolkit::SetCheck(const ControlRef& ref, std::int16_t state) {
 std::optional<std::int16_t> Win32Toolkit::GetScroll(const ControlRef& ref, ScrollField f) const {
     const Win32Control* c = impl_->Find(ref);
     if (!c || c->kind != ControlKind::VScrollBar) return std::nullopt;
-    switch (f) {
-        case ScrollField::Min:
-            return c->scroll.min;
-        case ScrollField::Max:
-            return c->scroll.max;
-        case ScrollField::SmallChange:
-            return c->scroll.smallChange;
-        case ScrollField::LargeChange:
-            return c->scroll.largeChange;
-        case ScrollField::Value:
-            return c->scroll.value;
-    }
-    return std::nullopt;
+    return ScrollFieldOf(c->scroll, f);
 }
 
 Status Win32Toolkit::SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) {
