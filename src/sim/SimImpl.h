@@ -30,6 +30,8 @@ inline constexpr Guid kDiskDriveClassGuid{
 
 std::string LowerAscii(std::string_view text);
 std::string GuidText(const Guid& g);  // "{53f56307-b6bf-...}", lower case
+// "<what> 0x<hex>", how the call log names handles, sets and windows.
+std::string HexText(std::string_view what, unsigned long long value);
 void WriteGuid(std::span<Byte> b, std::size_t offset, const Guid& g);
 
 // The device instance id a disk reports, made up when the scenario gives none.

@@ -20,10 +20,7 @@ constexpr CONFIGRET CR_INVALID_FLAG = 0x0B;
 constexpr CONFIGRET CR_INVALID_POINTER = 0x03;
 
 std::string SetText(DevInfoSet set) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "set 0x%llx",
-                  static_cast<unsigned long long>(static_cast<std::intptr_t>(set)));
-    return buf;
+    return HexText("set", static_cast<unsigned long long>(static_cast<std::intptr_t>(set)));
 }
 
 int HexDigit(wchar_t c) {

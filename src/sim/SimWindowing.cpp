@@ -19,10 +19,7 @@ std::string MessageText(Hwnd w, UINT msg, WPARAM wParam) {
 }
 
 std::string WindowText(Hwnd w) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "hwnd 0x%llx",
-                  static_cast<unsigned long long>(static_cast<std::uintptr_t>(w)));
-    return buf;
+    return HexText("hwnd", static_cast<unsigned long long>(static_cast<std::uintptr_t>(w)));
 }
 
 }  // namespace

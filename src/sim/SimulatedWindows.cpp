@@ -71,10 +71,7 @@ DevicePath ParseDevicePath(std::string_view rest) {
 }
 
 std::string HandleText(Handle h) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "handle 0x%llx",
-                  static_cast<unsigned long long>(static_cast<std::intptr_t>(h)));
-    return buf;
+    return HexText("handle", static_cast<unsigned long long>(static_cast<std::intptr_t>(h)));
 }
 
 }  // namespace
@@ -85,6 +82,12 @@ std::string LowerAscii(std::string_view text) {
     std::string s(text);
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
+}
+
+std::string HexText(std::string_view what, unsigned long long value) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, " 0x%llx", value);
+    return std::string(what) + hex;
 }
 
 std::string GuidText(const Guid& g) {
