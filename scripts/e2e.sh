@@ -35,6 +35,13 @@ cleanup() {
   stop_private_display
 }
 trap cleanup EXIT
+# Ends the program under test, if it still runs, and lets Wine settle.
+end_app() {
+  kill "$APP_PID" 2>/dev/null || true
+  wait "$APP_PID" 2>/dev/null || true
+  APP_PID=""
+  wine_server_wait
+}
 start_private_display 90 || exit 1
 ensure_wine_prefix
 
@@ -144,10 +151,7 @@ if win=$(wait_for_window '^Plumvane$' 300); then
 else
   fail "the window \"Plumvane\" did not appear"
 fi
-kill "$APP_PID" 2>/dev/null || true
-wait "$APP_PID" 2>/dev/null || true
-APP_PID=""
-wine_server_wait
+end_app
 
 # --- the interactive demo: real message boxes -------------------------------------------
 echo "e2e: plumvane-sim.exe (interactive) under Wine"
@@ -192,10 +196,7 @@ if win=$(wait_for_window '^Plumvane$' 300); then
 else
   fail "the demo's window did not appear"
 fi
-kill "$APP_PID" 2>/dev/null || true
-wait "$APP_PID" 2>/dev/null || true
-APP_PID=""
-wine_server_wait
+end_app
 
 # --- the real window against the in-memory one --------------------------------------------
 echo "e2e: plumvane-sim.exe --out against plumvane-headless"
