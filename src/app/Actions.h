@@ -17,12 +17,12 @@ namespace plumvane::app {
 struct Action {
     enum class Kind { ClickCheck, Key, Scroll, Machine, Close };
     Kind kind = Kind::Close;
-    std::string name;         // ClickCheck: the check-box array
-    std::int16_t index = 0;   // ClickCheck: the row
-    std::int16_t key = 0;     // Key
-    std::int16_t shift = 0;   // Key
-    std::int16_t value = 0;   // Scroll
-    std::string path;         // Machine
+    std::string name;        // ClickCheck: the check-box array
+    std::int16_t index = 0;  // ClickCheck: the row
+    std::int16_t key = 0;    // Key
+    std::int16_t shift = 0;  // Key
+    std::int16_t value = 0;  // Scroll
+    std::string path;        // Machine
 };
 
 // Empty, with `error` set, for an argument that is not an action.

@@ -13,18 +13,12 @@ Json DumpDisk(const inventory::DiskRecord& d) {
     for (std::int32_t i = 0; i < d.LetterCount && i < inventory::kLetterSlots; ++i) {
         letters.push_back(d.Letters[i]);
     }
-    return Json{{"present", d.Present},
-                {"path", d.Path},
-                {"description", d.Description},
-                {"sizeMB", d.SizeMB},
-                {"sizeText", d.SizeText},
-                {"deviceInstanceId", d.DeviceInstanceId},
-                {"letters", letters},
-                {"letterCount", d.LetterCount},
-                {"lettersText", d.LettersText},
-                {"driveType", d.DriveType},
-                {"busType", d.BusType},
-                {"devInst", d.DevInst}};
+    return Json{{"present", d.Present},         {"path", d.Path},
+                {"description", d.Description}, {"sizeMB", d.SizeMB},
+                {"sizeText", d.SizeText},       {"deviceInstanceId", d.DeviceInstanceId},
+                {"letters", letters},           {"letterCount", d.LetterCount},
+                {"lettersText", d.LettersText}, {"driveType", d.DriveType},
+                {"busType", d.BusType},         {"devInst", d.DevInst}};
 }
 
 Json DumpControl(const ui::Toolkit& tk, const sim::SimulatedWindows& machine,

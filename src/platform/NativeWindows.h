@@ -48,7 +48,6 @@ public:
     LONG GetWindowLongA(Hwnd window, int index) override;
     HRESULT SetWindowTheme(Hwnd window, std::wstring_view subAppName,
                            std::wstring_view subIdList) override;
-
 };
 
 }  // namespace plumvane::platform

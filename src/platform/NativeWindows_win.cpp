@@ -4,11 +4,11 @@
 // same way. Structure images are copied in and out with memcpy, so callers'
 // byte buffers never need the SDK's alignment.
 
-#include "platform/NativeWindows.h"
-
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "platform/NativeWindows.h"
 
 // The SDK last: it defines many of the seam's names as macros. windows.h
 // comes first among them.

@@ -51,8 +51,7 @@ private:
     T value_;
 };
 
-using UniqueDeviceHandle =
-    UniqueResource<Handle, INVALID_HANDLE_VALUE, &WindowsApi::CloseHandle>;
+using UniqueDeviceHandle = UniqueResource<Handle, INVALID_HANDLE_VALUE, &WindowsApi::CloseHandle>;
 using UniqueFileHandle = UniqueDeviceHandle;
 using UniqueDevInfoSet =
     UniqueResource<DevInfoSet, INVALID_DEVINFO_SET, &WindowsApi::SetupDiDestroyDeviceInfoList>;

@@ -90,31 +90,25 @@ public:
     virtual void SetLastError(DWORD code) = 0;
 
     // Security attributes and template file are always null in this program.
-    virtual Handle CreateFileA(std::string_view fileName, DWORD desiredAccess,
-                               DWORD shareMode, DWORD creationDisposition,
-                               DWORD flagsAndAttributes) = 0;
+    virtual Handle CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD shareMode,
+                               DWORD creationDisposition, DWORD flagsAndAttributes) = 0;
     virtual BOOL CloseHandle(Handle h) = 0;
     // No overlapped I/O. An empty span stands for a null buffer of length 0.
-    virtual BOOL DeviceIoControl(Handle h, DWORD ioControlCode,
-                                 std::span<const Byte> in, std::span<Byte> out,
-                                 DWORD* bytesReturned) = 0;
+    virtual BOOL DeviceIoControl(Handle h, DWORD ioControlCode, std::span<const Byte> in,
+                                 std::span<Byte> out, DWORD* bytesReturned) = 0;
     virtual UINT GetDriveTypeA(std::string_view rootPathName) = 0;
     // Fills targetPath with the NUL-separated target list; returns the count
     // of characters stored, 0 on failure.
-    virtual DWORD QueryDosDeviceA(std::string_view deviceName,
-                                  std::span<Byte> targetPath) = 0;
-    virtual BOOL ReadFile(Handle h, std::span<Byte> buffer,
-                          DWORD numberOfBytesToRead,
+    virtual DWORD QueryDosDeviceA(std::string_view deviceName, std::span<Byte> targetPath) = 0;
+    virtual BOOL ReadFile(Handle h, std::span<Byte> buffer, DWORD numberOfBytesToRead,
                           DWORD* numberOfBytesRead) = 0;
-    virtual BOOL WriteFile(Handle h, std::span<const Byte> buffer,
-                           DWORD numberOfBytesToWrite,
+    virtual BOOL WriteFile(Handle h, std::span<const Byte> buffer, DWORD numberOfBytesToWrite,
                            DWORD* numberOfBytesWritten) = 0;
-    virtual DWORD SetFilePointer(Handle h, LONG distanceToMove,
-                                 LONG* distanceToMoveHigh, DWORD moveMethod) = 0;
+    virtual DWORD SetFilePointer(Handle h, LONG distanceToMove, LONG* distanceToMoveHigh,
+                                 DWORD moveMethod) = 0;
     virtual BOOL FlushFileBuffers(Handle h) = 0;
     // FORMAT_MESSAGE_FROM_SYSTEM text of a message id; 0 and empty on failure.
-    virtual DWORD FormatMessageA(DWORD flags, DWORD messageId,
-                                 std::string& text) = 0;
+    virtual DWORD FormatMessageA(DWORD flags, DWORD messageId, std::string& text) = 0;
     virtual Hinstance GetModuleHandleA(std::nullptr_t moduleName) = 0;
 
     // The system ANSI code page, and the user's number format.
@@ -124,32 +118,27 @@ public:
     // --- setupapi / cfgmgr32 -------------------------------------------
     // No enumerator and no window in this program.
     virtual DevInfoSet SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) = 0;
-    virtual BOOL SetupDiEnumDeviceInterfaces(DevInfoSet set,
-                                             const Guid& interfaceClassGuid,
-                                             DWORD memberIndex,
-                                             std::span<Byte> interfaceData) = 0;
+    virtual BOOL SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& interfaceClassGuid,
+                                             DWORD memberIndex, std::span<Byte> interfaceData) = 0;
     // detail: the SP_DEVICE_INTERFACE_DETAIL_DATA_A buffer (empty = null);
     // devInfoData: an SP_DEVINFO_DATA image or an empty span (null).
     virtual BOOL SetupDiGetDeviceInterfaceDetailA(DevInfoSet set,
                                                   std::span<const Byte> interfaceData,
-                                                  std::span<Byte> detail,
-                                                  DWORD* requiredSize,
+                                                  std::span<Byte> detail, DWORD* requiredSize,
                                                   std::span<Byte> devInfoData) = 0;
     virtual BOOL SetupDiDestroyDeviceInfoList(DevInfoSet set) = 0;
-    virtual CONFIGRET CM_Get_Device_IDA(DWORD devInst, std::span<Byte> buffer,
-                                        DWORD flags) = 0;
+    virtual CONFIGRET CM_Get_Device_IDA(DWORD devInst, std::span<Byte> buffer, DWORD flags) = 0;
 
     // --- ole32 -----------------------------------------------------------
     virtual HRESULT CLSIDFromString(std::wstring_view text, Guid& clsid) = 0;
 
     // --- user32 / uxtheme --------------------------------------------------
-    virtual int MessageBoxA(Hwnd owner, std::string_view text,
-                            std::string_view caption, UINT type) = 0;
+    virtual int MessageBoxA(Hwnd owner, std::string_view text, std::string_view caption,
+                            UINT type) = 0;
     virtual int GetSystemMetrics(int index) = 0;
-    virtual Handle LoadImageA(Hinstance instance, std::string_view name, UINT type,
-                              int cx, int cy, UINT loadFlags) = 0;
-    virtual LRESULT SendMessageA(Hwnd window, UINT msg, WPARAM wParam,
-                                 LPARAM lParam) = 0;
+    virtual Handle LoadImageA(Hinstance instance, std::string_view name, UINT type, int cx, int cy,
+                              UINT loadFlags) = 0;
+    virtual LRESULT SendMessageA(Hwnd window, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual Hwnd GetWindow(Hwnd window, UINT command) = 0;
     virtual LONG GetWindowLongA(Hwnd window, int index) = 0;
     virtual HRESULT SetWindowTheme(Hwnd window, std::wstring_view subAppName,

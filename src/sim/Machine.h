@@ -17,13 +17,13 @@ using platform::DWORD;
 
 // A non-zero code makes that call on the device fail with it.
 struct DeviceErrors {
-    DWORD open = 0;          // CreateFileA with any access
-    DWORD openWrite = 0;     // CreateFileA asking for GENERIC_READ or GENERIC_WRITE
-    DWORD deviceNumber = 0;  // IOCTL_STORAGE_GET_DEVICE_NUMBER
-    DWORD queryProperty = 0; // IOCTL_STORAGE_QUERY_PROPERTY
-    DWORD geometry = 0;      // IOCTL_DISK_GET_DRIVE_GEOMETRY
-    DWORD getHotplug = 0;    // IOCTL_STORAGE_GET_HOTPLUG_INFO
-    DWORD setHotplug = 0;    // IOCTL_STORAGE_SET_HOTPLUG_INFO
+    DWORD open = 0;           // CreateFileA with any access
+    DWORD openWrite = 0;      // CreateFileA asking for GENERIC_READ or GENERIC_WRITE
+    DWORD deviceNumber = 0;   // IOCTL_STORAGE_GET_DEVICE_NUMBER
+    DWORD queryProperty = 0;  // IOCTL_STORAGE_QUERY_PROPERTY
+    DWORD geometry = 0;       // IOCTL_DISK_GET_DRIVE_GEOMETRY
+    DWORD getHotplug = 0;     // IOCTL_STORAGE_GET_HOTPLUG_INFO
+    DWORD setHotplug = 0;     // IOCTL_STORAGE_SET_HOTPLUG_INFO
 };
 
 struct DiskGeometry {

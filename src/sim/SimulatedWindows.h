@@ -23,9 +23,10 @@ using namespace platform;  // NOLINT: the sim speaks Windows throughout
 
 struct CallRecord {
     std::string function;  // e.g. "CreateFileA", "DeviceIoControl"
-    std::string detail;    // the call's main argument, e.g. a path or "IOCTL 0x002D1080 on \\.\PHYSICALDRIVE1"
+    std::string detail;    // the call's main argument, e.g. a path or "IOCTL 0x002D1080 on
+                           // \\.\PHYSICALDRIVE1"
     bool failed = false;
-    DWORD error = 0;       // last-error set by a failing call
+    DWORD error = 0;  // last-error set by a failing call
 };
 
 struct MessageBoxRecord {

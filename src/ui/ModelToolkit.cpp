@@ -21,8 +21,9 @@ Status ModelToolkit::AddControl(const ControlSpec& request) {
     if (request.width < 0 || request.height < 0 || !ValidColour(request.backColor)) {
         return Status::OutOfRange;
     }
-    const bool nameTaken = std::any_of(controls_.begin(), controls_.end(),
-                                       [&](const ModelControl& c) { return c.name == request.name; });
+    const bool nameTaken =
+        std::any_of(controls_.begin(), controls_.end(),
+                    [&](const ModelControl& c) { return c.name == request.name; });
     if (request.name.empty() || nameTaken) return Status::AlreadyExists;
     if (!request.parent.empty()) {
         const ModelControl* p = Lookup(Ctl(request.parent));

@@ -543,7 +543,8 @@ Status Win32Toolkit::AddControl(const ControlSpec& request) {
     c->sunkenBorder = request.kind == ControlKind::Pane && request.sunkenBorder;
     if (request.kind == ControlKind::VScrollBar) {
         c->scroll = request.scroll;
-        c->scroll.value = ClampToRange(request.scroll.value, request.scroll.min, request.scroll.max);
+        c->scroll.value =
+            ClampToRange(request.scroll.value, request.scroll.min, request.scroll.max);
     }
     c->sequence = ++m.nextSequence;
     m.controls.push_back(std::move(c));

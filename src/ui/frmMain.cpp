@@ -131,18 +131,18 @@ void frmMain::SetWindowIcons() {
 
     const int cx = api_.GetSystemMetrics(SM_CXICON);
     const int cy = api_.GetSystemMetrics(SM_CYICON);
-    const auto big = static_cast<LPARAM>(
-        api_.LoadImageA(instance, "APPICON", IMAGE_ICON, cx, cy, LR_SHARED));
+    const auto big =
+        static_cast<LPARAM>(api_.LoadImageA(instance, "APPICON", IMAGE_ICON, cx, cy, LR_SHARED));
     api_.SendMessageA(window, WM_SETICON, ICON_BIG, big);
     api_.SendMessageA(api_.GetWindow(window, GW_OWNER), WM_SETICON, ICON_BIG, big);
 
     const int sx = api_.GetSystemMetrics(SM_CXSMICON);
     const int sy = api_.GetSystemMetrics(SM_CYSMICON);
-    const auto small = static_cast<LPARAM>(
-        api_.LoadImageA(instance, "APPICON", IMAGE_ICON, sx, sy, LR_SHARED));
+    const auto small =
+        static_cast<LPARAM>(api_.LoadImageA(instance, "APPICON", IMAGE_ICON, sx, sy, LR_SHARED));
     api_.SendMessageA(window, WM_SETICON, ICON_SMALL, small);
-    const auto parent = static_cast<Hwnd>(
-        static_cast<std::uint32_t>(api_.GetWindowLongA(window, GWL_HWNDPARENT)));
+    const auto parent =
+        static_cast<Hwnd>(static_cast<std::uint32_t>(api_.GetWindowLongA(window, GWL_HWNDPARENT)));
     const LRESULT current = api_.SendMessageA(window, WM_GETICON, ICON_SMALL, 0);
     api_.SendMessageA(parent, WM_SETICON, ICON_SMALL, current);
 }

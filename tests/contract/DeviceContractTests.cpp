@@ -145,9 +145,10 @@ TEST_F(DeviceContract, DecodesWindows1252AsMultiByteToWideCharDoes) {
     if (!is1252) GTEST_SKIP() << "the ANSI code page is not 1252";
     // The five bytes that Windows-1252 leaves undefined pass through as the
     // C1 controls of the same value; NUL stays a character.
-    const std::array<Byte, 11> bytes{'a', 0x81, 0x8D, 0x8F, 0x90, 0x9D, 0x9F, 0x00, 0xA0, 0xE9, 0xFF};
-    EXPECT_EQ(api->DecodeAnsi(bytes), std::string("a\u0081\u008D\u008F\u0090\u009D\u0178") +
-                                          '\0' + "\u00A0\u00E9\u00FF");
+    const std::array<Byte, 11> bytes{'a',  0x81, 0x8D, 0x8F, 0x90, 0x9D,
+                                     0x9F, 0x00, 0xA0, 0xE9, 0xFF};
+    EXPECT_EQ(api->DecodeAnsi(bytes),
+              std::string("a\u0081\u008D\u008F\u0090\u009D\u0178") + '\0' + "\u00A0\u00E9\u00FF");
 }
 
 }  // namespace

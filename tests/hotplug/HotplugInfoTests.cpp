@@ -64,8 +64,11 @@ TEST_F(HotplugTest, ReadGivesWriteCacheOverrideFirstThenDeviceHotplug) {
         std::uint32_t openWriteError;
         bool wceo, hotplug;
     };
-    const Case cases[] = {{0, 1, 0, true, false}, {1, 0, 5, false, true}, {1, 1, 0, true, true},
-                          {2, 2, 0, true, true},  {255, 255, 0, true, true}};
+    const Case cases[] = {{0, 1, 0, true, false},
+                          {1, 0, 5, false, true},
+                          {1, 1, 0, true, true},
+                          {2, 2, 0, true, true},
+                          {255, 255, 0, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(int{c.deviceHotplug});
         disk().hotplug = {8, 0, 0, 0, 1, 0, c.deviceHotplug, c.writeCacheOverride};
@@ -203,23 +206,30 @@ TEST_P(HotplugFailureTest, ShowsExactlyOneMessageBeforeTheClose) {
 const std::vector<std::string> kOpenFailed = {"CreateFileA", "MessageBoxA"};
 INSTANTIATE_TEST_SUITE_P(
     Paths, HotplugFailureTest,
-    ::testing::Values(
-        Failure{"ReadMissingDrive", false, 7, [](sim::SimDisk&) {},
-                "Error 2 opening disk device", kOpenFailed},
-        Failure{"WriteMissingDrive", true, 99, [](sim::SimDisk&) {},
-                "Error 2 opening disk device with write access", kOpenFailed},
-        Failure{"WriteOpenRefused", true, 3, [](sim::SimDisk& d) { d.errors.openWrite = 5; },
-                "Error 5 opening disk device with write access", kOpenFailed},
-        Failure{"NegativeCodeWithMinus", true, 3,
-                [](sim::SimDisk& d) { d.errors.openWrite = 0xC0000022u; },
-                "Error -1073741790 opening disk device with write access", kOpenFailed},
-        Failure{"GetFailed", true, 3, [](sim::SimDisk& d) { d.errors.getHotplug = 21; },
-                "Error 21 IOCTL_STORAGE_GET_HOTPLUG_INFO",
-                {"CreateFileA", "DeviceIoControl GET", "MessageBoxA", "CloseHandle"}},
-        Failure{"SetFailed", true, 3, [](sim::SimDisk& d) { d.errors.setHotplug = 1117; },
-                "Error 1117 IOCTL_STORAGE_SET_HOTPLUG_INFO",
-                {"CreateFileA", "DeviceIoControl GET", "DeviceIoControl SET", "MessageBoxA",
-                 "CloseHandle"}}),
+    ::testing::Values(Failure{"ReadMissingDrive", false, 7, [](sim::SimDisk&) {},
+                              "Error 2 opening disk device", kOpenFailed},
+                      Failure{"WriteMissingDrive", true, 99, [](sim::SimDisk&) {},
+                              "Error 2 opening disk device with write access", kOpenFailed},
+                      Failure{"WriteOpenRefused", true, 3,
+                              [](sim::SimDisk& d) { d.errors.openWrite = 5; },
+                              "Error 5 opening disk device with write access", kOpenFailed},
+                      Failure{"NegativeCodeWithMinus", true, 3,
+                              [](sim::SimDisk& d) { d.errors.openWrite = 0xC0000022u; },
+                              "Error -1073741790 opening disk device with write access",
+                              kOpenFailed},
+                      Failure{"GetFailed",
+                              true,
+                              3,
+                              [](sim::SimDisk& d) { d.errors.getHotplug = 21; },
+                              "Error 21 IOCTL_STORAGE_GET_HOTPLUG_INFO",
+                              {"CreateFileA", "DeviceIoControl GET", "MessageBoxA", "CloseHandle"}},
+                      Failure{"SetFailed",
+                              true,
+                              3,
+                              [](sim::SimDisk& d) { d.errors.setHotplug = 1117; },
+                              "Error 1117 IOCTL_STORAGE_SET_HOTPLUG_INFO",
+                              {"CreateFileA", "DeviceIoControl GET", "DeviceIoControl SET",
+                               "MessageBoxA", "CloseHandle"}}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
 TEST_F(HotplugTest, SizeOtherThanEightIsSentBackButNeverMoreThanEightBytes) {

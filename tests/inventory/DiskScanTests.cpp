@@ -25,8 +25,8 @@ protected:
         ExpectNothingOpen(win);
     }
     void ScanScenario(const std::string& name) {
-        win.SetMachine(sim::LoadScenarioFile(std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios/" +
-                                             name));
+        win.SetMachine(
+            sim::LoadScenarioFile(std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios/" + name));
         Scan();
     }
     const DiskRecord& Record(int n) const { return inventory->Table[static_cast<std::size_t>(n)]; }
@@ -255,7 +255,7 @@ TEST_F(DiskScanTest, FailuresScenarioFilesEveryDriveThatOpensWithItsFallbacks) {
     EXPECT_EQ(Record(2).Description, "Generic Flash Disk");
     EXPECT_EQ(win.messageBoxes().size(), 2u);  // drives 3 and 4: wrong or no device number
     EXPECT_TRUE(Record(3).Present);
-    EXPECT_EQ(Record(4).DevInst, 0);  // its interface never reports number 4
+    EXPECT_EQ(Record(4).DevInst, 0);              // its interface never reports number 4
     EXPECT_EQ(Record(5).Description, "unknown");  // descriptor query fails
     EXPECT_EQ(Record(5).BusType, 0);
     for (int n : {6, 7}) {  // geometry query fails; geometry all zero

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/UniqueResource.h"
 #include "platform/ByteLayout.h"
+#include "platform/UniqueResource.h"
 
 namespace plumvane::platform {
 namespace {
@@ -28,7 +28,9 @@ public:
         return TRUE;
     }
     Handle CreateFileA(std::string_view, DWORD, DWORD, DWORD, DWORD) override { return {}; }
-    BOOL DeviceIoControl(Handle, DWORD, std::span<const Byte>, std::span<Byte>, DWORD*) override { return 0; }
+    BOOL DeviceIoControl(Handle, DWORD, std::span<const Byte>, std::span<Byte>, DWORD*) override {
+        return 0;
+    }
     UINT GetDriveTypeA(std::string_view) override { return 0; }
     DWORD QueryDosDeviceA(std::string_view, std::span<Byte>) override { return 0; }
     BOOL ReadFile(Handle, std::span<Byte>, DWORD, DWORD*) override { return 0; }
@@ -40,9 +42,13 @@ public:
     std::string DecodeAnsi(std::span<const Byte>) override { return {}; }
     NumberFormat GetUserNumberFormat() override { return {}; }
     DevInfoSet SetupDiGetClassDevsA(const Guid*, DWORD) override { return {}; }
-    BOOL SetupDiEnumDeviceInterfaces(DevInfoSet, const Guid&, DWORD, std::span<Byte>) override { return 0; }
-    BOOL SetupDiGetDeviceInterfaceDetailA(DevInfoSet, std::span<const Byte>, std::span<Byte>, DWORD*,
-                                          std::span<Byte>) override { return 0; }
+    BOOL SetupDiEnumDeviceInterfaces(DevInfoSet, const Guid&, DWORD, std::span<Byte>) override {
+        return 0;
+    }
+    BOOL SetupDiGetDeviceInterfaceDetailA(DevInfoSet, std::span<const Byte>, std::span<Byte>,
+                                          DWORD*, std::span<Byte>) override {
+        return 0;
+    }
     CONFIGRET CM_Get_Device_IDA(DWORD, std::span<Byte>, DWORD) override { return 0; }
     HRESULT CLSIDFromString(std::wstring_view, Guid&) override { return 0; }
     int MessageBoxA(Hwnd, std::string_view, std::string_view, UINT) override { return 0; }

@@ -30,7 +30,7 @@ TEST_F(ClickTest, EitherBoxWritesBothFlagsWithTheOtherBoxsCurrentState) {
     EXPECT_EQ(FlagOpens(), 1);
     EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
     EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
-    Click(kChkHPD, 0);   // HPD off, WCEO stays on
+    Click(kChkHPD, 0);  // HPD off, WCEO stays on
     ASSERT_EQ(win.hotplugWrites().size(), 2u);
     EXPECT_EQ(win.hotplugWrites()[0].disk, 2);
     EXPECT_EQ(win.hotplugWrites()[0].bytes, (Bytes{8, 0, 0, 0, 1, 0, 1, 1}));
