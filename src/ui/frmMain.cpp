@@ -14,7 +14,7 @@ namespace plumvane::ui {
 namespace {
 
 constexpr std::int32_t kMaxRowsToRemove = 99999;
-constexpr int kDesignListTop = 4;  // picList's top inside picListFrame in the design
+constexpr int kFrameBorders = 4;  // picListFrame's sunken border, 2 pixels on each side
 constexpr const char* kOldDefaultFont = "MS Sans Serif";
 constexpr const char* kModernFont = "Microsoft Sans Serif";
 
@@ -107,11 +107,18 @@ void frmMain::BuildDiskList() {
     LockMe = false;
 }
 
+int frmMain::DesignListTop() const {
+    for (const DesignControl& c : MainFormDesign().controls) {
+        if (c.name == kPicList) return TwipsToPixels(c.top, tk_.Dpi());
+    }
+    return 0;
+}
+
 void frmMain::ResetScrollPosition() {
     // Every build starts from the first one's scroll state, so no row can end
     // up above the reachable range.
     tk_.SetScroll(Ctl(kListVScroll), ScrollField::Value, 0);
-    tk_.SetTop(Ctl(kPicList), kDesignListTop);
+    tk_.SetTop(Ctl(kPicList), DesignListTop());
 }
 
 void frmMain::RemoveOldRows() {
@@ -149,11 +156,13 @@ void frmMain::SetWindowIcons() {
 
 void frmMain::SetScrollBase() {
     const auto frameHeight = tk_.GetHeight(Ctl(kPicListFrame));
-    if (frameHeight) tk_.SetHeight(Ctl(kListVScroll), *frameHeight - 4);
+    if (frameHeight) tk_.SetHeight(Ctl(kListVScroll), *frameHeight - kFrameBorders);
     if (auto rowHeight = tk_.GetHeight(Elem(kLblDisks, 0))) {
         tk_.SetScroll(Ctl(kListVScroll), ScrollField::SmallChange, *rowHeight);
     }
-    if (frameHeight) tk_.SetScroll(Ctl(kListVScroll), ScrollField::LargeChange, *frameHeight - 4);
+    if (frameHeight) {
+        tk_.SetScroll(Ctl(kListVScroll), ScrollField::LargeChange, *frameHeight - kFrameBorders);
+    }
     if (auto listTop = tk_.GetTop(Ctl(kPicList))) {
         tk_.SetScroll(Ctl(kListVScroll), ScrollField::Min, -*listTop);
     }
@@ -193,13 +202,15 @@ void frmMain::FitListPane(std::int16_t lastRow) {
     const auto rowHeight = tk_.GetHeight(Elem(kChkWCEO, 0));
     if (lastTop && rowHeight) tk_.SetHeight(Ctl(kPicList), *lastTop + *rowHeight);
 
+    // The list scrolls until its last row ends as far above the frame's inside
+    // bottom as the first row starts below its top: the whole last row is seen.
     const auto listHeight = tk_.GetHeight(Ctl(kPicList));
-    const auto listTop = tk_.GetTop(Ctl(kPicList));
     const auto frameHeight = tk_.GetHeight(Ctl(kPicListFrame));
-    if (listHeight && listTop && frameHeight) {
-        tk_.SetScroll(Ctl(kListVScroll), ScrollField::Max, *listHeight - *listTop - *frameHeight);
-    }
-    if (listHeight && frameHeight) tk_.SetVisible(Ctl(kListVScroll), *listHeight > *frameHeight);
+    if (!listHeight || !frameHeight) return;
+    const int inside = *frameHeight - kFrameBorders;
+    const int top0 = DesignListTop();
+    tk_.SetScroll(Ctl(kListVScroll), ScrollField::Max, *listHeight + top0 - inside);
+    tk_.SetVisible(Ctl(kListVScroll), top0 + *listHeight > inside);
 }
 
 void frmMain::ShowRowBoxes(bool visible) {

@@ -46,6 +46,9 @@ public:
 
 private:
     platform::Hwnd Owner() const;
+    // picList's top inside picListFrame in the design, in pixels at the
+    // toolkit's DPI: the margin above the first row and below the last.
+    int DesignListTop() const;
     void ResetScrollPosition();
     void RemoveOldRows();
     void SetWindowIcons();

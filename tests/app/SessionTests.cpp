@@ -75,7 +75,7 @@ TEST(SessionTest, ThreeUsbDisksAndTwoOthersGiveThreeStripedRows) {
     const Json& scroll = *Control(doc, "ListVScroll", std::nullopt);
     EXPECT_EQ(scroll["visible"], false);
     EXPECT_EQ(scroll["min"], -4);
-    EXPECT_EQ(scroll["max"], 51 - 4 - 263);
+    EXPECT_EQ(scroll["max"], 51 + 4 - 259);
     EXPECT_EQ((*Control(doc, "picList", std::nullopt))["height"], 51);
     EXPECT_TRUE(doc["messages"].empty());
     EXPECT_TRUE(doc["deviceWrites"].empty());

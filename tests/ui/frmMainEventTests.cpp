@@ -159,7 +159,7 @@ TEST_F(WindowTest, AScrollValuePutsTheListPaneAtMinusThatValue) {
     }
     // Outside the range the thumb stops at the end.
     ASSERT_EQ(tk.UserScroll(kListVScroll, 40), Status::Ok);
-    EXPECT_EQ(C(Ctl(kPicList)).top, -5);
+    EXPECT_EQ(C(Ctl(kPicList)).top, -17);
 }
 
 TEST_F(WindowTest, CloseUnloadsTheWindow) {

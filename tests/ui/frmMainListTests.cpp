@@ -43,12 +43,15 @@ TEST_P(ListGeometryTest, PaneEndsAtTheLastRowAndTheScrollBarShowsOnlyWhenNeeded)
 
 // Zero and one row follow the rule of two and more: the design's 117-pixel
 // pane and visible scroll bar would otherwise stay beside a list that fits.
+// The maximum leaves the last row 4 pixels above the frame's inside bottom;
+// a range 8 pixels shorter cut the last of 16 rows in half.
 INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
-                         ::testing::Values(Geometry{0, 17, -250, false},
-                                           Geometry{1, 17, -250, false},
-                                           Geometry{2, 34, -233, false},
-                                           Geometry{15, 255, -12, false},
-                                           Geometry{16, 272, 5, true}));
+                         ::testing::Values(Geometry{0, 17, -238, false},
+                                           Geometry{1, 17, -238, false},
+                                           Geometry{2, 34, -221, false},
+                                           Geometry{15, 255, 0, false},
+                                           Geometry{16, 272, 17, true},
+                                           Geometry{99, 1683, 1428, true}));
 
 // --- rows, captions and states (the stripes are in the golden files) --------------
 
@@ -166,13 +169,14 @@ TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     EXPECT_EQ(tk.minTaken[0].min, -4);
     EXPECT_EQ(Scroll(), first);
     EXPECT_EQ(Scroll().min, -4);
-    EXPECT_EQ(Scroll().max, 5);
+    EXPECT_EQ(Scroll().max, 17);
     EXPECT_EQ(C(Ctl(kPicList)).top, 4);
-    // The whole range still reaches both ends of the list.
+    // The whole range still reaches both ends of the list: at the maximum the
+    // last row ends 4 pixels above the frame's inside bottom (259).
     ASSERT_EQ(tk.UserScroll(kListVScroll, -4), Status::Ok);
     EXPECT_EQ(C(Ctl(kPicList)).top, 4);
-    ASSERT_EQ(tk.UserScroll(kListVScroll, 5), Status::Ok);
-    EXPECT_EQ(C(Ctl(kPicList)).top, -5);
+    ASSERT_EQ(tk.UserScroll(kListVScroll, 17), Status::Ok);
+    EXPECT_EQ(C(Ctl(kPicList)).top + C(Ctl(kPicList)).height, 255);
 }
 
 // Before, a rerun left row 0's boxes as they were when its read failed: the
