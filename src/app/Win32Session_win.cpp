@@ -1,11 +1,12 @@
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <sstream>
 
 #include "app/Win32Session.h"
+#include "platform/TextConversion_win.h"
 #include "ui/FormDesign.h"
+#include "ui/ScrollThumb.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -45,28 +46,18 @@ private:
     bool saved_ok_ = false;
 };
 
-std::string Utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                        nullptr);
-    return s;
-}
-
 std::string WindowText(HWND h) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
     text.resize(
         static_cast<std::size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
-    return Utf8(text);
+    return platform::WideToUtf8(text);
 }
 
 std::string FontFace(HWND h) {
     const auto font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
     LOGFONTW lf{};
     if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return {};
-    return Utf8(lf.lfFaceName);
+    return platform::WideToUtf8(lf.lfFaceName);
 }
 
 // Collects "what: toolkit X, window Y" for values that differ.
@@ -126,16 +117,14 @@ std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk) 
         const auto max = tk.GetScroll(ref, ui::ScrollField::Max);
         const auto value = tk.GetScroll(ref, ui::ScrollField::Value);
         if (min && max && value) {
-            // The real bar runs from 0 to the range's span, position 0 at
-            // the toolkit's minimum, whichever way round the range lies.
             SCROLLINFO si{};
             si.cbSize = sizeof si;
             si.fMask = SIF_RANGE | SIF_POS;
             GetScrollInfo(h, SB_CTL, &si);
-            const int direction = *max >= *min ? 1 : -1;
-            d.Check("scroll span", std::optional<int>(std::abs(*max - *min)),
+            const ui::ScrollSettings s = ui::ScrollRange(*min, *max);
+            d.Check("scroll span", std::optional<int>(ui::ScrollSpan(s)),
                     static_cast<int>(si.nMax - si.nMin));
-            d.Check("scroll position", std::optional<int>((*value - *min) * direction),
+            d.Check("scroll position", std::optional<int>(ui::ThumbPosition(s, *value)),
                     static_cast<int>(si.nPos - si.nMin));
         }
         for (auto& line : d.Take()) all.push_back(std::move(line));
@@ -197,10 +186,8 @@ bool Win32UserDriver::Scroll(std::int16_t value) {
     if (!native || !min || !max) return false;
     const HWND h = ToHwnd(*native);
     if (!IsWindowVisible(h)) return false;
-    // The thumb's position counts from the minimum towards the maximum,
-    // whichever way round the range lies.
-    const int clamped = ui::ClampToRange(value, *min, *max);
-    const int position = (clamped - *min) * (*max >= *min ? 1 : -1);
+    const int position =
+        ui::ThumbPosition(ui::ScrollRange(*min, *max), ui::ClampToRange(value, *min, *max));
     const HWND parent = GetParent(h);
     // What a scroll bar sends when the user lets the thumb go there.
     SendMessageW(parent, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position),

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/NativeWindows.h"
+#include "platform/TextConversion_win.h"
 
 // The SDK last: it defines many of the seam's names as macros. windows.h
 // comes first among them.
@@ -19,6 +20,8 @@
 #include <setupapi.h>
 #include <uxtheme.h>
 // clang-format on
+
+#include "platform/KeepLastError_win.h"
 
 namespace plumvane::platform {
 
@@ -32,54 +35,6 @@ static_assert(sizeof(void*) != 8 || sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) ==
 static_assert(sizeof(::GUID) == sizeof(Guid));
 
 namespace {
-
-// Keeps the thread's last-error code across helper calls that are not the
-// caller's Windows call (text conversions, locale queries).
-class KeepLastError {
-public:
-    KeepLastError() : saved_(::GetLastError()) {}
-    ~KeepLastError() { ::SetLastError(saved_); }
-    KeepLastError(const KeepLastError&) = delete;
-    KeepLastError& operator=(const KeepLastError&) = delete;
-
-private:
-    ::DWORD saved_;
-};
-
-std::wstring Widen(std::string_view text, UINT codePage) {
-    if (text.empty()) return {};
-    const int n =
-        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                              n);
-    }
-    return wide;
-}
-
-std::string Narrow(std::wstring_view wide, UINT codePage) {
-    if (wide.empty()) return {};
-    const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) {
-        ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                              n, nullptr, nullptr);
-    }
-    return text;
-}
-
-// UTF-8 to the ANSI code page, NUL-terminated by std::string.
-std::string ToAnsi(std::string_view utf8) {
-    KeepLastError keep;
-    return Narrow(Widen(utf8, CP_UTF8), CP_ACP);
-}
-
-std::string FromAnsi(std::string_view ansi) {
-    KeepLastError keep;
-    return Narrow(Widen(ansi, CP_ACP), CP_UTF8);
-}
 
 HANDLE ToWin(Handle h) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(h)); }
 Handle FromWin(HANDLE h) { return static_cast<Handle>(reinterpret_cast<std::intptr_t>(h)); }
@@ -108,7 +63,8 @@ Guid FromWin(const ::GUID& g) {
 std::string LocaleText(LCTYPE type) {
     char buf[16] = {};
     const int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf);
-    return n > 1 ? FromAnsi(std::string_view(buf, static_cast<std::size_t>(n - 1))) : std::string();
+    return n > 1 ? AnsiToUtf8(std::string_view(buf, static_cast<std::size_t>(n - 1)))
+                 : std::string();
 }
 
 }  // namespace
@@ -119,7 +75,7 @@ void NativeWindows::SetLastError(DWORD code) { ::SetLastError(code); }
 
 Handle NativeWindows::CreateFileA(std::string_view fileName, DWORD desiredAccess, DWORD shareMode,
                                   DWORD creationDisposition, DWORD flagsAndAttributes) {
-    const std::string name = ToAnsi(fileName);
+    const std::string name = Utf8ToAnsi(fileName);
     return FromWin(::CreateFileA(name.c_str(), desiredAccess, shareMode, nullptr,
                                  creationDisposition, flagsAndAttributes, nullptr));
 }
@@ -138,12 +94,12 @@ BOOL NativeWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<con
 }
 
 UINT NativeWindows::GetDriveTypeA(std::string_view rootPathName) {
-    const std::string root = ToAnsi(rootPathName);
+    const std::string root = Utf8ToAnsi(rootPathName);
     return ::GetDriveTypeA(root.c_str());
 }
 
 DWORD NativeWindows::QueryDosDeviceA(std::string_view deviceName, std::span<Byte> targetPath) {
-    const std::string name = ToAnsi(deviceName);
+    const std::string name = Utf8ToAnsi(deviceName);
     return ::QueryDosDeviceA(name.c_str(), reinterpret_cast<char*>(targetPath.data()),
                              static_cast<::DWORD>(targetPath.size()));
 }
@@ -190,7 +146,7 @@ DWORD NativeWindows::FormatMessageA(DWORD flags, DWORD messageId, std::string& t
     const ::DWORD n = ::FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, messageId,
                                        0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     if (n == 0 || !buffer) return 0;
-    text = FromAnsi(std::string_view(buffer, n));
+    text = AnsiToUtf8(std::string_view(buffer, n));
     {
         KeepLastError keep;
         ::LocalFree(buffer);
@@ -203,7 +159,7 @@ Hinstance NativeWindows::GetModuleHandleA(std::nullptr_t) {
 }
 
 std::string NativeWindows::DecodeAnsi(std::span<const Byte> bytes) {
-    return FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 NumberFormat NativeWindows::GetUserNumberFormat() {
@@ -290,8 +246,8 @@ HRESULT NativeWindows::CLSIDFromString(std::wstring_view text, Guid& clsid) {
 
 int NativeWindows::MessageBoxA(Hwnd owner, std::string_view text, std::string_view caption,
                                UINT type) {
-    const std::string t = ToAnsi(text);
-    const std::string c = ToAnsi(caption);
+    const std::string t = Utf8ToAnsi(text);
+    const std::string c = Utf8ToAnsi(caption);
     return ::MessageBoxA(ToWin(owner), t.c_str(), c.c_str(), type);
 }
 
@@ -299,7 +255,7 @@ int NativeWindows::GetSystemMetrics(int index) { return ::GetSystemMetrics(index
 
 Handle NativeWindows::LoadImageA(Hinstance instance, std::string_view name, UINT type, int cx,
                                  int cy, UINT loadFlags) {
-    const std::string n = ToAnsi(name);
+    const std::string n = Utf8ToAnsi(name);
     return FromWin(::LoadImageA(reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(instance)),
                                 n.c_str(), type, cx, cy, loadFlags));
 }

@@ -1,8 +1,14 @@
 #pragma once
-// The toolkit on real Win32 windows (Windows builds only; the implementation
-// is Win32Toolkit_win.cpp). Panes are child windows of our own class, labels
-// STATIC controls, check boxes and the push button BUTTON controls, the scroll
-// bar a SCROLLBAR control. The Win32 notifications become the toolkit's events:
+// The toolkit on real Win32 windows (Windows builds only). The table of
+// controls and its rules are ControlTable's; this adds the windows. The
+// implementation is split by topic: Win32Toolkit_win.cpp (the operations),
+// Win32Messages_win.cpp (window classes and procedures), Win32Gdi_win.cpp
+// (fonts, brushes, colours), Win32Keyboard_win.cpp (key preview and focus),
+// Win32Scroll_win.cpp (the scroll bar).
+//
+// Panes are child windows of our own class, labels STATIC controls, check
+// boxes and the push button BUTTON controls, the scroll bar a SCROLLBAR
+// control. The Win32 notifications become the toolkit's events:
 // - a check box's state changes (BM_SETCHECK from anywhere, a click, the space
 //   bar) raise its click event once per change, none when the state stays;
 // - scroll line, page, end and thumb-release moves raise the change event once
@@ -16,11 +22,11 @@
 
 #include <memory>
 
-#include "ui/Toolkit.h"
+#include "ui/ControlTable.h"
 
 namespace plumvane::ui {
 
-class Win32Toolkit : public Toolkit {
+class Win32Toolkit : public ControlTable {
 public:
     Win32Toolkit();
     ~Win32Toolkit() override;
@@ -29,37 +35,14 @@ public:
 
     int Dpi() const override;
     Status CreateMainWindow(const std::string& caption, int clientWidth, int clientHeight) override;
-    Status AddControl(const ControlSpec& request) override;
     std::optional<std::string> GetWindowCaption() const override;
     Status SetWindowCaption(const std::string& caption) override;
     std::optional<platform::Hwnd> WindowHwnd() const override;
     Status Show() override;
     Status Unload() override;
     bool IsOpen() const override;
-    Status Focus(const ControlRef& ref) override;
     std::optional<ControlRef> FocusedControl() const override;
     Status ShowMessage(const std::string& text) override;
-
-    std::vector<ControlRef> Controls() const override;
-    std::optional<ControlKind> KindOf(const ControlRef& ref) const override;
-    std::optional<int> GetMetric(const ControlRef& ref, Metric m) const override;
-    Status SetMetric(const ControlRef& ref, Metric m, int pixels) override;
-    std::optional<bool> GetVisible(const ControlRef& ref) const override;
-    Status SetVisible(const ControlRef& ref, bool visible) override;
-    std::optional<std::uint32_t> GetBackColor(const ControlRef& ref) const override;
-    Status SetBackColor(const ControlRef& ref, std::uint32_t colour) override;
-    std::optional<std::string> GetCaption(const ControlRef& ref) const override;
-    Status SetCaption(const ControlRef& ref, const std::string& caption) override;
-    std::optional<std::string> GetFontName(const ControlRef& ref) const override;
-    Status SetFontName(const ControlRef& ref, const std::string& face) override;
-    std::optional<platform::Hwnd> GetHwnd(const ControlRef& ref) const override;
-    Status BringToFront(const ControlRef& ref) override;
-    std::optional<std::int16_t> GetCheck(const ControlRef& ref) const override;
-    Status SetCheck(const ControlRef& ref, std::int16_t state) override;
-    std::optional<std::int16_t> GetScroll(const ControlRef& ref, ScrollField f) const override;
-    Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) override;
-    Status CreateElement(const std::string& name, std::int16_t index) override;
-    Status DestroyElement(const std::string& name, std::int16_t index) override;
 
     // Runs the message loop until the window is gone; gives the exit code.
     int RunMessageLoop();
@@ -69,6 +52,19 @@ public:
     std::optional<platform::Hwnd> NativeHandle(const ControlRef& ref) const;
 
     struct Impl;
+
+protected:
+    Status Realise(ControlRecord& c) override;
+    void Unrealise(const ControlRecord& gone) override;
+    bool Place(const ControlRecord& c, int left, int top, int width, int height) override;
+    void ShowControl(const ControlRecord& c, bool visible) override;
+    bool Recolour(const ControlRecord& c, std::uint32_t colour) override;
+    bool Retitle(const ControlRecord& c, const std::string& caption) override;
+    bool Refont(const ControlRecord& c, const std::string& face) override;
+    bool Raise(const ControlRecord& c) override;
+    void GiveFocus(const ControlRecord& c) override;
+    void SetCheckState(ControlRecord& c, std::int16_t state) override;
+    void ShowScroll(const ControlRecord& c) override;
 
 private:
     std::unique_ptr<Impl> impl_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "platform/GdiOwners_win.h"
 #include "ui/DesignPixels.h"
 #include "ui/EventRecorder.h"
 #include "ui/FormDesign.h"
@@ -236,10 +237,10 @@ TEST_F(Win32ToolkitTest, ArrayElementsAreRealWindowsMadeAndDestroyed) {
 TEST_F(Win32ToolkitTest, BackgroundsComeFromTheControlsColour) {
     HWND pane = Native(Ctl(kPicList));
     HWND label = Native(Elem(kLblDisks, 0));
-    HDC dc = GetDC(label);
+    const platform::WindowDc dc(label);
     const auto brushColour = [&](HWND child, UINT msg) {
-        auto b = reinterpret_cast<HBRUSH>(
-            SendMessageW(pane, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)));
+        auto b = reinterpret_cast<HBRUSH>(SendMessageW(
+            pane, msg, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(child)));
         LOGBRUSH lb{};
         GetObjectW(b, sizeof lb, &lb);
         return lb.lbColor;
@@ -248,7 +249,28 @@ TEST_F(Win32ToolkitTest, BackgroundsComeFromTheControlsColour) {
     EXPECT_EQ(brushColour(Native(Elem(kChkHPD, 0)), WM_CTLCOLORSTATIC), GetSysColor(COLOR_BTNFACE));
     ASSERT_EQ(tk.SetBackColor(Elem(kChkHPD, 0), 0xF8F8F8), Status::Ok);
     EXPECT_EQ(brushColour(Native(Elem(kChkHPD, 0)), WM_CTLCOLORSTATIC), 0xF8F8F8u);
-    ReleaseDC(label, dc);
+}
+
+TEST(Win32ToolkitLifetimeTest, FontsAndBrushesItMadeDieWithTheToolkit) {
+    HGDIOBJ font = nullptr, brush = nullptr;
+    {
+        Win32Toolkit tk;
+        ASSERT_EQ(CreateFromDesign(tk, MainFormDesign()), Status::Ok);
+        ASSERT_EQ(tk.SetFontName(Ctl(kCmdClose), "Arial"), Status::Ok);
+        ASSERT_EQ(tk.SetBackColor(Elem(kChkHPD, 0), 0x123456), Status::Ok);
+        HWND box = H(tk.NativeHandle(Elem(kChkHPD, 0)).value());
+        const platform::WindowDc dc(box);
+        font = reinterpret_cast<HGDIOBJ>(
+            SendMessageW(H(tk.NativeHandle(Ctl(kCmdClose)).value()), WM_GETFONT, 0, 0));
+        brush = reinterpret_cast<HGDIOBJ>(SendMessageW(GetParent(box), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc.get()),
+                                                       reinterpret_cast<LPARAM>(box)));
+        EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
+        EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+    }
+    // A toolkit that forgot them would leak one GDI object per face and colour.
+    EXPECT_EQ(GetObjectType(font), 0u);
+    EXPECT_EQ(GetObjectType(brush), 0u);
 }
 
 // What the window does on F5 and Close: rows destroyed while a key or a click

@@ -1,0 +1,95 @@
+#pragma once
+// What the Win32 toolkit keeps beside the table of controls: the main
+// window, the window classes, the fonts and brushes it made, and the window
+// procedures that turn messages into the table's rules. Shared by the
+// Win32*_win.cpp files only.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/GdiOwners_win.h"
+#include "ui/Win32Toolkit.h"
+// after windows.h, which it needs
+#include <commctrl.h>
+
+namespace plumvane::ui {
+
+inline platform::Hwnd FromHwnd(HWND h) {
+    return static_cast<platform::Hwnd>(reinterpret_cast<std::uintptr_t>(h));
+}
+inline HWND ToHwnd(platform::Hwnd h) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h));
+}
+
+// A window class this toolkit registered, unregistered when it goes.
+class RegisteredClass {
+public:
+    explicit RegisteredClass(const wchar_t* name) : name_(name) {}
+    RegisteredClass(const RegisteredClass&) = delete;
+    RegisteredClass& operator=(const RegisteredClass&) = delete;
+    ~RegisteredClass();
+    // True when the class can be used: registered here, now or before, or
+    // by another toolkit of this process that still uses it.
+    bool Register(WNDPROC proc);
+    const wchar_t* Name() const { return name_; }
+
+private:
+    const wchar_t* name_;
+    bool registered_ = false;
+};
+
+struct Win32Toolkit::Impl {
+    explicit Impl(Win32Toolkit& owner);
+
+    Win32Toolkit& owner;
+    int dpi = 96;
+    HWND window = nullptr;
+    std::string caption;
+    // Declared before the fonts and brushes: unregistered after they are freed.
+    RegisteredClass paneClass, formClass;
+    std::map<std::uint32_t, platform::UniqueBrush> brushes;
+    std::map<std::string, platform::UniqueFont> fonts;
+    HWND savedFocus = nullptr;
+
+    ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
+    const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
+    // The window a control of this parent (a pane's name, or empty) goes in.
+    HWND ParentWindow(const std::string& parentName) const;
+
+    // --- window classes and procedures (Win32Messages_win.cpp) -----------------
+    bool RegisterClasses();
+    static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                         DWORD_PTR ref);
+    LRESULT HandleMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    void OnButtonNotify(HWND child);
+    // Called after every BM_SETCHECK went through.
+    void AfterSetCheck(HWND h);
+    // Sets the subclass that gives key preview and the check box events.
+    void Subclass(HWND h);
+
+    // --- GDI (Win32Gdi_win.cpp) ----------------------------------------------------
+    static int ScreenDpi();
+    HBRUSH BrushFor(std::uint32_t colour);
+    static COLORREF Rgb(std::uint32_t colour);
+    HFONT FontFor(const std::string& face);
+    // WM_ERASEBKGND of the window and panes: their background colour.
+    void EraseBackground(HWND h, HDC dc);
+    // WM_CTLCOLOR*: the brush a control is painted on; none when not ours.
+    std::optional<HBRUSH> ControlColours(HWND child, HDC dc);
+
+    // --- keyboard (Win32Keyboard_win.cpp) ------------------------------------------
+    // Key preview; true when the key was used up here (Tab) or the window
+    // went away in the handler.
+    bool PreviewKey(HWND target, WPARAM key);
+    void MoveFocus(bool forward);
+
+    // --- scroll bar (Win32Scroll_win.cpp) ------------------------------------------
+    void ApplyScrollInfo(const ControlRecord& c);
+    // A WM_VSCROLL from the bar; thumb is the position it carries.
+    void OnScroll(ControlRecord& c, int code, int thumb);
+};
+
+}  // namespace plumvane::ui
