@@ -55,12 +55,15 @@ sim::Machine AwkwardInterfaces() {
 
 TEST(DiskScanLookupTest, EveryDriveGetsWhatItsOwnLookupGives) {
     std::vector<std::pair<std::string, sim::Machine>> machines;
-    for (const auto& file :
-         std::filesystem::directory_iterator(std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios")) {
-        if (file.path().extension() != ".json") continue;
-        machines.emplace_back(file.path().filename().string(), sim::LoadScenarioFile(file.path()));
+    const std::filesystem::path scenarios = std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios";
+    for (const auto& folder : {scenarios, scenarios / "window"}) {
+        for (const auto& file : std::filesystem::directory_iterator(folder)) {
+            const std::filesystem::path& path = file.path();
+            if (path.extension() != ".json" || path.filename() == "manifest.json") continue;
+            machines.emplace_back(path.filename().string(), sim::LoadScenarioFile(path));
+        }
     }
-    ASSERT_GE(machines.size(), 4u);
+    ASSERT_GE(machines.size(), 8u);
     machines.emplace_back("hub of 16", HubMachine(16));
     machines.emplace_back("awkward interfaces", AwkwardInterfaces());
 
