@@ -121,3 +121,10 @@ function(plumvane_resources target)
   configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.rc.in ${CMAKE_BINARY_DIR}/res/plumvane.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/res/plumvane.rc)
 endfunction()
+
+# plumvane_print_size(target): the build prints the size of the target's file.
+function(plumvane_print_size target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -P ${PROJECT_SOURCE_DIR}/cmake/PrintFileSize.cmake
+    VERBATIM)
+endfunction()

@@ -27,21 +27,24 @@ std::string DevicePathOf(WindowsApi& api, std::span<const Byte> detailBuffer) {
     return api.DecodeAnsi(path.first(length));
 }
 
-}  // namespace
-
-std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
+// Walks the present disk-class interfaces in enumeration order and hands the
+// device number and DevInst of each one that answers a number to `visit`,
+// which returns true to end the walk. An interface failing any step is
+// skipped; the handle is closed before the visit, the set after the walk.
+template <typename Visit>
+void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
     Guid diskClass;
-    if (api.CLSIDFromString(kDiskInterfaceClass, diskClass) != S_OK) return 0;
+    if (api.CLSIDFromString(kDiskInterfaceClass, diskClass) != S_OK) return;
 
     UniqueDevInfoSet set(
         api, api.SetupDiGetClassDevsA(&diskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (!set) return 0;
+    if (!set) return;
 
     for (DWORD index = 0;; ++index) {
         std::array<Byte, kSpDeviceInterfaceDataSize> interfaceData{};
         WriteU32LE(interfaceData, 0, kSpDeviceInterfaceDataSize);
         if (api.SetupDiEnumDeviceInterfaces(set.get(), diskClass, index, interfaceData) == FALSE) {
-            return 0;  // the end of the list, or a failed walk
+            return;  // the end of the list, or a failed walk
         }
 
         DWORD requiredSize = 0;
@@ -57,19 +60,40 @@ std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
                                                  &requiredSize, devInfoData) == FALSE) {
             continue;
         }
+        const std::string path = DevicePathOf(api, detailBuffer);
+        // An empty path names no device: it is never handed to CreateFileA.
+        if (path.empty()) continue;
 
         UniqueDeviceHandle device(
-            api, api.CreateFileA(DevicePathOf(api, detailBuffer), 0,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
+            api, api.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
         if (!device) continue;
-        // A failed query (-1) never matches, whatever number was asked for.
         const std::int32_t number = GetDeviceNumber(api, device.get());
-        if (number >= 0 && number == driveNumber) {
-            device.reset();
-            set.reset();
-            return ReadI32LE(devInfoData, kSpDevinfoDataDevInstOffset);
-        }
+        device.reset();
+        // A failed query (-1) names no drive.
+        if (number < 0) continue;
+        if (visit(number, ReadI32LE(devInfoData, kSpDevinfoDataDevInstOffset))) return;
     }
+}
+
+}  // namespace
+
+std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
+    std::int32_t found = 0;
+    WalkDiskInterfaces(api, [&](std::int32_t number, std::int32_t devInst) {
+        if (number != driveNumber) return false;
+        found = devInst;
+        return true;
+    });
+    return found;
+}
+
+DiskDevInstMap MapDiskDevInsts(WindowsApi& api) {
+    DiskDevInstMap devInsts;
+    WalkDiskInterfaces(api, [&](std::int32_t number, std::int32_t devInst) {
+        devInsts.try_emplace(number, devInst);
+        return false;
+    });
+    return devInsts;
 }
 
 std::string GetDeviceInstanceId(WindowsApi& api, std::int32_t devInst) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,13 @@ static_assert(kBufferSize == 264);
 // DevInst of the disk-class interface whose device number is driveNumber;
 // 0 when none matches or the walk cannot be made.
 std::int32_t FindDiskDevInst(platform::WindowsApi& api, std::int32_t driveNumber);
+
+// Device number -> DevInst for every disk-class interface that answers a
+// number, the first in enumeration order winning: what FindDiskDevInst
+// would give for each number, from one walk. Empty when the walk cannot be
+// made; interfaces that fail a step are left out.
+using DiskDevInstMap = std::map<std::int32_t, std::int32_t>;
+DiskDevInstMap MapDiskDevInsts(platform::WindowsApi& api);
 
 // The device instance identifier; empty unless the configuration manager
 // answers CR_SUCCESS.

@@ -50,7 +50,24 @@ void RecordMissingDrive(DiskRecord& record) {
     record.Description = kNoDiskDescription;
 }
 
-void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, std::int32_t number) {
+// The device nodes of the disk interfaces, looked up once per scan, when the
+// first drive opens: a walk per drive would open every interface again.
+class DevInstLookup {
+public:
+    explicit DevInstLookup(WindowsApi& api) : api_(api) {}
+    std::int32_t operator()(std::int32_t driveNumber) {
+        if (!map_) map_ = MapDiskDevInsts(api_);
+        const auto it = map_->find(driveNumber);
+        return it == map_->end() ? 0 : it->second;
+    }
+
+private:
+    WindowsApi& api_;
+    std::optional<DiskDevInstMap> map_;
+};
+
+void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, DevInstLookup& devInsts,
+               std::int32_t number) {
     DiskRecord& record = inventory.Table[static_cast<std::size_t>(number)];
     record.Path = "\\\\.\\PHYSICALDRIVE" + std::to_string(number);
     UniqueDeviceHandle drive(api, OpenForQueries(api, record.Path));
@@ -62,7 +79,7 @@ void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, std::int32
     if (GetDeviceNumber(api, drive.get()) != number) {
         api.MessageBoxA(owner, "err", kProgramTitle, MB_OK);
     }
-    record.DevInst = FindDiskDevInst(api, number);
+    record.DevInst = devInsts(number);
     record.Present = true;
     const DISK_GEOMETRY geometry = GetDriveGeometry(api, drive.get());
     record.SizeMB = SizeInMegabytes(geometry);
@@ -105,8 +122,9 @@ void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
 
 void ScanDisks(WindowsApi& api, Hwnd owner, DiskInventory& inventory) {
     ClearDiskTable(inventory);
+    DevInstLookup devInsts(api);
     for (std::int32_t number = 0; number < kDiskSlots; ++number) {
-        ScanDrive(api, owner, inventory, number);
+        ScanDrive(api, owner, inventory, devInsts, number);
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) ScanLetter(api, inventory, letter);
 }

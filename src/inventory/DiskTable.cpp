@@ -1,10 +1,15 @@
 #include "inventory/DiskTable.h"
 
+#include <memory>
+
 namespace plumvane::inventory {
 
 DiskInventory& ProcessDiskInventory() {
-    static DiskInventory inventory;
-    return inventory;
+    // On the heap: a static table of some 80 KB would be stored in the
+    // executable's file once unused sections are dropped (the mingw compiler
+    // places such a variable in a data section of its own, not in .bss).
+    static const std::unique_ptr<DiskInventory> inventory = std::make_unique<DiskInventory>();
+    return *inventory;
 }
 
 void ClearDiskTable(DiskInventory& inventory) {

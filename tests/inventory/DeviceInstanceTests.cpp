@@ -63,6 +63,18 @@ TEST_F(DeviceInstanceTest, InterfacesThatCannotBeReadOrOpenedAreSkipped) {
     EXPECT_EQ(FindDiskDevInst(win, 0), 1000);
 }
 
+// Without the check, the walk opens "" and leaves the outcome to Windows.
+TEST_F(DeviceInstanceTest, InterfaceWithEmptyPathIsSkippedWithoutAnOpen) {
+    win.machine().disks = {UsbDisk(0), UsbDisk(1)};
+    win.machine().disks[0].interfacePath = std::string(1, '\0') + "\\\\?\\usbstor#empty";
+    win.ClearCalls();
+    EXPECT_EQ(FindDiskDevInst(win, 0), 0);
+    EXPECT_EQ(FindDiskDevInst(win, 1), 1001);
+    for (const sim::CallRecord& c : win.calls()) {
+        EXPECT_FALSE(c.function == "CreateFileA" && c.detail.empty());
+    }
+}
+
 TEST_F(DeviceInstanceTest, FailedSizeQuerySkipsOnlyThatInterface) {
     win.machine().disks = {UsbDisk(0), UsbDisk(1)};
     // The size query of the first interface fails and reports no size.

@@ -56,7 +56,7 @@ TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
                          (c.function == "DeviceIoControl" ? c.detail.substr(6, 10) : ""));
         if (c.function == "CloseHandle" && c.detail == "\\\\.\\PHYSICALDRIVE0") break;
     }
-    // The device-node walk opens the disk's interface in between.
+    // The device nodes of all interfaces are looked up in between, once.
     const std::vector<std::string> expected = {"CreateFileA",
                                                "DeviceIoControl0x002D1080",
                                                "CLSIDFromString",
@@ -67,6 +67,7 @@ TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
                                                "CreateFileA",
                                                "DeviceIoControl0x002D1080",
                                                "CloseHandle",
+                                               "SetupDiEnumDeviceInterfaces",
                                                "SetupDiDestroyDeviceInfoList",
                                                "DeviceIoControl0x00070000",
                                                "DeviceIoControl0x002D1400",

@@ -8,38 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "inventory/SimMachines.h"
 #include "platform/ByteLayout.h"
 #include "sim/SimulatedWindows.h"
 
 namespace plumvane::inventory::testing {
-
-// A working drive with the common geometry of 255 tracks, 63 sectors and 512
-// bytes per sector.
-inline sim::SimDisk Disk(int number, std::string vendor, std::string product, std::int32_t bus,
-                         std::int64_t cylinders = 1946) {
-    sim::SimDisk disk;
-    disk.number = number;
-    disk.deviceNumber = static_cast<std::uint32_t>(number);
-    disk.vendor = std::move(vendor);
-    disk.product = std::move(product);
-    disk.bus = bus;
-    disk.geometry = {cylinders, 12, 255, 63, 512};
-    disk.devInst = static_cast<std::uint32_t>(1000 + number);
-    disk.instanceId = "USBSTOR\\DISK&VEN_TEST&PROD_DISK" + std::to_string(number) + "\\0001";
-    return disk;
-}
-
-inline sim::SimDisk UsbDisk(int number) { return Disk(number, "SanDisk", "Cruzer Blade", 7); }
-
-inline sim::SimVolume Volume(char letter, std::optional<std::uint32_t> disk,
-                             std::uint32_t driveType = 3, std::string dosDevice = {}) {
-    sim::SimVolume volume;
-    volume.letter = letter;
-    volume.disk = disk;
-    volume.driveType = driveType;
-    volume.dosDevice = std::move(dosDevice);
-    return volume;
-}
 
 // A STORAGE_DEVICE_DESCRIPTOR image of `size` zero bytes with the given
 // offsets and bus type; texts are placed with Put.
