@@ -8,6 +8,8 @@
 
 #include "inventory/DeviceInstance.h"
 #include "inventory/StorageQueries.h"
+#include "platform/DevicePaths.h"
+#include "platform/ProgramName.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
 
@@ -52,7 +54,7 @@ void RecordMissingDrive(DiskRecord& record) {
 
 void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, std::int32_t number) {
     DiskRecord& record = inventory.Table[static_cast<std::size_t>(number)];
-    record.Path = "\\\\.\\PHYSICALDRIVE" + std::to_string(number);
+    record.Path = PhysicalDrivePath(kScanDriveSpelling, number);
     UniqueDeviceHandle drive(api, OpenForQueries(api, record.Path));
     if (!drive) {
         RecordMissingDrive(record);
@@ -60,7 +62,7 @@ void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, std::int32
     }
     // The data still goes under the number the drive was opened by.
     if (GetDeviceNumber(api, drive.get()) != number) {
-        api.MessageBoxA(owner, "err", kProgramTitle, MB_OK);
+        api.MessageBoxA(owner, "err", kProgramName, MB_OK);
     }
     record.DevInst = FindDiskDevInst(api, number);
     record.Present = true;
