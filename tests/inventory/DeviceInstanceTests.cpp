@@ -98,18 +98,5 @@ TEST_F(DeviceInstanceTest, InstanceIdOfTheDeviceNode) {
     EXPECT_EQ(GetDeviceInstanceId(win, 1000), std::string(259, 'A'));
 }
 
-TEST(Win32ErrorNameTest, KnownCodesByNameOthersInDecimal) {
-    EXPECT_EQ(Win32ErrorName(2), "FILE_NOT_FOUND");
-    EXPECT_EQ(Win32ErrorName(3), "PATH_NOT_FOUND");
-    EXPECT_EQ(Win32ErrorName(5), "ACCESS_DENIED");
-    EXPECT_EQ(Win32ErrorName(27), "SECTOR_NOT_FOUND");
-    EXPECT_EQ(Win32ErrorName(32), "SHARING_VIOLATION");
-    EXPECT_EQ(Win32ErrorName(112), "DISK_FULL");
-    EXPECT_EQ(Win32ErrorName(433), "NO_SUCH_DEVICE");
-    EXPECT_EQ(Win32ErrorName(1167), "1167");
-    EXPECT_EQ(Win32ErrorName(0), "0");
-    EXPECT_EQ(Win32ErrorName(-2147024891), "-2147024891");
-}
-
 }  // namespace
 }  // namespace plumvane::inventory
