@@ -94,6 +94,10 @@ void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
     if (disk < 0 || disk >= kDiskSlots) return;
 
     DiskRecord& record = inventory.Table[static_cast<std::size_t>(disk)];
+    // Asked again, for "X:" this time: without the backslash Windows answers
+    // for the drive's current directory rather than its root, which can differ.
+    // The record keeps this second answer and files the letter by it; drivers
+    // and monitors see both calls, in this order.
     record.DriveType = static_cast<std::int32_t>(api.GetDriveTypeA(driveName));
     if (!IsListedDriveType(record.DriveType)) return;
     if (record.LetterCount >= kLettersPerDisk) return;  // one per letter; never reached

@@ -50,8 +50,8 @@ TEST_F(DeviceInstanceTest, InterfacesThatCannotBeReadOrOpenedAreSkipped) {
     win.machine().disks[0].interfacePath = "\\\\?\\usbstor#" + std::string(248, 'x');
     ASSERT_EQ(win.machine().disks[0].interfacePath.size(), 260u);
     win.machine().disks[1].errors.open = 5;
-    // A disk whose device-number query fails never matches, not even -1.
-    // (Before, its failure value -1 matched a wanted -1.)
+    // A disk whose device-number query fails never matches, not even -1:
+    // compared as is, its failure value -1 would match a wanted -1.
     win.machine().disks[2].deviceNumber.reset();
     EXPECT_EQ(FindDiskDevInst(win, 0), 0);
     EXPECT_EQ(FindDiskDevInst(win, 1), 0);
