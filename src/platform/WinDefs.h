@@ -17,9 +17,9 @@ inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 
 // A BOOL result is documented as nonzero on success, and most calls are read
-// that way. Device calls (DeviceIoControl) count success only as TRUE: a
-// driver's answer passes through unchanged, and a filter driver returning
-// some other nonzero value has not done what was asked.
+// that way. Device calls (DeviceIoControl) count success only as TRUE: their
+// result comes through the storage driver stack, and the program has always
+// taken any other value as a failure, which drivers in the field may rely on.
 constexpr bool CallSucceeded(BOOL result) { return result != FALSE; }
 constexpr bool DeviceCallSucceeded(BOOL result) { return result == TRUE; }
 
