@@ -43,6 +43,17 @@ std::variant<CommandLine, std::string> ParseCommandLine(const Driver& driver,
 std::optional<sim::Machine> LoadScenarios(const Driver& driver, const CommandLine& line,
                                           std::string& refusal);
 
+// What a driver runs: its command line and the scenario's machine.
+struct Run {
+    CommandLine line;
+    sim::Machine machine;
+};
+
+// ParseCommandLine and LoadScenarios over main's arguments; empty after
+// printing the refusal on `err`.
+std::optional<Run> PrepareRun(const Driver& driver, int argc, const char* const* argv,
+                              std::ostream& err);
+
 // Performs the actions in order, saying on `err` which ones the window did not
 // take. False, after saying why, when a scenario can no longer be read (it
 // changed or vanished since LoadScenarios).

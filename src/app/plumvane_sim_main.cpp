@@ -7,9 +7,6 @@
 // toolkit reports. A bad scenario, action or output file exits with code 2.
 #include <fstream>
 #include <iostream>
-#include <string>
-#include <variant>
-#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/StateDump.h"
@@ -19,19 +16,9 @@
 int main(int argc, char** argv) {
     using namespace plumvane;
     const app::Driver& driver = app::kSimDriver;
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const auto parsed = app::ParseCommandLine(driver, args);
-    if (const auto* refusal = std::get_if<std::string>(&parsed)) {
-        std::cerr << *refusal;
-        return 2;
-    }
-    const auto& options = std::get<app::CommandLine>(parsed);
-    std::string refusal;
-    auto machine = app::LoadScenarios(driver, options, refusal);
-    if (!machine) {
-        std::cerr << refusal;
-        return 2;
-    }
+    auto run = app::PrepareRun(driver, argc, argv, std::cerr);
+    if (!run) return 2;
+    const app::CommandLine& options = run->line;
     // Opened before the window, so a bad path costs no window.
     std::ofstream out;
     if (options.out) {
@@ -43,7 +30,7 @@ int main(int argc, char** argv) {
     }
 
     platform::NativeWindows real;
-    app::Win32Session session(std::move(*machine), real, /*showMessageBoxes=*/!options.out);
+    app::Win32Session session(std::move(run->machine), real, /*showMessageBoxes=*/!options.out);
     if (!ui::Succeeded(session.form.Start())) {
         std::cerr << "plumvane-sim: the window could not be created\n";
         return 1;
