@@ -21,6 +21,8 @@ if(WIN32)
   endif()
 endif()
 
+include(GoogleTest)
+
 function(plumvane_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(PLUMVANE_WERROR)
@@ -97,10 +99,16 @@ function(plumvane_test name)
   target_compile_definitions(${name} PRIVATE
     PLUMVANE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests")
   plumvane_warnings(${name})
+  # Each test is its own CTest test, so `ctest -R Name` runs one. Windows
+  # tests are listed through the emulator when CTest starts rather than after
+  # the build: the Wine prefix does not exist yet then, and starting Wine for
+  # every relink is slow. Parameters stay out of the names (some print as raw
+  # bytes, pointers included, which would rename a test on every listing).
   if(WIN32)
-    add_test(NAME wine:${name} COMMAND ${name})
+    gtest_discover_tests(${name} TEST_PREFIX "wine:" NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT 300 PROPERTIES TIMEOUT 300)
   else()
-    add_test(NAME ${name} COMMAND ${name})
+    gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
 
@@ -115,6 +123,19 @@ function(plumvane_resources target)
   else()
     set(PLUMVANE_MANIFEST_ARCH x86)
   endif()
+  # The version as the program has always shown it, the minor number in two
+  # digits: 0.3 reads "0.03".
+  set(minor ${PROJECT_VERSION_MINOR})
+  if(minor LESS 10)
+    set(minor "0${minor}")
+  endif()
+  set(PLUMVANE_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${minor}")
+  set(patch ${PROJECT_VERSION_PATCH})
+  if(NOT patch)
+    set(patch 0)
+  endif()
+  set(PLUMVANE_VERSION_COMMAS "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${patch}, 0")
+  set(PLUMVANE_VERSION_DOTS "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${patch}.0")
   set(PLUMVANE_RES_DIR ${PROJECT_SOURCE_DIR}/res)
   set(PLUMVANE_MANIFEST ${CMAKE_BINARY_DIR}/res/plumvane.manifest)
   configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.manifest.in ${PLUMVANE_MANIFEST} @ONLY)

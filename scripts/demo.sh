@@ -4,7 +4,7 @@
 #                                   otherwise in a private Xvfb, with a screenshot
 #   scripts/demo.sh --screenshot [OUT.png]
 #                                   always the screenshot, in a private Xvfb
-# The screenshot goes to build/screenshots/demo.png unless OUT is given; its
+# The screenshot goes to docs/demo.png (the README's picture) unless OUT is given; its
 # path is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +12,7 @@ ROOT=$PWD
 . scripts/wine-common.sh
 
 SCENARIO=$ROOT/tests/scenarios/demo.json
-OUT=$ROOT/build/screenshots/demo.png
+OUT=$ROOT/docs/demo.png
 mode=auto
 if [ "${1:-}" = --screenshot ]; then
   mode=screenshot

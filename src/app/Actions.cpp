@@ -3,6 +3,9 @@
 #include <charconv>
 #include <limits>
 
+#include "sim/Scenario.h"
+#include "sim/SimulatedWindows.h"
+
 namespace plumvane::app {
 
 namespace {
@@ -25,58 +28,139 @@ std::string_view NextField(std::string_view& rest) {
     return field;
 }
 
+// Reads an action's text: `text` whole, `rest` what follows "<verb>:". Fills
+// `a` and returns true; or returns false with `error` set, or empty when the
+// text is no form of the action at all.
+using ParseFn = bool (*)(std::string_view text, std::string_view rest, Action& a,
+                         std::string& error);
+// Performs a parsed action; false when the window did not take it.
+using PerformFn = bool (*)(const Action& a, UserDriver& user, sim::SimulatedWindows& machine);
+
+struct ActionForm {
+    Action::Kind kind;
+    std::string_view verb;
+    std::string_view usage;
+    ParseFn parse;
+    PerformFn perform;
+};
+
+// Adding an action: a Kind, and a row here.
+constexpr ActionForm kActionForms[] = {
+    {Action::Kind::ClickCheck, "click", "click:chkWCEO:<row> click:chkHPD:<row>",
+     [](std::string_view text, std::string_view rest, Action& a, std::string& error) {
+         const std::string_view name = NextField(rest);
+         const auto index = ParseInt16(rest);
+         if ((name == "chkWCEO" || name == "chkHPD") && index && *index >= 0) {
+             a.name = std::string(name);
+             a.index = *index;
+             return true;
+         }
+         error = "click takes chkWCEO or chkHPD and a row number: " + std::string(text);
+         return false;
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
+         return user.ClickCheck(a.name, a.index);
+     }},
+    {Action::Kind::Key, "key", "key:<code>[:<shift>]",
+     [](std::string_view text, std::string_view rest, Action& a, std::string& error) {
+         const auto key = ParseInt16(NextField(rest));
+         // "key:116:" names a shift state and then gives none.
+         const bool hasShift = text.find(':') != text.rfind(':');
+         const auto shift = hasShift ? ParseInt16(rest) : std::optional<std::int16_t>(0);
+         if (key && shift) {
+             a.key = *key;
+             a.shift = *shift;
+             return true;
+         }
+         error = "key takes a key code and an optional shift state: " + std::string(text);
+         return false;
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
+         return user.KeyDown(a.key, a.shift);
+     }},
+    {Action::Kind::Scroll, "scroll", "scroll:<value>",
+     [](std::string_view text, std::string_view rest, Action& a, std::string& error) {
+         if (const auto value = ParseInt16(rest)) {
+             a.value = *value;
+             return true;
+         }
+         error = "scroll takes a value from -32768 to 32767: " + std::string(text);
+         return false;
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
+         return user.Scroll(a.value);
+     }},
+    {Action::Kind::Machine, "machine", "machine:<scenario.json>",
+     [](std::string_view, std::string_view rest, Action& a, std::string&) {
+         a.path = std::string(rest);
+         return !rest.empty();
+     },
+     [](const Action& a, UserDriver&, sim::SimulatedWindows& machine) {
+         machine.SetMachine(sim::LoadScenarioFile(a.path));
+         return true;
+     }},
+    {Action::Kind::Close, "close", "close",
+     [](std::string_view text, std::string_view, Action&, std::string&) { return text == "close"; },
+     [](const Action&, UserDriver& user, sim::SimulatedWindows&) { return user.ClickClose(); }},
+};
+
 }  // namespace
 
 std::optional<Action> ParseAction(std::string_view text, std::string& error) {
     std::string_view rest = text;
     const std::string_view verb = NextField(rest);
-    Action a;
-    if (verb == "close" && rest.empty() && text == "close") {
-        a.kind = Action::Kind::Close;
-        return a;
-    }
-    if (verb == "machine" && !rest.empty()) {
-        a.kind = Action::Kind::Machine;
-        a.path = std::string(rest);
-        return a;
-    }
-    if (verb == "click") {
-        const std::string_view name = NextField(rest);
-        const auto index = ParseInt16(rest);
-        if ((name == "chkWCEO" || name == "chkHPD") && index && *index >= 0) {
-            a.kind = Action::Kind::ClickCheck;
-            a.name = std::string(name);
-            a.index = *index;
-            return a;
+    for (const ActionForm& form : kActionForms) {
+        if (form.verb != verb) continue;
+        Action a;
+        a.kind = form.kind;
+        std::string why;
+        if (form.parse(text, rest, a, why)) return a;
+        if (!why.empty()) {
+            error = why;
+            return std::nullopt;
         }
-        error = "click takes chkWCEO or chkHPD and a row number: " + std::string(text);
-        return std::nullopt;
-    }
-    if (verb == "key") {
-        const auto key = ParseInt16(NextField(rest));
-        // "key:116:" names a shift state and then gives none.
-        const bool hasShift = text.find(':') != text.rfind(':');
-        const auto shift = hasShift ? ParseInt16(rest) : std::optional<std::int16_t>(0);
-        if (key && shift) {
-            a.kind = Action::Kind::Key;
-            a.key = *key;
-            a.shift = *shift;
-            return a;
-        }
-        error = "key takes a key code and an optional shift state: " + std::string(text);
-        return std::nullopt;
-    }
-    if (verb == "scroll") {
-        if (const auto value = ParseInt16(rest)) {
-            a.kind = Action::Kind::Scroll;
-            a.value = *value;
-            return a;
-        }
-        error = "scroll takes a value from -32768 to 32767: " + std::string(text);
-        return std::nullopt;
+        break;
     }
     error = "unknown action: " + std::string(text);
     return std::nullopt;
+}
+
+std::string ActionsUsage() {
+    constexpr std::size_t kWidth = 80;
+    constexpr std::string_view kLead = "actions: ";
+    std::string text(kLead);
+    std::size_t lineStart = 0;
+    bool first = true;
+    for (const ActionForm& form : kActionForms) {
+        // A row may show several forms; they wrap one by one.
+        std::string_view forms = form.usage;
+        while (!forms.empty()) {
+            const auto space = forms.find(' ');
+            const std::string_view one = forms.substr(0, space);
+            forms = space == std::string_view::npos ? std::string_view() : forms.substr(space + 1);
+            if (!first && text.size() - lineStart + 1 + one.size() > kWidth) {
+                text += '\n';
+                lineStart = text.size();
+                text.append(kLead.size(), ' ');
+            } else if (!first) {
+                text += ' ';
+            }
+            text += one;
+            first = false;
+        }
+    }
+    return text + "\n";
+}
+
+bool Perform(const Action& action, UserDriver& user, sim::SimulatedWindows& machine,
+             std::string& note) {
+    for (const ActionForm& form : kActionForms) {
+        if (form.kind != action.kind) continue;
+        if (form.perform(action, user, machine)) return true;
+        break;
+    }
+    note = "the window did not take this action (no such control, hidden, or closed)";
+    return false;
 }
 
 }  // namespace plumvane::app

@@ -1,16 +1,17 @@
 #pragma once
 // The user's actions of the headless driver and the simulated demo, one
-// command-line argument each:
-//   click:chkWCEO:<i>  click:chkHPD:<i>   the user clicks that box of row i
-//   key:<code>[:<shift>]                 a key goes down on the window
-//   scroll:<value>                       the user moves the scroll bar there
-//   machine:<scenario.json>              the machine is replaced by another
-//   close                                the user clicks Close
+// command-line argument each (ActionsUsage lists them). Each action is one row
+// of the table in Actions.cpp: its verb, how the usage shows it, how its
+// text is read and how it is performed.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace plumvane::sim {
+class SimulatedWindows;
+}
 
 namespace plumvane::app {
 
@@ -28,6 +29,10 @@ struct Action {
 // Empty, with `error` set, for an argument that is not an action.
 std::optional<Action> ParseAction(std::string_view text, std::string& error);
 
+// "actions: click:chkWCEO:<row> ...", wrapped for a terminal, ending in a
+// newline.
+std::string ActionsUsage();
+
 // Performs actions on a window, the way a user would.
 class UserDriver {
 public:
@@ -37,5 +42,10 @@ public:
     virtual bool Scroll(std::int16_t value) = 0;
     virtual bool ClickClose() = 0;
 };
+
+// Performs one action; `note` explains an action that had no effect. Throws
+// sim::ScenarioError when a machine action's scenario cannot be read.
+bool Perform(const Action& action, UserDriver& user, sim::SimulatedWindows& machine,
+             std::string& note);
 
 }  // namespace plumvane::app

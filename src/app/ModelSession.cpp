@@ -1,7 +1,6 @@
 #include "app/ModelSession.h"
 
 #include "platform/WinDefs.h"
-#include "sim/Scenario.h"
 
 namespace plumvane::app {
 
@@ -29,29 +28,5 @@ bool ModelUserDriver::Scroll(std::int16_t value) {
 bool ModelUserDriver::ClickClose() { return ui::Succeeded(tk_.UserClickButton(ui::kCmdClose)); }
 
 ModelSession::ModelSession(sim::Machine m) : machine(std::move(m)) { form.Start(); }
-
-bool Perform(const Action& action, UserDriver& user, sim::SimulatedWindows& machine,
-             std::string& note) {
-    bool done = false;
-    switch (action.kind) {
-        case Action::Kind::ClickCheck:
-            done = user.ClickCheck(action.name, action.index);
-            break;
-        case Action::Kind::Key:
-            done = user.KeyDown(action.key, action.shift);
-            break;
-        case Action::Kind::Scroll:
-            done = user.Scroll(action.value);
-            break;
-        case Action::Kind::Close:
-            done = user.ClickClose();
-            break;
-        case Action::Kind::Machine:
-            machine.SetMachine(sim::LoadScenarioFile(action.path));
-            return true;
-    }
-    if (!done) note = "the window did not take this action (no such control, hidden, or closed)";
-    return done;
-}
 
 }  // namespace plumvane::app

@@ -46,8 +46,4 @@ struct ModelSession {
     ModelUserDriver user{toolkit};
 };
 
-// Performs one action; `note` explains an action that had no effect.
-bool Perform(const Action& action, UserDriver& user, sim::SimulatedWindows& machine,
-             std::string& note);
-
 }  // namespace plumvane::app

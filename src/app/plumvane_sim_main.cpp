@@ -7,103 +7,40 @@
 // toolkit reports. A bad scenario, action or output file exits with code 2.
 #include <fstream>
 #include <iostream>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "app/ModelSession.h"  // Perform
+#include "app/CommandLine.h"
 #include "app/StateDump.h"
 #include "app/Win32Session.h"
 #include "platform/NativeWindows.h"
-#include "sim/Scenario.h"
-
-namespace {
-
-struct Options {
-    std::string scenario;
-    std::optional<std::string> out;
-    std::vector<std::string> actionTexts;
-    std::vector<plumvane::app::Action> actions;
-};
-
-constexpr const char* kUsage =
-    "usage: plumvane-sim SCENARIO.json [--out FILE.json] [ACTION ...]\n"
-    "actions: click:chkWCEO:<row> click:chkHPD:<row> key:<code>[:<shift>]\n"
-    "         scroll:<value> machine:<scenario.json> close\n";
-
-// Empty after printing why, for arguments that cannot run.
-std::optional<Options> ParseArguments(int argc, char** argv) {
-    using namespace plumvane;
-    Options o;
-    if (argc < 2) {
-        std::cerr << kUsage;
-        return std::nullopt;
-    }
-    o.scenario = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--out") {
-            if (i + 1 >= argc || o.out) {
-                std::cerr << kUsage;
-                return std::nullopt;
-            }
-            o.out = argv[++i];
-            continue;
-        }
-        std::string error;
-        auto action = app::ParseAction(arg, error);
-        if (!action) {
-            std::cerr << "plumvane-sim: " << error << "\n";
-            return std::nullopt;
-        }
-        o.actionTexts.push_back(arg);
-        o.actions.push_back(*action);
-    }
-    return o;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace plumvane;
-    auto options = ParseArguments(argc, argv);
-    if (!options) return 2;
-
-    sim::Machine machine;
-    try {
-        machine = sim::LoadScenarioFile(options->scenario);
-        // Every scenario is read now, so a bad one refuses the whole run.
-        for (const auto& a : options->actions) {
-            if (a.kind == app::Action::Kind::Machine) sim::LoadScenarioFile(a.path);
-        }
-    } catch (const sim::ScenarioError& e) {
-        std::cerr << "plumvane-sim: " << e.what() << "\n";
-        return 2;
-    }
+    const app::Driver& driver = app::kSimDriver;
+    auto run = app::PrepareRun(driver, argc, argv, std::cerr);
+    if (!run) return 2;
+    const app::CommandLine& options = run->line;
     // Opened before the window, so a bad path costs no window.
     std::ofstream out;
-    if (options->out) {
-        out.open(*options->out, std::ios::binary | std::ios::trunc);
+    if (options.out) {
+        out.open(*options.out, std::ios::binary | std::ios::trunc);
         if (!out) {
-            std::cerr << "plumvane-sim: cannot write " << *options->out << "\n";
+            std::cerr << "plumvane-sim: cannot write " << *options.out << "\n";
             return 2;
         }
     }
 
     platform::NativeWindows real;
-    app::Win32Session session(std::move(machine), real, /*showMessageBoxes=*/!options->out);
+    app::Win32Session session(std::move(run->machine), real, /*showMessageBoxes=*/!options.out);
     if (!ui::Succeeded(session.form.Start())) {
         std::cerr << "plumvane-sim: the window could not be created\n";
         return 1;
     }
     session.toolkit.PumpMessages();
-    for (std::size_t i = 0; i < options->actions.size(); ++i) {
-        std::string note;
-        if (!app::Perform(options->actions[i], session.user, session.machine, note)) {
-            std::cerr << "plumvane-sim: " << options->actionTexts[i] << ": " << note << "\n";
-        }
+    if (!app::PerformAll(driver, options, session.user, session.machine, std::cerr)) {
+        if (session.toolkit.IsOpen()) session.toolkit.Unload();
+        return 2;
     }
-    if (!options->out) return session.toolkit.RunMessageLoop();
+    if (!options.out) return session.toolkit.RunMessageLoop();
 
     out << app::DumpState(
                {session.toolkit, session.inventory, session.machine, session.form.LockMe})
@@ -111,7 +48,7 @@ int main(int argc, char** argv) {
         << "\n";
     out.close();
     if (!out) {
-        std::cerr << "plumvane-sim: cannot write " << *options->out << "\n";
+        std::cerr << "plumvane-sim: cannot write " << *options.out << "\n";
         return 2;
     }
     // The dump comes from what the toolkit keeps; it must be what the real

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/ByteLayout.h"
+#include "platform/DevicePaths.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
 
@@ -15,10 +16,6 @@ using namespace platform;
 namespace {
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-std::string DrivePath(std::int32_t driveNumber) {
-    return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber);
-}
 
 // "Error <code><suffix>", the code read as signed so that a code with the
 // high bit set shows with a minus sign.
@@ -33,8 +30,8 @@ bool GetHotplugInfo(WindowsApi& api, Handle drive, STORAGE_HOTPLUG_INFO& info) {
     info = {};
     info.SetSize(STORAGE_HOTPLUG_INFO::kImageSize);
     DWORD bytesReturned = 0;
-    return api.DeviceIoControl(drive, IOCTL_STORAGE_GET_HOTPLUG_INFO, {}, info.bytes,
-                               &bytesReturned) == TRUE;
+    return DeviceCallSucceeded(
+        api.DeviceIoControl(drive, IOCTL_STORAGE_GET_HOTPLUG_INFO, {}, info.bytes, &bytesReturned));
 }
 
 }  // namespace
@@ -46,8 +43,9 @@ void STORAGE_HOTPLUG_INFO::SetSize(std::uint32_t size) { WriteU32LE(bytes, kSize
 bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                      bool& writeCacheEnableOverride, bool& deviceHotplug) {
     // Access 0: the query needs no right, so reading works for every user.
-    UniqueDeviceHandle drive(
-        api, api.CreateFileA(DrivePath(driveNumber), 0, kShareReadWrite, OPEN_EXISTING, 0));
+    UniqueDeviceHandle drive(api,
+                             api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber), 0,
+                                             kShareReadWrite, OPEN_EXISTING, 0));
     if (!drive) {
         ShowDeviceError(api, owner, api.GetLastError(), " opening disk device");
         return false;
@@ -62,8 +60,8 @@ bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
 bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                       bool writeCacheEnableOverride, bool deviceHotplug) {
     UniqueDeviceHandle drive(
-        api, api.CreateFileA(DrivePath(driveNumber), GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
-                             OPEN_EXISTING, 0));
+        api, api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber),
+                             GENERIC_READ | GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
     if (!drive) {
         ShowDeviceError(api, owner, api.GetLastError(), " opening disk device with write access");
         return false;
@@ -85,9 +83,9 @@ bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
     // back and decides.
     const std::size_t length = std::min<std::size_t>(info.Size(), STORAGE_HOTPLUG_INFO::kImageSize);
     DWORD bytesReturned = 0;
-    if (api.DeviceIoControl(drive.get(), IOCTL_STORAGE_SET_HOTPLUG_INFO,
-                            std::span<const Byte>(info.bytes.data(), length), {},
-                            &bytesReturned) != TRUE) {
+    if (!DeviceCallSucceeded(api.DeviceIoControl(drive.get(), IOCTL_STORAGE_SET_HOTPLUG_INFO,
+                                                 std::span<const Byte>(info.bytes.data(), length),
+                                                 {}, &bytesReturned))) {
         ShowDeviceError(api, owner, api.GetLastError(), " IOCTL_STORAGE_SET_HOTPLUG_INFO");
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include "inventory/StorageQueries.h"
 #include "platform/ByteLayout.h"
+#include "platform/DevicePaths.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
 
@@ -34,7 +35,7 @@ std::string DevicePathOf(WindowsApi& api, std::span<const Byte> detailBuffer) {
 template <typename Visit>
 void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
     Guid diskClass;
-    if (api.CLSIDFromString(kDiskInterfaceClass, diskClass) != S_OK) return;
+    if (api.CLSIDFromString(kDiskInterfaceClassText, diskClass) != S_OK) return;
 
     UniqueDevInfoSet set(
         api, api.SetupDiGetClassDevsA(&diskClass, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
@@ -43,7 +44,8 @@ void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
     for (DWORD index = 0;; ++index) {
         std::array<Byte, kSpDeviceInterfaceDataSize> interfaceData{};
         WriteU32LE(interfaceData, 0, kSpDeviceInterfaceDataSize);
-        if (api.SetupDiEnumDeviceInterfaces(set.get(), diskClass, index, interfaceData) == FALSE) {
+        if (!CallSucceeded(
+                api.SetupDiEnumDeviceInterfaces(set.get(), diskClass, index, interfaceData))) {
             return;  // the end of the list, or a failed walk
         }
 
@@ -56,8 +58,8 @@ void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
         std::array<Byte, kSpDevinfoDataSize> devInfoData{};
         WriteU32LE(devInfoData, 0, kSpDevinfoDataSize);
         // Fails for a path longer than the buffer holds; that interface is skipped.
-        if (api.SetupDiGetDeviceInterfaceDetailA(set.get(), interfaceData, detailBuffer,
-                                                 &requiredSize, devInfoData) == FALSE) {
+        if (!CallSucceeded(api.SetupDiGetDeviceInterfaceDetailA(
+                set.get(), interfaceData, detailBuffer, &requiredSize, devInfoData))) {
             continue;
         }
         const std::string path = DevicePathOf(api, detailBuffer);
@@ -100,27 +102,6 @@ std::string GetDeviceInstanceId(WindowsApi& api, std::int32_t devInst) {
     std::array<Byte, kDeviceInstanceIdChars> buffer{};
     if (api.CM_Get_Device_IDA(static_cast<DWORD>(devInst), buffer, 0) != CR_SUCCESS) return {};
     return CutAtNul(api.DecodeAnsi(buffer));
-}
-
-std::string Win32ErrorName(std::int32_t code) {
-    switch (code) {
-        case 2:
-            return "FILE_NOT_FOUND";
-        case 3:
-            return "PATH_NOT_FOUND";
-        case 5:
-            return "ACCESS_DENIED";
-        case 27:
-            return "SECTOR_NOT_FOUND";
-        case 32:
-            return "SHARING_VIOLATION";
-        case 112:
-            return "DISK_FULL";
-        case 433:
-            return "NO_SUCH_DEVICE";
-        default:
-            return std::to_string(code);
-    }
 }
 
 }  // namespace plumvane::inventory

@@ -12,8 +12,6 @@
 
 namespace plumvane::inventory {
 
-inline constexpr std::wstring_view kDiskInterfaceClass = L"{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
-
 // SP_DEVICE_INTERFACE_DETAIL_DATA_A as a fixed buffer: cbSize, then the
 // device path (260 ANSI characters with its NUL).
 namespace sp_device_interface_detail_data {
@@ -40,8 +38,5 @@ DiskDevInstMap MapDiskDevInsts(platform::WindowsApi& api);
 // The device instance identifier; empty unless the configuration manager
 // answers CR_SUCCESS.
 std::string GetDeviceInstanceId(platform::WindowsApi& api, std::int32_t devInst);
-
-// "ACCESS_DENIED" for the codes the program knows, the decimal code otherwise.
-std::string Win32ErrorName(std::int32_t code);
 
 }  // namespace plumvane::inventory

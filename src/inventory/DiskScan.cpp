@@ -8,6 +8,8 @@
 
 #include "inventory/DeviceInstance.h"
 #include "inventory/StorageQueries.h"
+#include "platform/DevicePaths.h"
+#include "platform/ProgramName.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
 
@@ -69,7 +71,7 @@ private:
 void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, DevInstLookup& devInsts,
                std::int32_t number) {
     DiskRecord& record = inventory.Table[static_cast<std::size_t>(number)];
-    record.Path = "\\\\.\\PHYSICALDRIVE" + std::to_string(number);
+    record.Path = PhysicalDrivePath(kScanDriveSpelling, number);
     UniqueDeviceHandle drive(api, OpenForQueries(api, record.Path));
     if (!drive) {
         RecordMissingDrive(record);
@@ -77,7 +79,7 @@ void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, DevInstLoo
     }
     // The data still goes under the number the drive was opened by.
     if (GetDeviceNumber(api, drive.get()) != number) {
-        api.MessageBoxA(owner, "err", kProgramTitle, MB_OK);
+        api.MessageBoxA(owner, "err", kProgramName, MB_OK);
     }
     record.DevInst = devInsts(number);
     record.Present = true;
@@ -109,6 +111,10 @@ void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
     if (disk < 0 || disk >= kDiskSlots) return;
 
     DiskRecord& record = inventory.Table[static_cast<std::size_t>(disk)];
+    // Asked again, for "X:" this time: without the backslash Windows answers
+    // for the drive's current directory rather than its root, which can differ.
+    // The record keeps this second answer and files the letter by it; drivers
+    // and monitors see both calls, in this order.
     record.DriveType = static_cast<std::int32_t>(api.GetDriveTypeA(driveName));
     if (!IsListedDriveType(record.DriveType)) return;
     if (record.LetterCount >= kLettersPerDisk) return;  // one per letter; never reached

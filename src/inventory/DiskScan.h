@@ -10,8 +10,6 @@
 
 namespace plumvane::inventory {
 
-inline constexpr std::string_view kProgramTitle = "Plumvane";
-
 // owner: the window that owns the "err" box shown for a drive whose device
 // number differs from the one it was opened by.
 void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner, DiskInventory& inventory);

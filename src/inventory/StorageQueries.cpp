@@ -103,8 +103,8 @@ std::string GetStorageDescription(WindowsApi& api, Handle device, std::int32_t& 
 std::int32_t GetDeviceNumber(WindowsApi& api, Handle device) {
     std::array<Byte, storage_device_number::kSize> number{};
     DWORD bytesReturned = 0;
-    if (api.DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, {}, number, &bytesReturned) !=
-        TRUE) {
+    if (!DeviceCallSucceeded(api.DeviceIoControl(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, {},
+                                                 number, &bytesReturned))) {
         return -1;
     }
     return ReadI32LE(number, storage_device_number::kDeviceNumber);

@@ -16,6 +16,13 @@ inline constexpr Hwnd NULL_HWND = static_cast<Hwnd>(0);
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 
+// A BOOL result is documented as nonzero on success, and most calls are read
+// that way. Device calls (DeviceIoControl) count success only as TRUE: their
+// result comes through the storage driver stack, and the program has always
+// taken any other value as a failure, which drivers in the field may rely on.
+constexpr bool CallSucceeded(BOOL result) { return result != FALSE; }
+constexpr bool DeviceCallSucceeded(BOOL result) { return result == TRUE; }
+
 // Access, sharing, disposition, attributes.
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;

@@ -10,6 +10,8 @@
 
 namespace plumvane::sim {
 
+using namespace platform;
+
 namespace {
 
 constexpr DWORD FILE_DEVICE_DISK = 7;

@@ -21,9 +21,6 @@ inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 
-// The disk-class device interface GUID {53f56307-b6bf-11d0-94f2-00a0c91efb8b}.
-inline constexpr Guid kDiskInterfaceGuid{
-    0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 // The disk drives setup class {4d36e967-e325-11ce-bfc1-08002be10318}.
 inline constexpr Guid kDiskDriveClassGuid{
     0x4d36e967, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};

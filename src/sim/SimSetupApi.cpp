@@ -6,9 +6,12 @@
 #include <cstdio>
 
 #include "platform/ByteLayout.h"
+#include "platform/DevicePaths.h"
 #include "sim/SimImpl.h"
 
 namespace plumvane::sim {
+
+using namespace platform;
 
 namespace {
 
@@ -23,39 +26,6 @@ std::string SetText(DevInfoSet set) {
     return HexText("set", static_cast<unsigned long long>(static_cast<std::intptr_t>(set)));
 }
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
-// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", any letter case.
-std::optional<Guid> ParseGuidText(std::wstring_view s) {
-    if (s.size() != 38 || s.front() != L'{' || s.back() != L'}') return std::nullopt;
-    std::uint8_t bytes[16];
-    std::size_t b = 0;
-    for (std::size_t i = 1; i < 37;) {
-        if (i == 9 || i == 14 || i == 19 || i == 24) {
-            if (s[i] != L'-') return std::nullopt;
-            ++i;
-            continue;
-        }
-        const int hi = HexDigit(s[i]);
-        const int lo = HexDigit(s[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        bytes[b++] = static_cast<std::uint8_t>(hi * 16 + lo);
-        i += 2;
-    }
-    Guid g;
-    g.Data1 = (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) |
-              (std::uint32_t(bytes[2]) << 8) | bytes[3];
-    g.Data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
-    g.Data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
-    std::copy(bytes + 8, bytes + 16, g.Data4);
-    return g;
-}
-
 }  // namespace
 
 DevInfoSet SimulatedWindows::SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) {
@@ -63,7 +33,7 @@ DevInfoSet SimulatedWindows::SetupDiGetClassDevsA(const Guid* classGuid, DWORD f
     if (auto e = call.Fault()) return call.Fail(*e, INVALID_DEVINFO_SET);
     if (!classGuid) return call.Fail(ERROR_INVALID_PARAMETER, INVALID_DEVINFO_SET);
     std::vector<Impl::Interface> members;
-    if (*classGuid == kDiskInterfaceGuid && (flags & DIGCF_DEVICEINTERFACE)) {
+    if (*classGuid == kDiskInterfaceClass && (flags & DIGCF_DEVICEINTERFACE)) {
         for (const SimDisk& disk : machine_.disks) {
             if (disk.devInst) {
                 members.push_back({disk.number, *disk.devInst, EffectiveInterfacePath(disk)});
@@ -88,10 +58,10 @@ BOOL SimulatedWindows::SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& i
         ReadU32LE(interfaceData, 0) != kSpDeviceInterfaceDataSize) {
         return call.Fail(ERROR_INVALID_USER_BUFFER, FALSE);
     }
-    if (interfaceClassGuid != kDiskInterfaceGuid || memberIndex >= it->second.size()) {
+    if (interfaceClassGuid != kDiskInterfaceClass || memberIndex >= it->second.size()) {
         return call.Fail(ERROR_NO_MORE_ITEMS, FALSE);
     }
-    WriteGuid(interfaceData, 4, kDiskInterfaceGuid);
+    WriteGuid(interfaceData, 4, kDiskInterfaceClass);
     WriteU32LE(interfaceData, 20, SPINT_ACTIVE);
     // Reserved: which member this is, for the detail call.
     WriteU32LE(interfaceData, kInterfaceReservedOffset, memberIndex + 1);

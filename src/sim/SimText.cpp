@@ -7,6 +7,8 @@
 
 namespace plumvane::sim {
 
+using namespace platform;
+
 namespace {
 
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;

@@ -8,6 +8,8 @@
 
 namespace plumvane::sim {
 
+using namespace platform;
+
 namespace {
 
 std::string MessageText(Hwnd w, UINT msg, WPARAM wParam) {

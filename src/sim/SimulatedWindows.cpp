@@ -9,9 +9,12 @@
 #include <cstdio>
 
 #include "platform/ByteLayout.h"
+#include "platform/DevicePaths.h"
 #include "sim/SimImpl.h"
 
 namespace plumvane::sim {
+
+using namespace platform;
 
 namespace {
 
@@ -131,7 +134,7 @@ std::string EffectiveInterfacePath(const SimDisk& disk) {
     for (char& c : id) {
         if (c == '\\') c = '#';
     }
-    return "\\\\?\\" + id + "#" + GuidText(kDiskInterfaceGuid);
+    return "\\\\?\\" + id + "#" + GuidText(kDiskInterfaceClass);
 }
 
 // --- Impl -----------------------------------------------------------------

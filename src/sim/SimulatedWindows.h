@@ -19,7 +19,23 @@
 
 namespace plumvane::sim {
 
-using namespace platform;  // NOLINT: the sim speaks Windows throughout
+// The Windows types the simulation's declarations are written in.
+using platform::BOOL;
+using platform::Byte;
+using platform::CONFIGRET;
+using platform::DevInfoSet;
+using platform::DWORD;
+using platform::Guid;
+using platform::Handle;
+using platform::Hinstance;
+using platform::HRESULT;
+using platform::Hwnd;
+using platform::LONG;
+using platform::LPARAM;
+using platform::LRESULT;
+using platform::NumberFormat;
+using platform::UINT;
+using platform::WPARAM;
 
 struct CallRecord {
     std::string function;  // e.g. "CreateFileA", "DeviceIoControl"
@@ -51,7 +67,7 @@ struct Fault {
     int times = -1;
 };
 
-class SimulatedWindows : public WindowsApi {
+class SimulatedWindows : public platform::WindowsApi {
 public:
     explicit SimulatedWindows(Machine machine = {});
     ~SimulatedWindows() override;

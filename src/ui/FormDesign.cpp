@@ -1,5 +1,7 @@
 #include "ui/FormDesign.h"
 
+#include "platform/ProgramName.h"
+
 namespace plumvane::ui {
 
 namespace {
@@ -24,7 +26,7 @@ FormDesign BuildMainFormDesign() {
     using K = ControlKind;
     FormDesign f;
     f.name = "frmMain";
-    f.caption = "Plumvane";
+    f.caption = platform::kProgramName;
     f.clientWidth = 8850;
     f.clientHeight = 4785;
     DesignControl frame = Make(K::Pane, kPicListFrame, false, "", 30, 300, 8775, 3945, 4);

@@ -27,6 +27,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ProgramName.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::ui {
@@ -84,7 +85,7 @@ inline bool ValidColour(std::uint32_t c) {
 
 inline constexpr const char* kDefaultFontName = "MS Sans Serif";
 inline constexpr int kDefaultFontPoints = 8;
-inline constexpr const char* kMessageCaption = "Plumvane";
+inline constexpr const char* kMessageCaption = platform::kProgramName;
 
 // Check box states.
 inline constexpr std::int16_t kUnchecked = 0;

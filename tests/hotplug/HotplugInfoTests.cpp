@@ -233,8 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
 TEST_F(HotplugTest, SizeOtherThanEightIsSentBackButNeverMoreThanEightBytes) {
-    // Before, the input length was taken from Size unchecked: 12 read 4
-    // bytes past the structure.
+    // An input length taken from Size unchecked reads 4 bytes past the
+    // structure for a Size of 12.
     const std::vector<std::pair<std::uint8_t, std::size_t>> cases = {{12, 8}, {7, 7}, {0, 0}};
     for (const auto& [size, sentLength] : cases) {
         SCOPED_TRACE(int{size});

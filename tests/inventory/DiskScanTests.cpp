@@ -166,7 +166,7 @@ TEST_F(DiskScanTest, RescanAfterADiskMovedForgetsTheOldRecord) {
     win.machine().disks.push_back(UsbDisk(3));
     win.machine().volumes = {Volume('C', 0), Volume('E', 3, 2)};
     Scan();
-    // Before, drive 1 kept bus type 7 and was listed with the dash line.
+    // A record not reset keeps bus type 7 and lists drive 1 with the dash line.
     ExpectNoDisk(1);
     EXPECT_EQ(Record(1).LetterCount, 0);
     EXPECT_EQ(Record(1).LettersText, "");
@@ -302,11 +302,16 @@ TEST_F(DiskScanTest, ClearResetsEveryField) {
     EXPECT_EQ(r.DevInst, 0);
 }
 
-TEST(DriveFilterTest, ListedDriveTypes) {
-    const bool listed[] = {true, false, true, true, false, false, true};
-    for (int type = 0; type <= 6; ++type) EXPECT_EQ(IsListedDriveType(type), listed[type]) << type;
-    EXPECT_FALSE(IsListedDriveType(7));
-    EXPECT_FALSE(IsListedDriveType(-1));
+TEST_F(DiskScanTest, LettersAreFiledOnlyForLocalDriveTypes) {
+    // One letter per drive type, E: unknown (0) to L: beyond the known types (7).
+    win.machine().disks = {UsbDisk(0)};
+    for (std::uint32_t type = 0; type <= 7; ++type) {
+        win.machine().volumes.push_back(Volume(static_cast<char>('E' + type), 0, type));
+    }
+    Scan();
+    // Unknown, removable, fixed and RAM disk; not the missing root, remote,
+    // CD-ROM or unknown values.
+    EXPECT_EQ(Record(0).LettersText, "E: G: H: K: ");
 }
 
 TEST(DriveFilterTest, FloppyByItsDosDevice) {
@@ -320,11 +325,10 @@ TEST(DriveFilterTest, FloppyByItsDosDevice) {
     EXPECT_FALSE(IsFloppyDevice(win, "Q:"));  // the query fails
 }
 
-TEST(ProcessInventoryTest, TheProgramsTableIsOneInstance) {
+TEST(ProcessInventoryTest, ScanAndClearWithoutATableUseTheProgramsOwn) {
     sim::SimulatedWindows win;
     win.machine().disks = {UsbDisk(0)};
     ScanDisks(win, kOwner);
-    EXPECT_EQ(&ProcessDiskInventory(), &ProcessDiskInventory());
     EXPECT_EQ(ProcessDiskInventory().DiskCount, 1);
     ClearDiskTable();
     EXPECT_EQ(ProcessDiskInventory().DiskCount, 0);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <optional>
 
 #include "inventory/DeviceInstance.h"
 #include "inventory/DiskScan.h"
@@ -17,20 +19,24 @@ namespace {
 using platform::NativeWindows;
 using platform::UniqueDeviceHandle;
 
-// A drive answering another number would raise the modal "err" box, which
-// nobody is there to close.
-bool EveryDriveReportsItsOwnNumber(NativeWindows& win) {
+// Which drives open, found without the scan. Empty when a drive answers
+// another number: that would raise the modal "err" box, which nobody is there
+// to close.
+std::optional<std::array<bool, kDiskSlots>> DrivesThatOpen(NativeWindows& win) {
+    std::array<bool, kDiskSlots> opens{};
     for (int n = 0; n < kDiskSlots; ++n) {
         UniqueDeviceHandle drive(
             win, win.CreateFileA("\\\\.\\PHYSICALDRIVE" + std::to_string(n), 0, 3, 3, 0));
-        if (drive && GetDeviceNumber(win, drive.get()) != n) return false;
+        if (drive && GetDeviceNumber(win, drive.get()) != n) return std::nullopt;
+        opens[static_cast<std::size_t>(n)] = static_cast<bool>(drive);
     }
-    return true;
+    return opens;
 }
 
 TEST(NativeScanTest, TableIsConsistentAfterAScan) {
     NativeWindows win;
-    if (!EveryDriveReportsItsOwnNumber(win)) GTEST_SKIP() << "a drive reports another number";
+    const auto opens = DrivesThatOpen(win);
+    if (!opens) GTEST_SKIP() << "a drive reports another number";
     auto inventory = std::make_unique<DiskInventory>();
     ScanDisks(win, platform::NULL_HWND, *inventory);
 
@@ -43,6 +49,7 @@ TEST(NativeScanTest, TableIsConsistentAfterAScan) {
         SCOPED_TRACE(n);
         const DiskRecord& r = inventory->Table[static_cast<std::size_t>(n)];
         EXPECT_EQ(r.Path, "\\\\.\\PHYSICALDRIVE" + std::to_string(n));
+        EXPECT_EQ(r.Present, (*opens)[static_cast<std::size_t>(n)]);
         if (n >= inventory->DiskCount) {
             EXPECT_FALSE(r.Present);
         }

@@ -202,7 +202,7 @@ TEST_F(SizeTextTest, NoMedia) {
 }
 
 TEST_F(SizeTextTest, ImpossibleGeometriesNeitherOverflowNorCrash) {
-    // Before, the product of these fields overflowed 64 bits.
+    // The plain product of these fields overflows 64 bits.
     EXPECT_EQ(Format({0x7FFFFFFFFFFFFFFFLL, 12, 255, 63, 512}), "no media");
     EXPECT_EQ(Format({0x7FFFFFFFFFFFFFFFLL, 12, 1, 1, 1}), "no media");
     EXPECT_EQ(DiskSizeBytes({0x7FFFFFFFFFFFFFFFLL, 12, 1, 1, 1}), std::nullopt);

@@ -12,6 +12,8 @@
 namespace plumvane::sim {
 namespace {
 
+using namespace platform;
+
 // Only the numbers matter here; the answers drawn from the rest of a disk's
 // description are checked by the inventory's tests.
 SimDisk Stick(int number) {

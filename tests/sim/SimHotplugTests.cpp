@@ -11,6 +11,8 @@
 namespace plumvane::sim {
 namespace {
 
+using namespace platform;
+
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 
 Machine OneStick() {

@@ -12,6 +12,8 @@
 namespace plumvane::sim {
 namespace {
 
+using namespace platform;
+
 constexpr Guid kDiskClass{
     0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 constexpr DWORD kFlags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;

@@ -7,6 +7,8 @@
 namespace plumvane::sim {
 namespace {
 
+using namespace platform;
+
 TEST(SimWindowing, TheSharedIconIsNoOpenHandleAndWindowIconsAreKept) {
     SimulatedWindows w;
     const Hinstance inst = w.GetModuleHandleA(nullptr);

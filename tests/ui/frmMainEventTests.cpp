@@ -40,8 +40,8 @@ TEST_F(ClickTest, EitherBoxWritesBothFlagsWithTheOtherBoxsCurrentState) {
     EXPECT_TRUE(win.messageBoxes().empty());
 }
 
-// Before, restoring the boxes raised a click that wrote again and showed the
-// same error a second time for one click.
+// Restoring the boxes through a click event writes again and shows the same
+// error a second time for one click.
 TEST_F(ClickTest, ARefusedWriteRestoresTheDrivesFlagsWithOneWriteAndOneMessage) {
     machine.disks[1].errors.openWrite = 5;
     Start(machine);

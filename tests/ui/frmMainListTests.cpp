@@ -152,8 +152,8 @@ TEST_F(WindowTest, ARerunDestroysExactlyTheOldRowsAndMakesTheNewSet) {
     EXPECT_FALSE(C(Ctl(kListVScroll)).visible);
 }
 
-// Before, a rerun took the scroll minimum from the scrolled pane's top, so the
-// rows scrolled out above the view could never come back.
+// A rerun that takes the scroll minimum from the scrolled pane's top leaves
+// the rows scrolled out above the view unreachable.
 TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     Start(UsbMachine(16));
     const ScrollSettings first = Scroll();
@@ -179,8 +179,8 @@ TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     EXPECT_EQ(C(Ctl(kPicList)).top + C(Ctl(kPicList)).height, 255);
 }
 
-// Before, a rerun left row 0's boxes as they were when its read failed: the
-// flags of whatever disk row 0 showed before.
+// A rerun that leaves row 0's boxes alone when its read fails shows the flags
+// of whatever disk row 0 showed last.
 TEST_F(WindowTest, ARerunClearsRowZeroBeforeReadingIt) {
     sim::Machine m;
     m.disks = {Usb(1, Flags(true, true))};
