@@ -76,13 +76,21 @@ std::string CutAtNul(std::string_view text) {
 }
 
 std::string GetStorageDescription(WindowsApi& api, Handle device, std::int32_t& busType) {
+    std::string description;
+    // The result is not examined: a failed query leaves the buffer zero,
+    // which yields "unknown" and bus type 0.
+    QueryStorageDescription(api, device, description, busType);
+    return description;
+}
+
+bool QueryStorageDescription(WindowsApi& api, Handle device, std::string& description,
+                             std::int32_t& busType) {
     namespace sdd = storage_device_descriptor;
     std::array<Byte, storage_property_query::kSize> query{};  // device property, standard query
     std::array<Byte, sdd::kBufferSize> descriptor{};
     DWORD bytesReturned = 0;
-    // The result is not examined: a failed query leaves the buffer zero,
-    // which yields "unknown" and bus type 0 below.
-    api.DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, query, descriptor, &bytesReturned);
+    const bool answered = api.DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, query,
+                                              descriptor, &bytesReturned) == TRUE;
 
     std::string vendor;
     std::string product;
@@ -91,13 +99,13 @@ std::string GetStorageDescription(WindowsApi& api, Handle device, std::int32_t& 
     if (vendorOffset > 0) vendor = DescriptorText(api, descriptor, vendorOffset);
     if (productOffset > 0) product = DescriptorText(api, descriptor, productOffset);
 
-    std::string description = vendor;
+    description = vendor;
     if (!description.empty()) description += ' ';
     description += product;
     if (description.empty()) description = "unknown";
 
     busType = ReadI32LE(descriptor, sdd::kBusType);
-    return description;
+    return answered;
 }
 
 std::int32_t GetDeviceNumber(WindowsApi& api, Handle device) {
@@ -111,18 +119,29 @@ std::int32_t GetDeviceNumber(WindowsApi& api, Handle device) {
 }
 
 DISK_GEOMETRY GetDriveGeometry(WindowsApi& api, Handle device) {
-    if (device == INVALID_HANDLE_VALUE) return {};
+    DISK_GEOMETRY geometry;
+    if (device == INVALID_HANDLE_VALUE) return geometry;
+    // Whatever the driver reports: a refusal leaves the image zero.
+    QueryDriveGeometry(api, device, geometry);
+    return geometry;
+}
+
+bool QueryDriveGeometry(WindowsApi& api, Handle device, DISK_GEOMETRY& geometry) {
+    geometry = {};
+    if (device == INVALID_HANDLE_VALUE) {
+        api.SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
     std::array<Byte, disk_geometry::kSize> raw{};
     DWORD bytesReturned = 0;
-    // Whatever the driver reports: a refusal leaves the image zero.
-    api.DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, raw, &bytesReturned);
-    DISK_GEOMETRY geometry;
+    const bool answered =
+        api.DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, raw, &bytesReturned) == TRUE;
     geometry.Cylinders = ReadI64LE(raw, disk_geometry::kCylinders);
     geometry.MediaType = ReadU32LE(raw, disk_geometry::kMediaType);
     geometry.TracksPerCylinder = ReadI32LE(raw, disk_geometry::kTracksPerCylinder);
     geometry.SectorsPerTrack = ReadI32LE(raw, disk_geometry::kSectorsPerTrack);
     geometry.BytesPerSector = ReadI32LE(raw, disk_geometry::kBytesPerSector);
-    return geometry;
+    return answered;
 }
 
 std::optional<std::int64_t> DiskSizeBytes(const DISK_GEOMETRY& geometry) {

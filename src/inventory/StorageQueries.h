@@ -26,6 +26,12 @@ struct DISK_GEOMETRY {
 // the query fails).
 std::string GetStorageDescription(platform::WindowsApi& api, platform::Handle device,
                                   std::int32_t& busType);
+// The same query for callers that must tell a refusal from a descriptor that
+// names nothing: false when the driver refused it (the thread's last-error
+// code is then the driver's); description and busType get the values above
+// either way.
+bool QueryStorageDescription(platform::WindowsApi& api, platform::Handle device,
+                             std::string& description, std::int32_t& busType);
 
 // The physical drive number behind a disk or volume handle; -1 on failure.
 std::int32_t GetDeviceNumber(platform::WindowsApi& api, platform::Handle device);
@@ -33,6 +39,10 @@ std::int32_t GetDeviceNumber(platform::WindowsApi& api, platform::Handle device)
 // All zero for INVALID_HANDLE_VALUE (no call made) and for a drive without
 // media or refusing the query.
 DISK_GEOMETRY GetDriveGeometry(platform::WindowsApi& api, platform::Handle device);
+// The same, false when the driver refused the query (last-error code set);
+// geometry then holds the all-zero fallback.
+bool QueryDriveGeometry(platform::WindowsApi& api, platform::Handle device,
+                        DISK_GEOMETRY& geometry);
 
 // Bytes of the geometry. Cylinders counts whole cylinders only, so counts
 // above 8 get one more for the partial cylinder at the end of the disk.
