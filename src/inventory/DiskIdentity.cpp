@@ -2,6 +2,7 @@
 
 #include "inventory/DeviceInstance.h"
 #include "inventory/StorageQueries.h"
+#include "platform/DevicePaths.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
 
@@ -42,7 +43,7 @@ DiskConfirmation ConfirmDisk(WindowsApi& api, const DiskIdentity& identity) {
     if (identity.Number < 0 || identity.Number >= kDiskSlots) return Outcome(DiskCheck::Gone);
 
     // The spelling of the flag write's own open; access 0 needs no rights.
-    const std::string path = "\\\\.\\PhysicalDrive" + std::to_string(identity.Number);
+    const std::string path = PhysicalDrivePath(kFlagsDriveSpelling, identity.Number);
     UniqueDeviceHandle drive(
         api, api.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
     if (!drive) {
