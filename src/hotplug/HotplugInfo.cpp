@@ -21,11 +21,13 @@ std::string DrivePath(std::int32_t driveNumber) {
     return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber);
 }
 
-// "Error <code><suffix>", the code read as signed so that a code with the
+// "Error <code> <step>", the code read as signed so that a code with the
 // high bit set shows with a minus sign.
-void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, std::string_view suffix) {
-    const std::string text =
-        "Error " + std::to_string(static_cast<std::int32_t>(code)) + std::string(suffix);
+void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, HotplugStep step) {
+    std::string text = "Error ";
+    text += std::to_string(static_cast<std::int32_t>(code));
+    text += ' ';
+    text += HotplugStepName(step);
     api.MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
 }
 
@@ -128,7 +130,7 @@ bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
     const HotplugResult result = ReadFlags(api, driveNumber, [&](HotplugStep step, DWORD error) {
         // A failed open is shown to the user, a failed query is not.
         if (step == HotplugStep::Open) {
-            ShowDeviceError(api, owner, error, " " + std::string(HotplugStepName(step)));
+            ShowDeviceError(api, owner, error, step);
         }
     });
     if (!result.ok()) return false;
@@ -141,11 +143,9 @@ bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                       bool writeCacheEnableOverride, bool deviceHotplug) {
     const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false};
     // Every failure is shown while the drive is still open.
-    return WriteFlags(api, driveNumber, change,
-                      [&](HotplugStep step, DWORD error) {
-                          ShowDeviceError(api, owner, error,
-                                          " " + std::string(HotplugStepName(step)));
-                      })
+    return WriteFlags(
+               api, driveNumber, change,
+               [&](HotplugStep step, DWORD error) { ShowDeviceError(api, owner, error, step); })
         .ok();
 }
 
