@@ -1,5 +1,6 @@
 #include "cli/DiskReport.h"
 
+#include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
 
@@ -11,13 +12,22 @@ constexpr std::size_t kLineWidth = 100;
 constexpr std::string_view kIndent = "      ";
 
 // Device texts are shown, never obeyed: control characters (a terminal's
-// escape sequences among them) become '?'.
+// escape sequences among them, C1 controls included) become '?'.
 std::string Printable(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        out += (u < 0x20 || u == 0x7F) ? '?' : c;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u < 0x20 || u == 0x7F) {
+            out += '?';
+        } else if (u == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += '?';  // U+0080 to U+009F
+            ++i;
+        } else {
+            out += text[i];
+        }
     }
     return out;
 }
@@ -70,6 +80,7 @@ void AppendWrapped(std::string& out, std::string_view label, std::string_view te
                (static_cast<unsigned char>(rest[take]) & 0xC0) == 0x80) {
             --take;
         }
+        if (take == 0) take = std::min(room, rest.size());  // not UTF-8: cut anywhere
         out += line + std::string(rest.substr(0, take)) + "\n";
         rest.remove_prefix(take);
         if (rest.empty()) break;

@@ -133,12 +133,13 @@ TEST_F(CliTest, SixteenUsbDisksInNumberOrderWithinOneHundredColumns) {
 }
 
 TEST_F(CliTest, ADeviceTextCannotSteerTheTerminal) {
-    Disk(2).vendor = "Evil\x1b]0;pwned\x07";
+    // 0x9D is U+009D (OSC) in the machine's code page.
+    Disk(2).vendor = "Evil\x1b]0;pwned\x07\x9d";
     ASSERT_EQ(Cli({"list"}), kExitOk);
     EXPECT_EQ(output.out.find('\x1b'), std::string::npos);
-    EXPECT_NE(output.out.find("Evil?]0;pwned?"), std::string::npos);
+    EXPECT_NE(output.out.find("Evil?]0;pwned??"), std::string::npos);
     ASSERT_EQ(Cli({"list", "--json"}), kExitOk);
-    EXPECT_EQ(Json()["disks"][0]["description"], "Evil\x1b]0;pwned\x07 Cruzer Blade");
+    EXPECT_EQ(Json()["disks"][0]["description"], "Evil\x1b]0;pwned\x07\u009d Cruzer Blade");
 }
 
 // Every way of naming the USB stick, and names that must not reach it.
