@@ -98,16 +98,5 @@ TEST(CommandLineTest, Refusals) {
     }
 }
 
-TEST(CommandLineTest, UsageNamesEveryCommand) {
-    const std::string usage = UsageText(false);
-    for (const char* part : {"list [--all] [--json]", "get <disk>", "set <disk>", "--dry-run",
-                             "--any-bus", "--help | --version"}) {
-        EXPECT_NE(usage.find(part), std::string::npos) << part;
-    }
-    EXPECT_EQ(usage.find("--scenario"), std::string::npos);
-    EXPECT_NE(UsageText(true).find("--scenario FILE"), std::string::npos);
-    EXPECT_NE(HelpText(false).find(usage), std::string::npos);
-}
-
 }  // namespace
 }  // namespace plumvane::cli
