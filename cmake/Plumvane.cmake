@@ -112,11 +112,23 @@ function(plumvane_test name)
   endif()
 endfunction()
 
-# plumvane_resources(target): icons, version and the manifest that asks for
-# common controls 6 (for the target's own processor architecture).
+# plumvane_resources(target [NAME name] [DESCRIPTION text]): icons, version
+# and the manifest that asks for common controls 6 (for the target's own
+# processor architecture). NAME is the version resource's internal name
+# (plumvane.exe's by default), DESCRIPTION its file description.
 function(plumvane_resources target)
   if(NOT WIN32)
     return()
+  endif()
+  cmake_parse_arguments(A "" "NAME;DESCRIPTION" "" ${ARGN})
+  set(PLUMVANE_RC_NAME plumvane)
+  set(PLUMVANE_RC_DESCRIPTION
+      "Set the WriteCacheEnableOverride and HotplugDevice value for USB drives")
+  if(A_NAME)
+    set(PLUMVANE_RC_NAME ${A_NAME})
+  endif()
+  if(A_DESCRIPTION)
+    set(PLUMVANE_RC_DESCRIPTION ${A_DESCRIPTION})
   endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(PLUMVANE_MANIFEST_ARCH amd64)
@@ -139,8 +151,9 @@ function(plumvane_resources target)
   set(PLUMVANE_RES_DIR ${PROJECT_SOURCE_DIR}/res)
   set(PLUMVANE_MANIFEST ${CMAKE_BINARY_DIR}/res/plumvane.manifest)
   configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.manifest.in ${PLUMVANE_MANIFEST} @ONLY)
-  configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.rc.in ${CMAKE_BINARY_DIR}/res/plumvane.rc @ONLY)
-  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/res/plumvane.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.rc.in
+                 ${CMAKE_BINARY_DIR}/res/${PLUMVANE_RC_NAME}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/res/${PLUMVANE_RC_NAME}.rc)
 endfunction()
 
 # plumvane_print_size(target): the build prints the size of the target's file.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests under Wine in a private Xvfb display:
 #   - the executable's resources, read back from the shipped 32-bit file;
+#   - plumvane-cli.exe: its file, and the program under Wine on Wine's disks
+#     (help, version, usage error, list as text and JSON, a missing disk);
 #   - plumvane.exe starts, shows its window, rescans on F5 and ends with exit
 #     code 0 when Close is clicked (real X input through xdotool);
 #   - the interactive demo shows a real message box for a refused write;
@@ -21,9 +23,9 @@ fail() { FAILED=$((FAILED + 1)); echo "  FAIL  $*"; }
 
 choose_run_preset
 echo "e2e: building (running the $RUN_PRESET build under Wine)"
-build_targets mingw-i686 plumvane || { echo "e2e: the 32-bit build failed" >&2; exit 1; }
-build_targets "$RUN_PRESET" plumvane plumvane-sim || { echo "e2e: the $RUN_PRESET build failed" >&2; exit 1; }
-build_targets native plumvane-headless || { echo "e2e: the native build failed" >&2; exit 1; }
+build_targets mingw-i686 plumvane plumvane-cli || { echo "e2e: the 32-bit build failed" >&2; exit 1; }
+build_targets "$RUN_PRESET" plumvane plumvane-sim plumvane-cli || { echo "e2e: the $RUN_PRESET build failed" >&2; exit 1; }
+build_targets native plumvane-headless plumvane-cli || { echo "e2e: the native build failed" >&2; exit 1; }
 
 WORK=$ROOT/build/e2e
 ARTIFACTS=$ROOT/build/artifacts
@@ -65,6 +67,18 @@ while IFS= read -r line; do
     *) fail "${line#FAIL }" ;;
   esac
 done < <(python3 tests/e2e/check_resources.py "$ROOT/build/mingw-i686/src/app/plumvane.exe")
+
+# --- plumvane-cli ------------------------------------------------------------------
+echo "e2e: plumvane-cli (the 32-bit file; $RUN_PRESET under Wine; native on a scenario)"
+while IFS= read -r line; do
+  case "$line" in
+    PASS\ *) pass "${line#PASS }" ;;
+    *) fail "${line#FAIL }" ;;
+  esac
+done < <(python3 tests/e2e/check_cli.py "$ROOT/build/mingw-i686/src/app/plumvane-cli.exe" \
+           "$RUN_BUILD/wine-run.sh" "$RUN_BUILD/src/app/plumvane-cli.exe" \
+           "$ROOT/build/native/src/app/plumvane-cli" "$ROOT/tests/scenarios")
+wine_server_wait
 
 # --- plumvane.exe on this machine -------------------------------------------------
 echo "e2e: plumvane.exe ($RUN_PRESET) under Wine"

@@ -1,6 +1,7 @@
 #include "hotplug/HotplugInfo.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,11 +18,13 @@ namespace {
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// "Error <code><suffix>", the code read as signed so that a code with the
+// "Error <code> <step>", the code read as signed so that a code with the
 // high bit set shows with a minus sign.
-void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, std::string_view suffix) {
-    const std::string text =
-        "Error " + std::to_string(static_cast<std::int32_t>(code)) + std::string(suffix);
+void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, HotplugStep step) {
+    std::string text = "Error ";
+    text += std::to_string(static_cast<std::int32_t>(code));
+    text += ' ';
+    text += HotplugStepName(step);
     api.MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
 }
 
@@ -40,43 +43,52 @@ std::uint32_t STORAGE_HOTPLUG_INFO::Size() const { return ReadU32LE(bytes, kSize
 
 void STORAGE_HOTPLUG_INFO::SetSize(std::uint32_t size) { WriteU32LE(bytes, kSizeOffset, size); }
 
-bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
-                     bool& writeCacheEnableOverride, bool& deviceHotplug) {
+namespace {
+
+// Called where a step fails, while the drive is still open.
+using FailureReport = std::function<void(HotplugStep, DWORD)>;
+
+HotplugResult Fail(HotplugResult& result, HotplugStep step, DWORD error,
+                   const FailureReport& report) {
+    result.FailedStep = step;
+    result.Error = error;
+    report(step, error);
+    return result;
+}
+
+HotplugResult ReadFlags(WindowsApi& api, std::int32_t driveNumber, const FailureReport& report) {
+    HotplugResult result;
     // Access 0: the query needs no right, so reading works for every user.
     UniqueDeviceHandle drive(api,
                              api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber), 0,
                                              kShareReadWrite, OPEN_EXISTING, 0));
-    if (!drive) {
-        ShowDeviceError(api, owner, api.GetLastError(), " opening disk device");
-        return false;
+    if (!drive) return Fail(result, HotplugStep::Open, api.GetLastError(), report);
+    if (!GetHotplugInfo(api, drive.get(), result.Read)) {
+        return Fail(result, HotplugStep::Get, api.GetLastError(), report);
     }
-    STORAGE_HOTPLUG_INFO info;
-    if (!GetHotplugInfo(api, drive.get(), info)) return false;
-    writeCacheEnableOverride = info.WriteCacheEnableOverride();
-    deviceHotplug = info.DeviceHotplug();
-    return true;
+    return result;
 }
 
-bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
-                      bool writeCacheEnableOverride, bool deviceHotplug) {
+HotplugResult WriteFlags(WindowsApi& api, std::int32_t driveNumber, const HotplugChange& change,
+                         const FailureReport& report) {
+    HotplugResult result;
     UniqueDeviceHandle drive(
         api, api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber),
                              GENERIC_READ | GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
-    if (!drive) {
-        ShowDeviceError(api, owner, api.GetLastError(), " opening disk device with write access");
-        return false;
-    }
+    if (!drive) return Fail(result, HotplugStep::OpenForWrite, api.GetLastError(), report);
 
     // Read-modify-write: the driver checks that the fields the program does
     // not own come back unchanged.
-    STORAGE_HOTPLUG_INFO info;
-    if (!GetHotplugInfo(api, drive.get(), info)) {
-        // The box is shown while the drive is still open.
-        ShowDeviceError(api, owner, api.GetLastError(), " IOCTL_STORAGE_GET_HOTPLUG_INFO");
-        return false;
+    if (!GetHotplugInfo(api, drive.get(), result.Read)) {
+        return Fail(result, HotplugStep::Get, api.GetLastError(), report);
     }
-    info.SetDeviceHotplug(deviceHotplug);
-    info.SetWriteCacheEnableOverride(writeCacheEnableOverride);
+    STORAGE_HOTPLUG_INFO& info = result.Written;
+    info = result.Read;
+    if (change.DeviceHotplug) info.SetDeviceHotplug(*change.DeviceHotplug);
+    if (change.WriteCacheEnableOverride) {
+        info.SetWriteCacheEnableOverride(*change.WriteCacheEnableOverride);
+    }
+    if (change.DryRun) return result;
 
     // The input length is the Size the driver gave back, but never more than
     // the structure: a driver answering another Size gets its own structure
@@ -86,10 +98,62 @@ bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
     if (!DeviceCallSucceeded(api.DeviceIoControl(drive.get(), IOCTL_STORAGE_SET_HOTPLUG_INFO,
                                                  std::span<const Byte>(info.bytes.data(), length),
                                                  {}, &bytesReturned))) {
-        ShowDeviceError(api, owner, api.GetLastError(), " IOCTL_STORAGE_SET_HOTPLUG_INFO");
-        return false;
+        return Fail(result, HotplugStep::Set, api.GetLastError(), report);
     }
+    return result;
+}
+
+void Quiet(HotplugStep, DWORD) {}
+
+}  // namespace
+
+std::string_view HotplugStepName(HotplugStep step) {
+    switch (step) {
+        case HotplugStep::None:
+            break;
+        case HotplugStep::Open:
+            return "opening disk device";
+        case HotplugStep::OpenForWrite:
+            return "opening disk device with write access";
+        case HotplugStep::Get:
+            return "IOCTL_STORAGE_GET_HOTPLUG_INFO";
+        case HotplugStep::Set:
+            return "IOCTL_STORAGE_SET_HOTPLUG_INFO";
+    }
+    return "";
+}
+
+bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
+                     bool& writeCacheEnableOverride, bool& deviceHotplug) {
+    const HotplugResult result = ReadFlags(api, driveNumber, [&](HotplugStep step, DWORD error) {
+        // A failed open is shown to the user, a failed query is not.
+        if (step == HotplugStep::Open) {
+            ShowDeviceError(api, owner, error, step);
+        }
+    });
+    if (!result.ok()) return false;
+    writeCacheEnableOverride = result.Read.WriteCacheEnableOverride();
+    deviceHotplug = result.Read.DeviceHotplug();
     return true;
+}
+
+bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
+                      bool writeCacheEnableOverride, bool deviceHotplug) {
+    const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false};
+    // Every failure is shown while the drive is still open.
+    return WriteFlags(
+               api, driveNumber, change,
+               [&](HotplugStep step, DWORD error) { ShowDeviceError(api, owner, error, step); })
+        .ok();
+}
+
+HotplugResult ReadHotplugFlags(WindowsApi& api, std::int32_t driveNumber) {
+    return ReadFlags(api, driveNumber, Quiet);
+}
+
+HotplugResult WriteHotplugFlags(WindowsApi& api, std::int32_t driveNumber,
+                                const HotplugChange& change) {
+    return WriteFlags(api, driveNumber, change, Quiet);
 }
 
 }  // namespace plumvane::hotplug

@@ -2,10 +2,13 @@
 // The two hotplug flags of a physical drive (DeviceHotplug and
 // WriteCacheEnableOverride), read and written through the storage driver's
 // STORAGE_HOTPLUG_INFO. Every call opens the drive afresh and closes it;
-// device failures are shown to the user in a message box owned by `owner`.
+// device failures are shown to the user in a message box owned by `owner`,
+// or, by the quiet forms, returned with the step that failed.
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "platform/WindowsApi.h"
 
@@ -48,5 +51,33 @@ bool ReadHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32
 // the driver accepted them; every failure is shown to the user once.
 bool WriteHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32_t driveNumber,
                       bool writeCacheEnableOverride, bool deviceHotplug);
+
+// --- the quiet forms: the same calls in the same order, no message box ---
+
+enum class HotplugStep { None, Open, OpenForWrite, Get, Set };
+
+// The step as the window's error messages name it, e.g. "opening disk device".
+std::string_view HotplugStepName(HotplugStep step);
+
+struct HotplugResult {
+    HotplugStep FailedStep = HotplugStep::None;
+    platform::DWORD Error = 0;  // the failed step's last-error code
+    STORAGE_HOTPLUG_INFO Read;  // the driver's answer to the GET
+    // What the SET carried, or, in a dry run, would have carried.
+    STORAGE_HOTPLUG_INFO Written;
+    bool ok() const { return FailedStep == HotplugStep::None; }
+};
+
+HotplugResult ReadHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber);
+
+// A flag left empty keeps the value the driver gives back in the same open.
+struct HotplugChange {
+    std::optional<bool> WriteCacheEnableOverride;
+    std::optional<bool> DeviceHotplug;
+    bool DryRun = false;  // everything but the SET
+};
+
+HotplugResult WriteHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber,
+                                const HotplugChange& change);
 
 }  // namespace plumvane::hotplug

@@ -89,8 +89,8 @@ bool QueryStorageDescription(WindowsApi& api, Handle device, std::string& descri
     std::array<Byte, storage_property_query::kSize> query{};  // device property, standard query
     std::array<Byte, sdd::kBufferSize> descriptor{};
     DWORD bytesReturned = 0;
-    const bool answered = api.DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, query,
-                                              descriptor, &bytesReturned) == TRUE;
+    const bool answered = DeviceCallSucceeded(api.DeviceIoControl(
+        device, IOCTL_STORAGE_QUERY_PROPERTY, query, descriptor, &bytesReturned));
 
     std::string vendor;
     std::string product;
@@ -134,8 +134,8 @@ bool QueryDriveGeometry(WindowsApi& api, Handle device, DISK_GEOMETRY& geometry)
     }
     std::array<Byte, disk_geometry::kSize> raw{};
     DWORD bytesReturned = 0;
-    const bool answered =
-        api.DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, raw, &bytesReturned) == TRUE;
+    const bool answered = DeviceCallSucceeded(
+        api.DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_GEOMETRY, {}, raw, &bytesReturned));
     geometry.Cylinders = ReadI64LE(raw, disk_geometry::kCylinders);
     geometry.MediaType = ReadU32LE(raw, disk_geometry::kMediaType);
     geometry.TracksPerCylinder = ReadI32LE(raw, disk_geometry::kTracksPerCylinder);

@@ -309,5 +309,81 @@ TEST(HotplugLayoutTest, ImageAccessors) {
     EXPECT_EQ(info.bytes, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 0}));
 }
 
+// --- the quiet forms -----------------------------------------------------------
+
+TEST_F(HotplugTest, QuietFormsMakeTheSameCallsAndShowNothing) {
+    HotplugResult read = ReadHotplugFlags(win, 3);
+    EXPECT_TRUE(read.ok());
+    EXPECT_EQ(read.Read.bytes, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(Functions(),
+              (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "CloseHandle"}));
+
+    win.ClearCalls();
+    EXPECT_TRUE(WriteHotplugFlags(win, 3, {false, true, false}).ok());
+    EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET",
+                                                     "DeviceIoControl SET", "CloseHandle"}));
+    EXPECT_EQ(win.calls()[0].detail, "\\\\.\\PhysicalDrive3");
+    EXPECT_TRUE(win.messageBoxes().empty());
+}
+
+// The flag not named is sent back as the same open's GET gave it.
+TEST_F(HotplugTest, QuietWriteKeepsTheFlagNotNamed) {
+    struct Case {
+        HotplugChange change;
+        Bytes sent;
+    };
+    disk().hotplug = {8, 0, 0, 0, 1, 0, 0, 1};
+    const Case cases[] = {
+        {{std::nullopt, true, false}, {8, 0, 0, 0, 1, 0, 1, 1}},
+        {{false, std::nullopt, false}, {8, 0, 0, 0, 1, 0, 1, 0}},
+        {{true, false, false}, {8, 0, 0, 0, 1, 0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        const HotplugResult result = WriteHotplugFlags(win, 3, c.change);
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(win.hotplugWrites().back().bytes, c.sent);
+        EXPECT_EQ(Bytes(result.Written.bytes.begin(), result.Written.bytes.end()), c.sent);
+        EXPECT_EQ(DriverBytes(), c.sent);
+    }
+}
+
+TEST_F(HotplugTest, DryRunDoesEverythingButTheSet) {
+    const HotplugResult result = WriteHotplugFlags(win, 3, {true, std::nullopt, true});
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.Written.bytes, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 1}));
+    EXPECT_EQ(Functions(),
+              (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "CloseHandle"}));
+    EXPECT_TRUE(win.hotplugWrites().empty());
+    EXPECT_EQ(DriverBytes(), (Bytes{8, 0, 0, 0, 1, 0, 1, 0}));
+}
+
+TEST_F(HotplugTest, QuietFailuresNameTheStepAndCode) {
+    struct Case {
+        void (*setUp)(sim::SimDisk&);
+        bool write;
+        int drive;
+        HotplugStep step;
+        platform::DWORD error;
+    };
+    const Case cases[] = {
+        {[](sim::SimDisk&) {}, false, 7, HotplugStep::Open, 2},
+        {[](sim::SimDisk& d) { d.errors.getHotplug = 21; }, false, 3, HotplugStep::Get, 21},
+        {[](sim::SimDisk& d) { d.errors.openWrite = 5; }, true, 3, HotplugStep::OpenForWrite, 5},
+        {[](sim::SimDisk& d) { d.errors.getHotplug = 1; }, true, 3, HotplugStep::Get, 1},
+        {[](sim::SimDisk& d) { d.errors.setHotplug = 1117; }, true, 3, HotplugStep::Set, 1117},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(HotplugStepName(c.step));
+        SetUp();
+        c.setUp(disk());
+        const HotplugResult result = c.write ? WriteHotplugFlags(win, c.drive, {true, true, false})
+                                             : ReadHotplugFlags(win, c.drive);
+        EXPECT_EQ(result.FailedStep, c.step);
+        EXPECT_EQ(result.Error, c.error);
+        EXPECT_TRUE(win.messageBoxes().empty());
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace plumvane::hotplug

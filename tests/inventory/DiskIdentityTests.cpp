@@ -49,15 +49,6 @@ protected:
     AccessRecordingWindows win;
 };
 
-TEST_F(DiskIdentityTest, IdentityOfAScannedRecord) {
-    const DiskIdentity id = Scanned(1);
-    EXPECT_EQ(id.Number, 1);
-    EXPECT_EQ(id.DeviceInstanceId, "USBSTOR\\DISK&VEN_TEST&PROD_DISK1\\0001");
-    EXPECT_EQ(id.Description, "SanDisk Cruzer Blade");
-    EXPECT_EQ(id.SizeText, "14.9 GB");
-    EXPECT_EQ(id.BusType, 7u);
-}
-
 TEST_F(DiskIdentityTest, UnchangedDiskIsConfirmedWithOneOpenWithoutAccess) {
     const DiskIdentity id = Scanned(1);
     const DiskConfirmation result = ConfirmDisk(win, id);
@@ -199,14 +190,6 @@ TEST_F(DiskIdentityTest, AnyFailedQueryMeansNotConfirmed) {
         ExpectNothingOpen(win);
         EXPECT_TRUE(win.hotplugWrites().empty());
     }
-}
-
-TEST(DiskConfirmationTest, ReasonsForMessages) {
-    EXPECT_EQ((DiskConfirmation{DiskCheck::Gone, "", 0}).Reason(), "the disk is gone");
-    EXPECT_EQ((DiskConfirmation{DiskCheck::Differs, "bus type", 0}).Reason(),
-              "the bus type differs");
-    EXPECT_EQ((DiskConfirmation{DiskCheck::QueryFailed, "device number", 0xC0000010u}).Reason(),
-              "the device number cannot be read (error -1073741808)");
 }
 
 }  // namespace

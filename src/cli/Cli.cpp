@@ -1,0 +1,242 @@
+#include "cli/Cli.h"
+
+#include <charconv>
+#include <memory>
+#include <vector>
+
+#include "cli/ConsoleWindows.h"
+#include "cli/DiskReport.h"
+#include "hotplug/HotplugInfo.h"
+#include "inventory/DiskIdentity.h"
+#include "inventory/DiskScan.h"
+
+namespace plumvane::cli {
+
+using namespace platform;
+using inventory::DiskInventory;
+using inventory::DiskRecord;
+
+namespace {
+
+constexpr std::string_view kPrefix = "plumvane-cli: ";
+
+void Error(Output& o, std::string_view line) {
+    o.err += kPrefix;
+    o.err += line;
+    o.err += "\n";
+}
+
+struct Selection {
+    std::int32_t number = -1;
+    std::string refusal;  // why nothing was selected
+};
+
+bool IsDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (const char c : s) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    }
+    return true;
+}
+
+const DiskRecord* PresentRecord(const DiskInventory& inv, std::int32_t number) {
+    if (number < 0 || number >= inventory::kDiskSlots) return nullptr;
+    const DiskRecord& r = inv.Table[static_cast<std::size_t>(number)];
+    return r.Present ? &r : nullptr;
+}
+
+// A number, a drive letter ("E:" or "e") or a whole device instance id, in
+// that order; the id is compared without regard to case, never by prefix.
+Selection Select(const DiskInventory& inv, std::string_view selector) {
+    if (IsDigits(selector)) {
+        std::int32_t number = -1;
+        const auto [end, ec] =
+            std::from_chars(selector.data(), selector.data() + selector.size(), number);
+        if (ec == std::errc() && end == selector.data() + selector.size() &&
+            PresentRecord(inv, number)) {
+            return {number, {}};
+        }
+        return {-1, "no disk is present as number " + std::string(selector)};
+    }
+    if ((selector.size() == 1 || (selector.size() == 2 && selector[1] == ':')) &&
+        IsAsciiLetter(selector[0])) {
+        const std::string letter(1, UpperAscii(selector[0]));
+        for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
+            const DiskRecord* r = PresentRecord(inv, n);
+            if (!r) continue;
+            for (std::int32_t i = 0; i < r->LetterCount && i < inventory::kLettersPerDisk; ++i) {
+                if (r->Letters[static_cast<std::size_t>(i)] == letter) return {n, {}};
+            }
+        }
+        return {-1, "no present disk has the drive letter " + letter + ":"};
+    }
+    Selection found;
+    int matches = 0;
+    for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
+        const DiskRecord* r = PresentRecord(inv, n);
+        if (r && !r->DeviceInstanceId.empty() && EqualNoCase(r->DeviceInstanceId, selector)) {
+            if (matches++ == 0) found.number = n;
+        }
+    }
+    // Windows keeps ids unique; a machine that does not is not guessed at.
+    if (matches > 1)
+        return {-1,
+                "the device instance id " + std::string(selector) + " names more than one disk"};
+    if (matches == 0) {
+        return {-1, "no present disk has the device instance id " + std::string(selector)};
+    }
+    return found;
+}
+
+std::string DiskName(std::int32_t number, const DiskRecord& r) {
+    return "disk " + std::to_string(number) + " (" + r.Description + ")";
+}
+
+DiskView ReadView(WindowsApi& api, std::int32_t number, const DiskRecord& record) {
+    DiskView view{number, &record, hotplug::ReadHotplugFlags(api, number), {}};
+    if (!view.flags.ok()) view.errorText = SystemErrorText(api, view.flags.Error);
+    return view;
+}
+
+// The exit code of a failed device step, with its lines on standard error.
+int ReportFailure(WindowsApi& api, Output& o, hotplug::HotplugStep step, DWORD error,
+                  bool writing) {
+    Error(o, "error " + std::to_string(error) + " " + std::string(hotplug::HotplugStepName(step)) +
+                 ": " + SystemErrorText(api, error));
+    if (error != ERROR_ACCESS_DENIED) return kExitWindowsFailure;
+    if (writing) {
+        Error(o,
+              "changing the flags needs an elevated prompt: start the command prompt or "
+              "PowerShell with \"Run as administrator\"");
+    }
+    return kExitAccessDenied;
+}
+
+int List(WindowsApi& api, const Command& c, const DiskInventory& inv, Output& o) {
+    std::vector<DiskView> views;
+    for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
+        const DiskRecord* r = PresentRecord(inv, n);
+        if (r && (c.all || r->BusType == BusTypeUsb)) views.push_back(ReadView(api, n, *r));
+    }
+    if (c.json) {
+        o.out += FormatListJson(views);
+    } else if (views.empty()) {
+        o.out += c.all ? "no disks present\n" : "no USB disks present\n";
+    } else {
+        o.out += FormatTable(views);
+    }
+    return kExitOk;
+}
+
+int Get(WindowsApi& api, const Command& c, std::int32_t number, const DiskInventory& inv,
+        Output& o) {
+    const DiskView view = ReadView(api, number, inv.Table[static_cast<std::size_t>(number)]);
+    o.out += c.json ? FormatDiskJson(view) : FormatTable(std::span(&view, 1));
+    if (view.flags.ok()) return kExitOk;
+    return ReportFailure(api, o, view.flags.FailedStep, view.flags.Error, false);
+}
+
+std::string Change(std::string_view name, std::optional<bool> wanted, bool was) {
+    auto onOff = [](bool on) { return on ? "on" : "off"; };
+    if (!wanted) return std::string(name) + " " + onOff(was) + " (kept)";
+    return std::string(name) + " " + onOff(was) + " -> " + onOff(*wanted);
+}
+
+int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInventory& inv,
+        Output& o) {
+    const DiskRecord& record = inv.Table[static_cast<std::size_t>(number)];
+    const inventory::DiskConfirmation confirmation =
+        inventory::ConfirmDisk(api, inventory::IdentityOf(number, record));
+    if (!confirmation.Confirmed()) {
+        Error(o, DiskName(number, record) + " is not the disk the scan found any more: " +
+                     confirmation.Reason() + "; nothing was written, run the command again");
+        return kExitDiskChanged;
+    }
+
+    const hotplug::HotplugResult result = hotplug::WriteHotplugFlags(
+        api, number, {c.writeCacheEnableOverride, c.deviceHotplug, c.dryRun});
+    if (!result.ok()) {
+        // Gone between the check and the write's own open.
+        if (result.FailedStep == hotplug::HotplugStep::OpenForWrite &&
+            (result.Error == ERROR_FILE_NOT_FOUND || result.Error == ERROR_PATH_NOT_FOUND)) {
+            Error(o, DiskName(number, record) +
+                         " is gone since the scan; nothing was written, run the command again");
+            return kExitDiskChanged;
+        }
+        return ReportFailure(api, o, result.FailedStep, result.Error, true);
+    }
+    o.out += DiskName(number, record) + ": " +
+             Change("DeviceHotplug", c.deviceHotplug, result.Read.DeviceHotplug()) + ", " +
+             Change("WriteCacheEnableOverride", c.writeCacheEnableOverride,
+                    result.Read.WriteCacheEnableOverride()) +
+             "\n";
+    o.out += c.dryRun ? "dry run: would write STORAGE_HOTPLUG_INFO " + HexBytes(result.Written) +
+                            "; nothing was written\n"
+                      : "wrote STORAGE_HOTPLUG_INFO " + HexBytes(result.Written) + "\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+int RefuseUsage(const Refusal& refusal, bool simulation, Output& output) {
+    Error(output, refusal.text);
+    output.err += UsageText(simulation);
+    return kExitUsage;
+}
+
+std::string SystemErrorText(WindowsApi& windows, DWORD code) {
+    std::string text;
+    windows.FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, code, text);
+    for (char& ch : text) {
+        if (ch == '\r' || ch == '\n') ch = ' ';
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text.empty() ? "unknown error" : text;
+}
+
+int Run(const Command& command, WindowsApi& windows, bool simulation, Output& output) {
+    if (command.verb == Verb::Help) {
+        output.out += HelpText(simulation);
+        return kExitOk;
+    }
+    if (command.verb == Verb::Version) {
+        output.out += "plumvane-cli " + std::string(kVersion) + "\n";
+        return kExitOk;
+    }
+
+    ConsoleWindows api(windows);
+    const auto inv = std::make_unique<DiskInventory>();
+    inventory::ScanDisks(api, NULL_HWND, *inv);
+    for (const std::string& note : api.notes()) Error(output, "the scan says: " + note);
+
+    if (command.verb == Verb::List) return List(api, command, *inv, output);
+
+    const Selection selection = Select(*inv, command.disk);
+    if (selection.number < 0) {
+        Error(output, selection.refusal);
+        return kExitNoSuchDisk;
+    }
+    const DiskRecord& record = inv->Table[static_cast<std::size_t>(selection.number)];
+    // A typo must not turn the system disk into a removable one.
+    if (!command.anyBus && record.BusType != BusTypeUsb) {
+        Error(output, DiskName(selection.number, record) + " is on the " + BusName(record.BusType) +
+                          " bus, not USB; add --any-bus to choose it anyway");
+        return kExitNoSuchDisk;
+    }
+    if (command.verb == Verb::Get) return Get(api, command, selection.number, *inv, output);
+    return Set(api, command, selection.number, *inv, output);
+}
+
+}  // namespace plumvane::cli

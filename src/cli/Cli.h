@@ -1,0 +1,41 @@
+#pragma once
+// plumvane-cli's commands over any Windows behind the platform seam: the
+// real one in plumvane-cli.exe, a simulated one in tests and in the native
+// build. Output is collected as UTF-8 text; the entry point writes it out.
+
+#include <string>
+#include <string_view>
+
+#include "cli/CommandLine.h"
+#include "platform/WindowsApi.h"
+
+namespace plumvane::cli {
+
+inline constexpr std::string_view kVersion = "0.03";  // as in the version resource
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitWindowsFailure = 1,
+    kExitUsage = 2,
+    kExitNoSuchDisk = 3,  // also: not on the USB bus without --any-bus
+    kExitDiskChanged = 4,
+    kExitAccessDenied = 5,
+};
+
+struct Output {
+    std::string out;  // results
+    std::string err;  // errors and notes, each line starting "plumvane-cli: "
+};
+
+// A refusal of the command line: the reason and the usage, exit code 2.
+int RefuseUsage(const Refusal& refusal, bool simulation, Output& output);
+
+// Runs a parsed command. No message box is ever shown: what the libraries
+// would show goes to output.err.
+int Run(const Command& command, platform::WindowsApi& windows, bool simulation, Output& output);
+
+// The system's text for an error code, on one line, without the final
+// full stop's trailing blanks; "unknown error" when the system has none.
+std::string SystemErrorText(platform::WindowsApi& windows, platform::DWORD code);
+
+}  // namespace plumvane::cli

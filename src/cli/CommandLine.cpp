@@ -1,0 +1,166 @@
+#include "cli/CommandLine.h"
+
+#include <set>
+
+namespace plumvane::cli {
+
+namespace {
+
+struct Parser {
+    Parser(std::span<const std::string> a, bool sim) : args(a), simulation(sim) {}
+    std::span<const std::string> args;
+    bool simulation;
+    std::size_t next = 0;
+    std::set<std::string> seen;
+    std::optional<Refusal> refusal;
+
+    bool Refuse(std::string text) {
+        if (!refusal) refusal = Refusal{std::move(text)};
+        return false;
+    }
+
+    // The value after an option; a missing one or another option is refused.
+    std::optional<std::string> Value(const std::string& option) {
+        if (next >= args.size() || args[next].starts_with("--")) {
+            Refuse(option + " needs a value");
+            return std::nullopt;
+        }
+        return args[next++];
+    }
+
+    std::optional<bool> OnOff(const std::string& option) {
+        const std::optional<std::string> value = Value(option);
+        if (!value) return std::nullopt;
+        if (*value == "on") return true;
+        if (*value == "off") return false;
+        Refuse(option + " takes on or off, not \"" + *value + "\"");
+        return std::nullopt;
+    }
+
+    bool Allowed(const std::string& option, Verb verb, std::initializer_list<Verb> verbs) {
+        for (const Verb v : verbs) {
+            if (v == verb) return true;
+        }
+        return Refuse(option + " does not go with this command");
+    }
+
+    bool Option(const std::string& option, Command& c) {
+        if (!seen.insert(option).second) return Refuse(option + " is given twice");
+        if (option == "--all") {
+            c.all = Allowed(option, c.verb, {Verb::List});
+        } else if (option == "--json") {
+            c.json = Allowed(option, c.verb, {Verb::List, Verb::Get});
+        } else if (option == "--any-bus") {
+            c.anyBus = Allowed(option, c.verb, {Verb::Get, Verb::Set});
+        } else if (option == "--dry-run") {
+            c.dryRun = Allowed(option, c.verb, {Verb::Set});
+        } else if (option == "--hotplug") {
+            if (!Allowed(option, c.verb, {Verb::Set})) return false;
+            c.deviceHotplug = OnOff(option);
+        } else if (option == "--write-cache-override") {
+            if (!Allowed(option, c.verb, {Verb::Set})) return false;
+            c.writeCacheEnableOverride = OnOff(option);
+        } else if (simulation && option == "--scenario") {
+            if (const auto file = Value(option)) c.scenario = *file;
+        } else if (simulation && option == "--show-writes") {
+            c.showWrites = true;
+        } else {
+            return Refuse("unknown option " + option);
+        }
+        return !refusal;
+    }
+};
+
+}  // namespace
+
+ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulation) {
+    // --help and --version answer whatever else is there.
+    Command c;
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h" || a == "/?") return c;
+    }
+    for (const std::string& a : args) {
+        if (a == "--version") {
+            c.verb = Verb::Version;
+            return c;
+        }
+    }
+
+    Parser p(args, simulation);
+    std::optional<std::string> verb;
+    // Options for the simulated machine may come before the command.
+    while (p.next < args.size()) {
+        const std::string& a = args[p.next++];
+        if (!verb && !a.starts_with("-")) {
+            verb = a;
+            if (a == "list") {
+                c.verb = Verb::List;
+            } else if (a == "get") {
+                c.verb = Verb::Get;
+            } else if (a == "set") {
+                c.verb = Verb::Set;
+            } else {
+                return Refusal{"unknown command \"" + a + "\""};
+            }
+            continue;
+        }
+        if (a.starts_with("--")) {
+            if (!verb && a != "--scenario" && a != "--show-writes") {
+                return Refusal{"the command comes first: list, get or set"};
+            }
+            if (!p.Option(a, c)) return *p.refusal;
+            continue;
+        }
+        if (a.starts_with("-") && a.size() > 1) return Refusal{"unknown option " + a};
+        if (c.verb == Verb::List) return Refusal{"list takes no disk"};
+        if (!c.disk.empty()) return Refusal{"one disk only; \"" + a + "\" is one too many"};
+        if (a.empty()) return Refusal{"the disk is empty"};
+        c.disk = a;
+    }
+
+    if (!verb) return Refusal{"no command given"};
+    if ((c.verb == Verb::Get || c.verb == Verb::Set) && c.disk.empty()) {
+        return Refusal{*verb + " needs a disk: a number, a drive letter or a device instance id"};
+    }
+    if (c.verb == Verb::Set && !c.deviceHotplug && !c.writeCacheEnableOverride) {
+        return Refusal{"set needs --hotplug on|off, --write-cache-override on|off or both"};
+    }
+    if (simulation && c.scenario.empty()) return Refusal{"--scenario FILE is required"};
+    return c;
+}
+
+std::string UsageText(bool simulation) {
+    const std::string scenario = simulation ? "--scenario FILE [--show-writes] " : "";
+    return "usage: plumvane-cli " + scenario + "list [--all] [--json]\n" + "       plumvane-cli " +
+           scenario + "get <disk> [--any-bus] [--json]\n" + "       plumvane-cli " + scenario +
+           "set <disk> [--hotplug on|off] [--write-cache-override on|off] [--any-bus] "
+           "[--dry-run]\n" +
+           "       plumvane-cli --help | --version\n";
+}
+
+std::string HelpText(bool simulation) {
+    std::string help =
+        "plumvane-cli shows and sets the DeviceHotplug and WriteCacheEnableOverride flags\n"
+        "that Windows keeps for each disk.\n\n" +
+        UsageText(simulation) +
+        "\n"
+        "  list              the USB disks (--all: every disk) in drive-number order\n"
+        "  get <disk>        one disk\n"
+        "  set <disk>        change one flag or both; a flag not named keeps its value\n"
+        "  --json            one JSON document (UTF-8) instead of a table\n"
+        "  --any-bus         allow a disk that is not on the USB bus\n"
+        "  --dry-run         do everything but the write, and show what it would write\n\n"
+        "<disk> is a drive number (3), a drive letter of one of its volumes (E: or e)\n"
+        "or a device instance id as list shows it (any case).\n\n"
+        "Exit codes: 0 done; 1 a Windows call failed; 2 bad usage; 3 no such disk, or\n"
+        "not on the USB bus without --any-bus; 4 the disk changed since the scan;\n"
+        "5 access denied (writing needs an elevated prompt).\n";
+    if (simulation) {
+        help +=
+            "\nOn the simulated machine: --scenario FILE loads it; --show-writes prints\n"
+            "every hotplug SET its driver received on standard error.\n";
+    }
+    return help;
+}
+
+}  // namespace plumvane::cli

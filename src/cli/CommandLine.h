@@ -1,0 +1,45 @@
+#pragma once
+// The command line of plumvane-cli: parsed into a command or refused with a
+// text for standard error. Pure: no Windows call, no output.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace plumvane::cli {
+
+enum class Verb { Help, Version, List, Get, Set };
+
+struct Command {
+    Verb verb = Verb::Help;
+    bool all = false;                              // list: every disk, not only the USB ones
+    bool json = false;                             // list, get
+    std::string disk;                              // get, set: the selector as typed
+    bool anyBus = false;                           // get, set: a disk off the USB bus may be chosen
+    std::optional<bool> deviceHotplug;             // set --hotplug
+    std::optional<bool> writeCacheEnableOverride;  // set --write-cache-override
+    bool dryRun = false;                           // set
+    // Only where the program runs on a simulated machine.
+    std::string scenario;
+    bool showWrites = false;
+};
+
+struct Refusal {
+    std::string text;  // one line, without the usage line
+};
+
+using ParsedCommand = std::variant<Command, Refusal>;
+
+// args without the program name. `simulation` accepts --scenario FILE
+// (then required by every command but --help and --version) and
+// --show-writes.
+ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulation);
+
+// The usage line(s) printed with a refusal.
+std::string UsageText(bool simulation);
+// The whole help, for --help.
+std::string HelpText(bool simulation);
+
+}  // namespace plumvane::cli

@@ -1,0 +1,38 @@
+#pragma once
+// What plumvane-cli shows of a disk: a table that fits 100 columns, or JSON.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "hotplug/HotplugInfo.h"
+#include "inventory/DiskTable.h"
+
+namespace plumvane::cli {
+
+// One disk as the scan recorded it, with its flags as read just now.
+struct DiskView {
+    std::int32_t number = 0;
+    const inventory::DiskRecord* record = nullptr;
+    hotplug::HotplugResult flags;
+    std::string errorText;  // the system's text for flags.Error, when the read failed
+};
+
+// The table: a header, then one line per disk and one with its device
+// instance id (and, where reading failed, one with the error).
+std::string FormatTable(std::span<const DiskView> disks);
+
+// {"number", "description", "sizeText", "letters", "busType",
+//  "deviceInstanceId", then "writeCacheEnableOverride" and "deviceHotplug"
+//  or "error": {"code", "text"}}, pretty-printed.
+std::string FormatDiskJson(const DiskView& disk);
+// {"disks": [...]} in drive-number order.
+std::string FormatListJson(std::span<const DiskView> disks);
+
+// "USB", "SATA", "NVMe", ... for a STORAGE_BUS_TYPE; the number otherwise.
+std::string BusName(std::int32_t busType);
+
+// The STORAGE_HOTPLUG_INFO image as 16 hex digits.
+std::string HexBytes(const hotplug::STORAGE_HOTPLUG_INFO& info);
+
+}  // namespace plumvane::cli

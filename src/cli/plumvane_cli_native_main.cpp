@@ -1,0 +1,49 @@
+// plumvane-cli over a simulated machine (the native build): the same
+// commands as plumvane-cli.exe, on the machine of --scenario FILE.
+// --show-writes prints every hotplug SET its driver received.
+#include <iostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "cli/DiskReport.h"
+#include "sim/Scenario.h"
+#include "sim/SimulatedWindows.h"
+
+int main(int argc, char** argv) {
+    using namespace plumvane;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    cli::Output output;
+    int code = cli::kExitOk;
+    const cli::ParsedCommand parsed = cli::ParseCommandLine(args, true);
+    if (const auto* refusal = std::get_if<cli::Refusal>(&parsed)) {
+        code = cli::RefuseUsage(*refusal, true, output);
+    } else {
+        const cli::Command& command = std::get<cli::Command>(parsed);
+        sim::Machine machine;
+        try {
+            if (!command.scenario.empty()) machine = sim::LoadScenarioFile(command.scenario);
+        } catch (const sim::ScenarioError& e) {
+            std::cerr << "plumvane-cli: " << e.what() << "\n";
+            return cli::kExitUsage;
+        }
+        sim::SimulatedWindows windows(std::move(machine));
+        code = cli::Run(command, windows, true, output);
+        if (command.showWrites) {
+            for (const sim::HotplugWrite& w : windows.hotplugWrites()) {
+                std::string hex;
+                for (const std::uint8_t b : w.bytes) {
+                    static constexpr char kDigits[] = "0123456789ABCDEF";
+                    hex += kDigits[b >> 4];
+                    hex += kDigits[b & 0xF];
+                }
+                output.err += "SET disk " + std::to_string(w.disk) + ": " + hex +
+                              (w.ok ? " accepted\n" : " refused\n");
+            }
+        }
+    }
+    std::cout << output.out << std::flush;
+    std::cerr << output.err << std::flush;
+    return code;
+}
