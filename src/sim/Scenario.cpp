@@ -168,8 +168,10 @@ void ReadDiskErrors(const json& v, const std::string& path, DeviceErrors& e) {
                                                           {"geometry", &e.geometry},
                                                           {"getHotplug", &e.getHotplug},
                                                           {"setHotplug", &e.setHotplug}};
-    for (auto [key, out] : fields) {
-        IfPresent(v, key, [&](const json& x) { *out = ErrorCode(x, Child(path, key)); });
+    // Not a structured binding: clang 14 (the fuzz build) cannot capture one.
+    for (const auto& field : fields) {
+        IfPresent(v, field.first,
+                  [&](const json& x) { *field.second = ErrorCode(x, Child(path, field.first)); });
     }
 }
 
