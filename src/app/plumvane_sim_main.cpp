@@ -15,6 +15,7 @@
 #include "app/StateDump.h"
 #include "app/Win32Session.h"
 #include "platform/NativeWindows.h"
+#include "platform/SystemLibrary.h"
 #include "sim/Scenario.h"
 
 namespace {
@@ -66,6 +67,7 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace plumvane;
+    platform::RestrictDllSearchToSystemFolder();
     auto options = ParseArguments(argc, argv);
     if (!options) return 2;
 
