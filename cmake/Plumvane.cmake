@@ -120,4 +120,7 @@ function(plumvane_resources target)
   configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.manifest.in ${PLUMVANE_MANIFEST} @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.rc.in ${CMAKE_BINARY_DIR}/res/plumvane.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/res/plumvane.rc)
+  # The compiler of resources reports no dependencies: name the files it reads.
+  set_source_files_properties(${CMAKE_BINARY_DIR}/res/plumvane.rc PROPERTIES OBJECT_DEPENDS
+    "${PLUMVANE_MANIFEST};${PLUMVANE_RES_DIR}/plumvane.ico;${PLUMVANE_RES_DIR}/appicon.ico")
 endfunction()
