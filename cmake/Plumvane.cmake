@@ -154,6 +154,9 @@ function(plumvane_resources target)
   configure_file(${PROJECT_SOURCE_DIR}/res/plumvane.rc.in
                  ${CMAKE_BINARY_DIR}/res/${PLUMVANE_RC_NAME}.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/res/${PLUMVANE_RC_NAME}.rc)
+  # The compiler of resources reports no dependencies: name the files it reads.
+  set_source_files_properties(${CMAKE_BINARY_DIR}/res/${PLUMVANE_RC_NAME}.rc PROPERTIES OBJECT_DEPENDS
+    "${PLUMVANE_MANIFEST};${PLUMVANE_RES_DIR}/plumvane.ico;${PLUMVANE_RES_DIR}/appicon.ico")
 endfunction()
 
 # plumvane_print_size(target): the build prints the size of the target's file.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end tests under Wine in a private Xvfb display:
-#   - the executable's resources, read back from the shipped 32-bit file;
+#   - the executables' resources, imported DLLs and security flags, read back
+#     from the shipped 32-bit file, its 64-bit build and the demo;
 #   - plumvane-cli.exe: its file, and the program under Wine on Wine's disks
 #     (help, version, usage error, list as text and JSON, a missing disk);
 #   - plumvane.exe starts, shows its window, rescans on F5 and ends with exit
@@ -24,6 +25,7 @@ fail() { FAILED=$((FAILED + 1)); echo "  FAIL  $*"; }
 choose_run_preset
 echo "e2e: building (running the $RUN_PRESET build under Wine)"
 build_targets mingw-i686 plumvane plumvane-cli || { echo "e2e: the 32-bit build failed" >&2; exit 1; }
+build_targets mingw-x86_64 plumvane plumvane-cli || { echo "e2e: the 64-bit build failed" >&2; exit 1; }
 build_targets "$RUN_PRESET" plumvane plumvane-sim plumvane-cli || { echo "e2e: the $RUN_PRESET build failed" >&2; exit 1; }
 build_targets native plumvane-headless plumvane-cli || { echo "e2e: the native build failed" >&2; exit 1; }
 
@@ -59,14 +61,17 @@ click_until_gone() {
   done
 }
 
-# --- the shipped file's resources -------------------------------------------------
-echo "e2e: resources of build/mingw-i686/src/app/plumvane.exe"
+# --- the executables' resources, imports and security flags -----------------------
+# The shipped 32-bit file, its 64-bit build and the demo that runs here.
+echo "e2e: resources, imports and flags of the Windows executables"
 while IFS= read -r line; do
   case "$line" in
     PASS\ *) pass "${line#PASS }" ;;
     *) fail "${line#FAIL }" ;;
   esac
-done < <(python3 tests/e2e/check_resources.py "$ROOT/build/mingw-i686/src/app/plumvane.exe")
+done < <(cd build && python3 ../tests/e2e/check_resources.py mingw-i686/src/app/plumvane.exe \
+           mingw-x86_64/src/app/plumvane.exe mingw-i686/src/app/plumvane-cli.exe \
+           mingw-x86_64/src/app/plumvane-cli.exe "$RUN_PRESET/src/app/plumvane-sim.exe")
 
 # --- plumvane-cli ------------------------------------------------------------------
 echo "e2e: plumvane-cli (the 32-bit file; $RUN_PRESET under Wine; native on a scenario)"

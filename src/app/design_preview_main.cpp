@@ -1,5 +1,6 @@
 // Shows the main window exactly as its design creates it, before any disk is
 // listed: for screenshots of the layout (scripts/screenshot-design.sh).
+#include "platform/SystemLibrary.h"
 #include "ui/FormDesign.h"
 #include "ui/Win32Toolkit.h"
 
@@ -21,6 +22,7 @@ private:
 
 int main() {
     using namespace plumvane::ui;
+    plumvane::platform::RestrictDllSearchToSystemFolder();
     Win32Toolkit toolkit;
     PreviewEvents events(toolkit);
     toolkit.SetEventSink(&events);

@@ -2,11 +2,13 @@
 // disk table. No command line; the program ends when the window is unloaded.
 #include "inventory/DiskTable.h"
 #include "platform/NativeWindows.h"
+#include "platform/SystemLibrary.h"
 #include "ui/Win32Toolkit.h"
 #include "ui/frmMain.h"
 
 int main() {
     using namespace plumvane;
+    platform::RestrictDllSearchToSystemFolder();
     platform::NativeWindows api;
     ui::Win32Toolkit toolkit;
     ui::frmMain form(toolkit, api, inventory::ProcessDiskInventory());

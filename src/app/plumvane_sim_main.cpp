@@ -12,9 +12,11 @@
 #include "app/StateDump.h"
 #include "app/Win32Session.h"
 #include "platform/NativeWindows.h"
+#include "platform/SystemLibrary.h"
 
 int main(int argc, char** argv) {
     using namespace plumvane;
+    platform::RestrictDllSearchToSystemFolder();
     const app::Driver& driver = app::kSimDriver;
     auto run = app::PrepareRun(driver, argc, argv, std::cerr);
     if (!run) return 2;

@@ -9,23 +9,10 @@
 
 #include "cli/Cli.h"
 #include "platform/NativeWindows.h"
+#include "platform/SystemLibrary.h"
+#include "platform/TextConversion_win.h"
 
 namespace {
-
-std::string ToCodePage(const std::string& utf8, UINT codePage) {
-    const int wideLength =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (wideLength <= 0) return utf8;
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        wideLength);
-    const int length =
-        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return utf8;
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), wideLength, out.data(), length, nullptr, nullptr);
-    return out;
-}
 
 // The standard handles belong to the process: written to, never closed.
 void Write(DWORD which, const std::string& utf8) {
@@ -36,7 +23,10 @@ void Write(DWORD which, const std::string& utf8) {
     DWORD mode = 0;
     if (GetFileType(out) == FILE_TYPE_CHAR && GetConsoleMode(out, &mode)) {
         const UINT codePage = GetConsoleOutputCP();
-        if (codePage != CP_UTF8) bytes = ToCodePage(utf8, codePage);
+        if (codePage != CP_UTF8) {
+            bytes = plumvane::platform::Utf8ToCodePage(utf8, codePage);
+            if (bytes.empty()) bytes = utf8;  // better unconverted than lost
+        }
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -54,6 +44,7 @@ void Write(DWORD which, const std::string& utf8) {
 
 int main(int argc, char** argv) {
     using namespace plumvane;
+    platform::RestrictDllSearchToSystemFolder();
     const std::vector<std::string> args(argv + 1, argv + argc);
     cli::Output output;
     int code = cli::kExitOk;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/NativeWindows.h"
+#include "platform/SystemLibrary.h"
 #include "platform/TextConversion_win.h"
 
 // The SDK last: it defines many of the seam's names as macros. windows.h
@@ -18,7 +19,6 @@
 #include <cfgmgr32.h>
 #include <objbase.h>
 #include <setupapi.h>
-#include <uxtheme.h>
 // clang-format on
 
 #include "platform/KeepLastError_win.h"
@@ -274,9 +274,17 @@ LONG NativeWindows::GetWindowLongA(Hwnd window, int index) {
 
 HRESULT NativeWindows::SetWindowTheme(Hwnd window, std::wstring_view subAppName,
                                       std::wstring_view subIdList) {
+    // uxtheme.dll is not among the DLLs Windows always takes from the system
+    // folder, so it is not imported: it is loaded from there on first use and
+    // kept for the life of the process. Without it the call fails as a
+    // refused theme change does, and the control keeps its look.
+    using SetWindowThemeFunction = ::HRESULT(WINAPI*)(::HWND, ::LPCWSTR, ::LPCWSTR);
+    static const SystemLibrary uxtheme(L"uxtheme.dll");
+    static const auto setWindowTheme = uxtheme.Find<SetWindowThemeFunction>("SetWindowTheme");
+    if (!setWindowTheme) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     const std::wstring app(subAppName);
     const std::wstring ids(subIdList);
-    return ::SetWindowTheme(ToWin(window), app.c_str(), ids.c_str());
+    return setWindowTheme(ToWin(window), app.c_str(), ids.c_str());
 }
 
 }  // namespace plumvane::platform

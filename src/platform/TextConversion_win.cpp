@@ -58,4 +58,9 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return Narrow(Widen(ansi, CP_ACP), CP_UTF8);
 }
 
+std::string Utf8ToCodePage(std::string_view utf8, unsigned codePage) {
+    KeepLastError keep;
+    return Narrow(Widen(utf8, CP_UTF8), codePage);
+}
+
 }  // namespace plumvane::platform

@@ -16,5 +16,7 @@ std::string WideToUtf8(std::wstring_view wide);
 // Characters the ANSI code page lacks become its default character.
 std::string Utf8ToAnsi(std::string_view utf8);
 std::string AnsiToUtf8(std::string_view ansi);
+// For a console, whose output code page may differ from the ANSI one.
+std::string Utf8ToCodePage(std::string_view utf8, unsigned codePage);
 
 }  // namespace plumvane::platform

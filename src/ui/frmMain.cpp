@@ -17,6 +17,8 @@ constexpr std::int32_t kMaxRowsToRemove = 99999;
 constexpr int kFrameBorders = 4;  // picListFrame's sunken border, 2 pixels on each side
 constexpr const char* kOldDefaultFont = "MS Sans Serif";
 constexpr const char* kModernFont = "Microsoft Sans Serif";
+// A row's caption starts with it; the click path reads the drive number after it.
+constexpr std::string_view kDiskCaptionPrefix = "Disk ";
 
 std::int16_t CheckState(bool on) { return on ? kChecked : kUnchecked; }
 
@@ -57,10 +59,14 @@ bool frmMain::IsEven(std::int32_t n) {
 }
 
 std::int32_t frmMain::DiskNumberFromCaption(std::string_view caption) {
+    // Text other than the prefix the rows are built with names no drive.
     const std::size_t colon = caption.find(':');
-    // Positions count from 1: the number starts at 6, right after "Disk ".
-    if (colon == std::string_view::npos || colon + 1 <= 6) return -1;
-    const std::string_view digits = caption.substr(5, colon - 5);
+    if (!caption.starts_with(kDiskCaptionPrefix) || colon == std::string_view::npos ||
+        colon <= kDiskCaptionPrefix.size()) {
+        return -1;
+    }
+    const std::string_view digits =
+        caption.substr(kDiskCaptionPrefix.size(), colon - kDiskCaptionPrefix.size());
     std::int32_t number = -1;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
     // Only a plain decimal number counts; anything else would address a
@@ -220,9 +226,9 @@ void frmMain::ShowRowBoxes(bool visible) {
 
 void frmMain::FillRow(std::int16_t row, std::int32_t driveNumber) {
     const inventory::DiskRecord& disk = inventory_.Table[driveNumber];
-    tk_.SetCaption(Elem(kLblDisks, row), "Disk " + std::to_string(driveNumber) + ":  " +
-                                             disk.Description + "  (" + disk.SizeText + ")  " +
-                                             disk.LettersText);
+    tk_.SetCaption(Elem(kLblDisks, row),
+                   std::string(kDiskCaptionPrefix) + std::to_string(driveNumber) + ":  " +
+                       disk.Description + "  (" + disk.SizeText + ")  " + disk.LettersText);
     bool writeCacheEnableOverride = false;
     bool deviceHotplug = false;
     if (hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,

@@ -34,7 +34,7 @@ public:
     void BuildDiskList();
     static bool IsEven(std::int32_t n);
     void ApplyRowFlags(std::int16_t row);
-    // The drive number between "Disk " and the first colon, or -1.
+    // The drive number between a leading "Disk " and the first colon, or -1.
     static std::int32_t DiskNumberFromCaption(std::string_view caption);
 
     // Events.

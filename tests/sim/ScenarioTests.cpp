@@ -76,6 +76,15 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
     EXPECT_EQ(RefusalOf(R"({"disks": [}")").rfind("not valid JSON: ", 0), 0u);
 }
 
+// Without the fix the library's out_of_range escapes the loader and aborts
+// the driver.
+TEST(Scenario, ANumberNoDoubleHoldsIsRefusedAsInvalidJson) {
+    for (const char* text : {R"({"disks": [{"number": 1e400}]})", "1e400",
+                             R"({"description": "x", "note": -1E+999})"}) {
+        EXPECT_EQ(RefusalOf(text).rfind("not valid JSON: number overflow parsing", 0), 0u) << text;
+    }
+}
+
 TEST(Scenario, CommentsAndHexForms) {
     const Machine m = ParseScenario(R"({
         // a stick with its flags given as bytes

@@ -128,21 +128,22 @@ TEST_P(CaptionTest, GivesTheNumberBetweenDiskAndTheFirstColonOrMinusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Captions, CaptionTest,
-    ::testing::Values(CaptionCase{"Disk 12:  SanDisk Cruzer Blade  (14.9 GB)  E: ", 12},
-                      CaptionCase{"Disk 7:  X", 7}, CaptionCase{"Disk 0:  ", 0},
-                      CaptionCase{"Disk 0:", 0}, CaptionCase{"Disk 99:  a: b:", 99},
-                      CaptionCase{"Disk 007:", 7},
-                      // The first five characters are not compared.
-                      CaptionCase{"Xyzzy3:", 3},
-                      // No colon, or the first one at position 6 or before.
-                      CaptionCase{"Disk 7", -1}, CaptionCase{"", -1}, CaptionCase{"Disk :7:", -1},
-                      CaptionCase{"Disk: 7:", -1}, CaptionCase{"D:isk 7:", -1},
-                      // Not a whole number.
-                      CaptionCase{"Disk x:", -1}, CaptionCase{"Disk 7x:", -1},
-                      CaptionCase{"Disk 7 :", -1}, CaptionCase{"Disk  7:", -1},
-                      CaptionCase{"Disk -3:", -1}, CaptionCase{"Disk +3:", -1},
-                      CaptionCase{"Disk 1.5:", -1}, CaptionCase{"Disk 99999999999:", -1},
-                      CaptionCase{"No USB disks found. Press F5 to scan again.", -1}));
+    ::testing::Values(
+        CaptionCase{"Disk 12:  SanDisk Cruzer Blade  (14.9 GB)  E: ", 12},
+        CaptionCase{"Disk 7:  X", 7}, CaptionCase{"Disk 0:  ", 0}, CaptionCase{"Disk 0:", 0},
+        CaptionCase{"Disk 99:  a: b:", 99}, CaptionCase{"Disk 007:", 7},
+        // Without the exact prefix any five characters led the number,
+        // and a click addressed the drive they happened to precede.
+        CaptionCase{"Xyzzy3:", -1}, CaptionCase{"XXXX 9:", -1}, CaptionCase{"disk 9:", -1},
+        CaptionCase{"Disk9:", -1}, CaptionCase{" Disk 9:", -1}, CaptionCase{"Disc 9:", -1},
+        // No colon, or the first one at position 6 or before.
+        CaptionCase{"Disk 7", -1}, CaptionCase{"", -1}, CaptionCase{"Disk :7:", -1},
+        CaptionCase{"Disk: 7:", -1}, CaptionCase{"D:isk 7:", -1},
+        // Not a whole number.
+        CaptionCase{"Disk x:", -1}, CaptionCase{"Disk 7x:", -1}, CaptionCase{"Disk 7 :", -1},
+        CaptionCase{"Disk  7:", -1}, CaptionCase{"Disk -3:", -1}, CaptionCase{"Disk +3:", -1},
+        CaptionCase{"Disk 1.5:", -1}, CaptionCase{"Disk 99999999999:", -1},
+        CaptionCase{"No USB disks found. Press F5 to scan again.", -1}));
 
 TEST(IsEvenTest, EvenNumbersIncludingZeroAndNegativesAreEven) {
     for (std::int32_t n : {0, 2, -2, INT32_MIN}) EXPECT_TRUE(frmMain::IsEven(n)) << n;
