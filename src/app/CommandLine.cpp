@@ -21,7 +21,8 @@ std::string UsageText(const Driver& driver) {
 
 std::variant<CommandLine, std::string> ParseCommandLine(const Driver& driver,
                                                         std::span<const std::string> args) {
-    if (args.empty()) return UsageText(driver);
+    // An empty first argument names no file: the same refusal as none.
+    if (args.empty() || args[0].empty()) return UsageText(driver);
     CommandLine line;
     line.scenario = args[0];
     for (std::size_t i = 1; i < args.size(); ++i) {

@@ -41,6 +41,8 @@ TEST(CommandLineTest, RefusesWithTheUsageOrTheReason) {
         {&kHeadlessDriver, {}, "usage: plumvane-headless SCENARIO.json [ACTION ...]\nactions: "},
         {&kSimDriver, {}, "usage: plumvane-sim SCENARIO.json [--out FILE.json] [ACTION ...]\n"},
         {&kSimDriver, {"s.json", "--out"}, "usage: plumvane-sim"},
+        // An empty scenario argument was taken for a file name.
+        {&kHeadlessDriver, {"", "close"}, "usage: plumvane-headless"},
         {&kSimDriver, {"s.json", "--out", "a", "--out", "b"}, "usage: plumvane-sim"},
         // Only a driver that writes a file takes --out.
         {&kHeadlessDriver, {"s.json", "--out", "a"}, "plumvane-headless: unknown action: --out\n"},
