@@ -221,6 +221,9 @@ void Win32Toolkit::PumpMessagesFor(std::uint32_t milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (;;) {
         PumpMessages();
+        // A quit left in the queue would wake the wait at once, every time.
+        MSG quit;
+        if (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
         const ULONGLONG now = GetTickCount64();
         if (now >= end || !impl_->window) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);

@@ -320,7 +320,7 @@ void frmMain::OnLoad() {
 }
 
 void frmMain::OnKeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
-    if (keyCode == kKeyF5) RebuildNow();
+    if (keyCode == kKeyF5) RequestRebuild();
 }
 
 void frmMain::RequestRebuild() {
