@@ -99,6 +99,39 @@ constexpr ActionForm kActionForms[] = {
          machine.SetMachine(sim::LoadScenarioFile(a.path));
          return true;
      }},
+    {Action::Kind::Plug, "plug", "plug:<scenario.json>",
+     [](std::string_view, std::string_view rest, Action& a, std::string&) {
+         a.path = std::string(rest);
+         return !rest.empty();
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows& machine) {
+         machine.SetMachine(sim::LoadScenarioFile(a.path));
+         return user.DeviceChange(/*arrival=*/true);
+     }},
+    {Action::Kind::Unplug, "unplug", "unplug:<scenario.json>",
+     [](std::string_view, std::string_view rest, Action& a, std::string&) {
+         a.path = std::string(rest);
+         return !rest.empty();
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows& machine) {
+         machine.SetMachine(sim::LoadScenarioFile(a.path));
+         return user.DeviceChange(/*arrival=*/false);
+     }},
+    {Action::Kind::Wait, "wait", "wait:<ms>",
+     [](std::string_view text, std::string_view rest, Action& a, std::string& error) {
+         std::uint32_t ms = 0;
+         const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), ms);
+         if (!rest.empty() && ec == std::errc() && end == rest.data() + rest.size() &&
+             ms <= kMaxWaitMs) {
+             a.milliseconds = ms;
+             return true;
+         }
+         error = "wait takes milliseconds from 0 to 60000: " + std::string(text);
+         return false;
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
+         return user.Wait(a.milliseconds);
+     }},
     {Action::Kind::Close, "close", "close",
      [](std::string_view text, std::string_view, Action&, std::string&) { return text == "close"; },
      [](const Action&, UserDriver& user, sim::SimulatedWindows&) { return user.ClickClose(); }},

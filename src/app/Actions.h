@@ -16,15 +16,24 @@ class SimulatedWindows;
 namespace plumvane::app {
 
 struct Action {
-    enum class Kind { ClickCheck, Key, Scroll, Machine, Close };
+    enum class Kind { ClickCheck, Key, Scroll, Machine, Plug, Unplug, Wait, Close };
     Kind kind = Kind::Close;
-    std::string name;        // ClickCheck: the check-box array
-    std::int16_t index = 0;  // ClickCheck: the row
-    std::int16_t key = 0;    // Key
-    std::int16_t shift = 0;  // Key
-    std::int16_t value = 0;  // Scroll
-    std::string path;        // Machine
+    std::string name;                // ClickCheck: the check-box array
+    std::int16_t index = 0;          // ClickCheck: the row
+    std::int16_t key = 0;            // Key
+    std::int16_t shift = 0;          // Key
+    std::int16_t value = 0;          // Scroll
+    std::string path;                // Machine, Plug, Unplug
+    std::uint32_t milliseconds = 0;  // Wait
 };
+
+inline constexpr std::uint32_t kMaxWaitMs = 60000;
+
+// Whether the action names a scenario file to read.
+inline bool NamesScenario(const Action& a) {
+    return a.kind == Action::Kind::Machine || a.kind == Action::Kind::Plug ||
+           a.kind == Action::Kind::Unplug;
+}
 
 // Empty, with `error` set, for an argument that is not an action.
 std::optional<Action> ParseAction(std::string_view text, std::string& error);
@@ -41,6 +50,10 @@ public:
     virtual bool KeyDown(std::int16_t key, std::int16_t shift) = 0;
     virtual bool Scroll(std::int16_t value) = 0;
     virtual bool ClickClose() = 0;
+    // The system tells the window that a disk interface arrived or left.
+    virtual bool DeviceChange(bool arrival) = 0;
+    // Time passes; the window's timers fire as they come due.
+    virtual bool Wait(std::uint32_t milliseconds) = 0;
 };
 
 // Performs one action; `note` explains an action that had no effect. Throws

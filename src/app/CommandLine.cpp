@@ -46,7 +46,7 @@ std::optional<sim::Machine> LoadScenarios(const Driver& driver, const CommandLin
     try {
         sim::Machine machine = sim::LoadScenarioFile(line.scenario);
         for (const Action& a : line.actions) {
-            if (a.kind == Action::Kind::Machine) sim::LoadScenarioFile(a.path);
+            if (NamesScenario(a)) sim::LoadScenarioFile(a.path);
         }
         return machine;
     } catch (const sim::ScenarioError& e) {

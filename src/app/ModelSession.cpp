@@ -4,11 +4,11 @@
 
 namespace plumvane::app {
 
-ui::Status RecordingModelToolkit::ShowMessage(const std::string& text) {
-    const ui::Status shown = ModelToolkit::ShowMessage(text);
+ui::Status RecordingModelToolkit::ShowMessage(const std::string& text, std::uint32_t type) {
+    const ui::Status shown = ModelToolkit::ShowMessage(text, type);
     if (ui::Succeeded(shown)) {
         api_.MessageBoxA(WindowHwnd().value_or(platform::NULL_HWND), text, ui::kMessageCaption,
-                         platform::MB_OK);
+                         type);
     }
     return shown;
 }
@@ -26,6 +26,17 @@ bool ModelUserDriver::Scroll(std::int16_t value) {
 }
 
 bool ModelUserDriver::ClickClose() { return ui::Succeeded(tk_.UserClickButton(ui::kCmdClose)); }
+
+bool ModelUserDriver::DeviceChange(bool arrival) {
+    const ui::DeviceEvent event =
+        arrival ? ui::DeviceEvent::Arrival : ui::DeviceEvent::RemoveComplete;
+    return ui::Succeeded(tk_.SystemDeviceChange({event, ui::DeviceKind::DiskInterface}));
+}
+
+bool ModelUserDriver::Wait(std::uint32_t milliseconds) {
+    tk_.AdvanceClock(milliseconds);
+    return true;
+}
 
 ModelSession::ModelSession(sim::Machine m) : machine(std::move(m)) { form.Start(); }
 

@@ -18,7 +18,7 @@ namespace plumvane::app {
 class RecordingModelToolkit : public ui::ModelToolkit {
 public:
     explicit RecordingModelToolkit(platform::WindowsApi& api) : api_(api) {}
-    ui::Status ShowMessage(const std::string& text) override;
+    ui::Status ShowMessage(const std::string& text, std::uint32_t type) override;
 
 private:
     platform::WindowsApi& api_;
@@ -31,6 +31,8 @@ public:
     bool KeyDown(std::int16_t key, std::int16_t shift) override;
     bool Scroll(std::int16_t value) override;
     bool ClickClose() override;
+    bool DeviceChange(bool arrival) override;
+    bool Wait(std::uint32_t milliseconds) override;
 
 private:
     ui::ModelToolkit& tk_;

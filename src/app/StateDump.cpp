@@ -68,6 +68,7 @@ nlohmann::ordered_json DumpState(const DumpInput& in) {
     doc["window"] = {{"caption", in.toolkit.GetWindowCaption().value_or("")},
                      {"open", in.toolkit.IsOpen()}};
     doc["lockMe"] = in.lockMe;
+    doc["listBuilds"] = in.listBuilds;
     doc["diskCount"] = in.inventory.DiskCount;
     Json disks = Json::array();
     for (const auto& d : in.inventory.Table) disks.push_back(DumpDisk(d));

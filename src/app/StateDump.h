@@ -16,6 +16,7 @@ struct DumpInput {
     const inventory::DiskInventory& inventory;
     const sim::SimulatedWindows& machine;
     bool lockMe = false;
+    int listBuilds = 0;
 };
 
 nlohmann::ordered_json DumpState(const DumpInput& in);

@@ -15,13 +15,13 @@
 
 namespace plumvane::app {
 
-// The Win32 toolkit with its own message box ("error") shown through the
+// The Win32 toolkit with its own message boxes shown through the
 // platform, so the machine records it beside the hotplug messages and the
 // demo's automatic runs answer it instead of waiting for a user.
 class PlatformMessageToolkit : public ui::Win32Toolkit {
 public:
     explicit PlatformMessageToolkit(platform::WindowsApi& api) : api_(api) {}
-    ui::Status ShowMessage(const std::string& text) override;
+    ui::Status ShowMessage(const std::string& text, std::uint32_t type) override;
 
 private:
     platform::WindowsApi& api_;
@@ -37,6 +37,10 @@ public:
     bool KeyDown(std::int16_t key, std::int16_t shift) override;
     bool Scroll(std::int16_t value) override;
     bool ClickClose() override;
+    // A real WM_DEVICECHANGE for a disk interface, sent to the window.
+    bool DeviceChange(bool arrival) override;
+    // Pumps the window's messages for that long.
+    bool Wait(std::uint32_t milliseconds) override;
 
 private:
     bool Click(const ui::ControlRef& ref);

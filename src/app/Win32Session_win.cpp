@@ -13,6 +13,13 @@
 #endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// after windows.h, which it needs
+#include <dbt.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "platform/DevicePaths.h"
 
 namespace plumvane::app {
 
@@ -137,10 +144,10 @@ std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk) 
     return all;
 }
 
-ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text) {
+ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text, std::uint32_t type) {
     if (!IsOpen()) return ui::Status::NoWindow;
     const int answer =
-        api_.MessageBoxA(WindowHwnd().value_or(platform::Hwnd{}), text, ui::kMessageCaption, MB_OK);
+        api_.MessageBoxA(WindowHwnd().value_or(platform::Hwnd{}), text, ui::kMessageCaption, type);
     return answer == IDOK ? ui::Status::Ok : ui::Status::Failed;
 }
 
@@ -194,6 +201,36 @@ bool Win32UserDriver::Scroll(std::int16_t value) {
                  reinterpret_cast<LPARAM>(h));
     SendMessageW(parent, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(h));
     tk_.PumpMessages();
+    return true;
+}
+
+bool Win32UserDriver::DeviceChange(bool arrival) {
+    const auto window = tk_.WindowHwnd();
+    if (!window) return false;
+    // What the system sends for a stick's disk interface: the structure with
+    // its name behind it, dbcc_size counting both.
+    std::string name = "\\\\?\\usbstor#disk&ven_plumvane&prod_sim#0#";
+    for (const wchar_t c : platform::kDiskInterfaceClassText) name += static_cast<char>(c);
+    const std::size_t nameAt = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
+    std::vector<DWORD> storage((nameAt + name.size() + 1 + sizeof(DWORD) - 1) / sizeof(DWORD));
+    auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(storage.data());
+    broadcast->dbcc_size = static_cast<DWORD>(nameAt + name.size() + 1);
+    broadcast->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    const platform::Guid& g = platform::kDiskInterfaceClass;
+    broadcast->dbcc_classguid.Data1 = g.Data1;
+    broadcast->dbcc_classguid.Data2 = g.Data2;
+    broadcast->dbcc_classguid.Data3 = g.Data3;
+    std::memcpy(broadcast->dbcc_classguid.Data4, g.Data4, sizeof g.Data4);
+    std::memcpy(reinterpret_cast<char*>(broadcast) + nameAt, name.c_str(), name.size() + 1);
+    SendMessageW(ToHwnd(*window), WM_DEVICECHANGE,
+                 arrival ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                 reinterpret_cast<LPARAM>(broadcast));
+    tk_.PumpMessages();
+    return true;
+}
+
+bool Win32UserDriver::Wait(std::uint32_t milliseconds) {
+    tk_.PumpMessagesFor(milliseconds);
     return true;
 }
 

@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
 
     app::ModelSession session(std::move(run->machine));
     if (!app::PerformAll(driver, run->line, session.user, session.machine, std::cerr)) return 2;
-    std::cout << app::DumpState(
-                     {session.toolkit, session.inventory, session.machine, session.form.LockMe})
+    std::cout << app::DumpState({session.toolkit, session.inventory, session.machine,
+                                 session.form.LockMe, session.form.ListBuilds()})
                      .dump(2)
               << "\n";
     return 0;

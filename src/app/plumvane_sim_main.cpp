@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
     }
     if (!options.out) return session.toolkit.RunMessageLoop();
 
-    out << app::DumpState(
-               {session.toolkit, session.inventory, session.machine, session.form.LockMe})
+    out << app::DumpState({session.toolkit, session.inventory, session.machine, session.form.LockMe,
+                           session.form.ListBuilds()})
                .dump(2)
         << "\n";
     out.close();

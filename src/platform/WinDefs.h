@@ -112,6 +112,7 @@ inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3u);
 // user32.
 inline constexpr UINT MB_OK = 0x0;
 inline constexpr UINT MB_ICONERROR = 0x10;
+inline constexpr UINT MB_ICONEXCLAMATION = 0x30;
 inline constexpr int IDOK = 1;
 inline constexpr int SM_CXICON = 11;
 inline constexpr int SM_CYICON = 12;

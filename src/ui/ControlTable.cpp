@@ -295,6 +295,34 @@ void ControlTable::RaiseScrollChange(const std::string& name) {
     Sink()->OnScrollChange(fired);
 }
 
+void ControlTable::RaiseDeviceChange(const DeviceChange& change) {
+    if (!Sink()) return;
+    const DeviceChange fired = change;
+    Sink()->OnDeviceChange(fired);
+}
+
+Status ControlTable::StartTimer(std::uint32_t id, std::uint32_t milliseconds) {
+    if (!IsOpen()) return Status::NoWindow;
+    const std::uint64_t start = ++lastStart_;
+    if (!ArmTimer(id, milliseconds, start)) return Status::Failed;
+    timers_[id] = start;
+    return Status::Ok;
+}
+
+Status ControlTable::StopTimer(std::uint32_t id) {
+    if (timers_.erase(id) != 0) DisarmTimer(id);
+    return Status::Ok;
+}
+
+void ControlTable::TimerDue(std::uint32_t id, std::optional<std::uint64_t> start) {
+    const auto running = timers_.find(id);
+    if (running == timers_.end() || (start && *start != running->second)) return;
+    // One-shot: gone before its handler runs, which may start it again.
+    timers_.erase(running);
+    DisarmTimer(id);
+    if (Sink()) Sink()->OnTimer(id);
+}
+
 const ControlRecord* ControlTable::Find(const ControlRef& ref) const {
     for (const ControlRecord& c : controls_) {
         if (c.name == ref.name && c.index == ref.index) return &c;

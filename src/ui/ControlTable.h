@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +74,8 @@ public:
     Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) override;
     Status CreateElement(const std::string& name, std::int16_t index) override;
     Status DestroyElement(const std::string& name, std::int16_t index) override;
+    Status StartTimer(std::uint32_t id, std::uint32_t milliseconds) override;
+    Status StopTimer(std::uint32_t id) override;
 
     // Every control in creation order, whether the window is open or not.
     const std::vector<ControlRecord>& Records() const { return controls_; }
@@ -103,6 +106,11 @@ protected:
     virtual void SetCheckState(ControlRecord& c, std::int16_t state) { StoreCheck(c, state); }
     // The scroll settings after they were stored, before the change event.
     virtual void ShowScroll(const ControlRecord& /*c*/) {}
+    // Sets the realisation's timer going; `start` tells this start from any
+    // other of the same id, so one that was stopped or restarted since
+    // cannot fire (TimerDue).
+    virtual bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) = 0;
+    virtual void DisarmTimer(std::uint32_t /*id*/) {}
 
     // --- the rules ------------------------------------------------------------------------
     // Stores a check state; the click event only when it changed.
@@ -115,6 +123,12 @@ protected:
     void RaiseCheckClick(const ControlRef& ref);
     void RaiseButtonClick(const std::string& name);
     void RaiseScrollChange(const std::string& name);
+    void RaiseDeviceChange(const DeviceChange& change);
+    // The realisation's timer `id` came due: its event, once, unless it was
+    // stopped, or restarted after `start` (none: whichever start is current).
+    void TimerDue(std::uint32_t id, std::optional<std::uint64_t> start);
+    // The window is gone, and its timers with it.
+    void ForgetTimers() { timers_.clear(); }
 
     // --- the table --------------------------------------------------------------------------
     // Controls of an open window: NoWindow or NoSuchControl when none.
@@ -123,7 +137,10 @@ protected:
     ControlRecord* FindByHwnd(platform::Hwnd h);
     const ControlRecord* FindByHwnd(platform::Hwnd h) const;
     // The window is gone, and every control with it.
-    void ClearTable() { controls_.clear(); }
+    void ClearTable() {
+        controls_.clear();
+        ForgetTimers();
+    }
     // Tab and Shift+Tab: the next of the controls that can take the focus, in
     // tab order, after the one `isCurrent` picks (the first or last when none).
     const ControlRecord* NextTabStop(const std::function<bool(const ControlRecord&)>& canFocus,
@@ -135,6 +152,8 @@ private:
 
     std::vector<ControlRecord> controls_;  // creation order
     std::uint64_t nextZ_ = 0;
+    std::map<std::uint32_t, std::uint64_t> timers_;  // running timers: id -> their start
+    std::uint64_t lastStart_ = 0;
 };
 
 }  // namespace plumvane::ui

@@ -44,6 +44,8 @@ Status ModelToolkit::Unload() {
     if (!open_) return Status::NoWindow;
     open_ = shown_ = false;
     focus_.reset();
+    ForgetTimers();
+    timers_.clear();
     return Status::Ok;
 }
 
@@ -52,9 +54,51 @@ std::optional<ControlRef> ModelToolkit::FocusedControl() const {
     return focus_;
 }
 
-Status ModelToolkit::ShowMessage(const std::string& text) {
-    messages_.push_back({text, kMessageCaption, 0});
+Status ModelToolkit::ShowMessage(const std::string& text, std::uint32_t type) {
+    messages_.push_back({text, kMessageCaption, type});
     return Status::Ok;
+}
+
+bool ModelToolkit::ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) {
+    timers_[id] = Timer{now_ + milliseconds, start};
+    return true;
+}
+
+Status ModelToolkit::SystemDeviceChange(const DeviceChange& change) {
+    if (!open_) return Status::NoWindow;
+    RaiseDeviceChange(change);
+    return AfterAction(Status::Ok);
+}
+
+void ModelToolkit::AdvanceClock(std::uint32_t milliseconds) {
+    const std::uint64_t until = now_ + milliseconds;
+    RunTimers(until);
+    now_ = until;
+}
+
+void ModelToolkit::RunTimers(std::uint64_t until) {
+    // A handler that keeps restarting a 0 ms timer would never let time pass.
+    constexpr int kMaxFirings = 10000;
+    for (int fired = 0; fired < kMaxFirings; ++fired) {
+        auto next = timers_.end();
+        for (auto t = timers_.begin(); t != timers_.end(); ++t) {
+            if (t->second.due > until) continue;
+            if (next == timers_.end() || t->second.due < next->second.due ||
+                (t->second.due == next->second.due && t->second.start < next->second.start)) {
+                next = t;
+            }
+        }
+        if (next == timers_.end()) return;
+        const std::uint32_t id = next->first;
+        const Timer timer = next->second;
+        now_ = std::max(now_, timer.due);
+        TimerDue(id, timer.start);
+        // TimerDue leaves a timer that was stopped behind it alone; drop it here.
+        if (auto same = timers_.find(id);
+            same != timers_.end() && same->second.start == timer.start) {
+            timers_.erase(same);
+        }
+    }
 }
 
 Status ModelToolkit::Realise(ControlRecord& c) {
@@ -73,7 +117,7 @@ Status ModelToolkit::UserClickCheck(const ControlRef& ref) {
     if (c->kind != ControlKind::CheckBox) return Status::NoSuchProperty;
     if (!ReachableByUser(*c)) return Status::NotAllowed;
     focus_ = c->Ref();
-    return SetCheck(ref, StateAfterUserClick(c->check));
+    return AfterAction(SetCheck(ref, StateAfterUserClick(c->check)));
 }
 
 Status ModelToolkit::UserClickButton(const std::string& name) {
@@ -84,7 +128,7 @@ Status ModelToolkit::UserClickButton(const std::string& name) {
     if (!ReachableByUser(*c)) return Status::NotAllowed;
     focus_ = c->Ref();
     RaiseButtonClick(name);
-    return Status::Ok;
+    return AfterAction(Status::Ok);
 }
 
 Status ModelToolkit::UserKeyDown(std::int16_t keyCode, std::int16_t shift) {
@@ -92,7 +136,7 @@ Status ModelToolkit::UserKeyDown(std::int16_t keyCode, std::int16_t shift) {
     if (!shown_) return Status::NotAllowed;
     RaiseKeyDown(keyCode, shift);
     if (keyCode == kKeyTab && open_) MoveFocus((shift & kShiftBit) == 0);
-    return Status::Ok;
+    return AfterAction(Status::Ok);
 }
 
 void ModelToolkit::MoveFocus(bool forward) {
@@ -111,7 +155,7 @@ Status ModelToolkit::UserScroll(const std::string& name, std::int32_t value) {
     ScrollSettings next = c->scroll;
     next.value = ClampToRange(value, next.min, next.max);
     StoreScroll(*c, next);
-    return Status::Ok;
+    return AfterAction(Status::Ok);
 }
 
 Status ModelToolkit::UserScrollStep(const std::string& name, ScrollAction action) {

@@ -2,8 +2,11 @@
 // The toolkit in memory: what the form's tests and the headless driver run on.
 // It keeps every rule of Toolkit.h, takes the user's actions as calls, records
 // message boxes (answered with OK) and hands out fake window handles.
+// Time is a virtual clock that only AdvanceClock moves; after every action
+// the timers that are due fire, in the order they come due.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,7 +22,7 @@ using ModelControl = ControlRecord;
 struct RecordedMessage {
     std::string text;
     std::string caption;
-    std::uint32_t type = 0;  // MB_OK, no icon
+    std::uint32_t type = 0;  // the MessageBoxA type; 0: MB_OK, no icon
     friend bool operator==(const RecordedMessage&, const RecordedMessage&) = default;
 };
 
@@ -39,7 +42,14 @@ public:
     Status Unload() override;
     bool IsOpen() const override { return open_; }
     std::optional<ControlRef> FocusedControl() const override;
-    Status ShowMessage(const std::string& text) override;
+    Status ShowMessage(const std::string& text, std::uint32_t type) override;
+
+    // --- the system's actions ----------------------------------------------------
+    // A device-change notification reaches the window.
+    Status SystemDeviceChange(const DeviceChange& change);
+    // Time passes: every timer that comes due meanwhile fires, in order.
+    void AdvanceClock(std::uint32_t milliseconds);
+    std::uint64_t Now() const { return now_; }
 
     // --- the user's actions ----------------------------------------------------
     // Each needs the window shown and the control visible (with its panes).
@@ -65,9 +75,18 @@ protected:
     Status Realise(ControlRecord& c) override;
     void Unrealise(const ControlRecord& gone) override;
     void GiveFocus(const ControlRecord& c) override { focus_ = c.Ref(); }
+    bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) override;
+    void DisarmTimer(std::uint32_t id) override { timers_.erase(id); }
 
 private:
     bool ReachableByUser(const ModelControl& c) const;
+    // Fires the timers due by `until`, earliest first, moving the clock to each.
+    void RunTimers(std::uint64_t until);
+    // The message loop's turn after an action: what is due now fires.
+    Status AfterAction(Status s) {
+        RunTimers(now_);
+        return s;
+    }
     // Tab and Shift+Tab: the next control in tab order that can take the focus.
     void MoveFocus(bool forward);
     platform::Hwnd NextHwnd() { return static_cast<platform::Hwnd>(nextHwnd_ += 4); }
@@ -80,6 +99,12 @@ private:
     std::uintptr_t nextHwnd_ = 0x10000;
     std::optional<ControlRef> focus_;
     std::vector<RecordedMessage> messages_;
+    struct Timer {
+        std::uint64_t due;
+        std::uint64_t start;
+    };
+    std::map<std::uint32_t, Timer> timers_;
+    std::uint64_t now_ = 0;
 };
 
 }  // namespace plumvane::ui

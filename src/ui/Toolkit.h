@@ -19,6 +19,12 @@
 //   including one made by the program or by a new range that moves the value,
 //   and never comes during a drag.
 // - Key presses reach the event sink before the focused control (key preview).
+// - Timers are one-shot and belong to the window: starting a running one
+//   restarts it, and its event comes from the window's message loop (or the
+//   model's clock), never from inside another event. A timer of 0 ms fires
+//   as soon as the event that started it has returned.
+// - While the window is open it hears of disks and volumes arriving and
+//   leaving (the device-change event).
 
 #include <cstdint>
 #include <optional>
@@ -186,6 +192,16 @@ struct ControlSpec {
     ScrollSettings scroll;      // scroll bars
 };
 
+// What a device-change notification told the window. Anything else the
+// system sends is Other and left to the realisation.
+enum class DeviceEvent { Arrival, RemoveComplete, Other };
+enum class DeviceKind { DiskInterface, Volume, Other };
+struct DeviceChange {
+    DeviceEvent event = DeviceEvent::Other;
+    DeviceKind device = DeviceKind::Other;
+    friend bool operator==(const DeviceChange&, const DeviceChange&) = default;
+};
+
 // Property values by name, for enumeration and dumps.
 using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, platform::Hwnd>;
 
@@ -198,6 +214,8 @@ public:
     virtual void OnCheckClick(const std::string& /*name*/, std::int16_t /*index*/) {}
     virtual void OnButtonClick(const std::string& /*name*/) {}
     virtual void OnScrollChange(const std::string& /*name*/) {}
+    virtual void OnDeviceChange(const DeviceChange& /*change*/) {}
+    virtual void OnTimer(std::uint32_t /*id*/) {}
 };
 
 class Toolkit {
@@ -228,8 +246,13 @@ public:
     virtual bool IsOpen() const = 0;
     virtual Status Focus(const ControlRef& ref) = 0;
     virtual std::optional<ControlRef> FocusedControl() const = 0;
-    // Modal, OK button only, no icon, captioned kMessageCaption.
-    virtual Status ShowMessage(const std::string& text) = 0;
+    // Modal, OK button only, captioned kMessageCaption; `type` is the
+    // MessageBoxA type (MB_OK alone: no icon).
+    virtual Status ShowMessage(const std::string& text, std::uint32_t type) = 0;
+    // Starts, or restarts, the one-shot timer `id`; its event fires once.
+    virtual Status StartTimer(std::uint32_t id, std::uint32_t milliseconds) = 0;
+    // A timer stopped before it fired raises nothing; stopping none is Ok.
+    virtual Status StopTimer(std::uint32_t id) = 0;
 
     // --- controls --------------------------------------------------------
     // All controls in creation order (array elements where they were made).

@@ -115,6 +115,22 @@ LRESULT Win32Toolkit::Impl::HandleMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp
                 return 0;
             }
             break;
+        case WM_TIMER:
+            if (h != window) break;
+            owner.TimerDue(static_cast<std::uint32_t>(wp), std::nullopt);
+            return 0;
+        case kTimerDueNow:
+            if (h != window) break;
+            owner.TimerDue(static_cast<std::uint32_t>(wp),
+                           static_cast<std::uint64_t>(static_cast<std::uintptr_t>(lp)));
+            return 0;
+        case WM_DEVICECHANGE:
+            if (h != window) break;
+            owner.RaiseDeviceChange(DecodeDeviceChange(wp, lp));
+            return TRUE;
+        case WM_DESTROY:
+            if (h == window) deviceNotification.reset();
+            break;
         case WM_CLOSE:
             if (h == window) {
                 DestroyWindow(h);

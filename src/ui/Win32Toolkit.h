@@ -4,7 +4,8 @@
 // implementation is split by topic: Win32Toolkit_win.cpp (the operations),
 // Win32Messages_win.cpp (window classes and procedures), Win32Gdi_win.cpp
 // (fonts, brushes, colours), Win32Keyboard_win.cpp (key preview and focus),
-// Win32Scroll_win.cpp (the scroll bar).
+// Win32Scroll_win.cpp (the scroll bar), Win32Devices_win.cpp (timers and
+// device notifications).
 //
 // Panes are child windows of our own class, labels STATIC controls, check
 // boxes and the push button BUTTON controls, the scroll bar a SCROLLBAR
@@ -42,12 +43,16 @@ public:
     Status Unload() override;
     bool IsOpen() const override;
     std::optional<ControlRef> FocusedControl() const override;
-    Status ShowMessage(const std::string& text) override;
+    Status ShowMessage(const std::string& text, std::uint32_t type) override;
 
     // Runs the message loop until the window is gone; gives the exit code.
     int RunMessageLoop();
     // Handles every message already queued, without waiting.
     void PumpMessages();
+    // Handles messages as they come for this long; timers fire meanwhile.
+    void PumpMessagesFor(std::uint32_t milliseconds);
+    // Registered for the disk interfaces' arrivals and removals (tests).
+    bool HearsDiskInterfaces() const;
     // The real window of any control, labels included.
     std::optional<platform::Hwnd> NativeHandle(const ControlRef& ref) const;
 
@@ -65,6 +70,8 @@ protected:
     void GiveFocus(const ControlRecord& c) override;
     void SetCheckState(ControlRecord& c, std::int16_t state) override;
     void ShowScroll(const ControlRecord& c) override;
+    bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) override;
+    void DisarmTimer(std::uint32_t id) override;
 
 private:
     std::unique_ptr<Impl> impl_;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/DeviceNotification_win.h"
 #include "platform/GdiOwners_win.h"
 #include "ui/Win32Toolkit.h"
 // after windows.h, which it needs
@@ -40,6 +41,9 @@ private:
     bool registered_ = false;
 };
 
+// A WM_DEVICECHANGE: arrival or removal, of a disk interface or a volume.
+DeviceChange DecodeDeviceChange(WPARAM event, LPARAM data);
+
 struct Win32Toolkit::Impl {
     explicit Impl(Win32Toolkit& owner);
 
@@ -52,6 +56,8 @@ struct Win32Toolkit::Impl {
     std::map<std::uint32_t, platform::UniqueBrush> brushes;
     std::map<std::string, platform::UniqueFont> fonts;
     HWND savedFocus = nullptr;
+    // Disk interfaces arriving and leaving, while the window exists.
+    platform::UniqueDeviceNotification deviceNotification;
 
     ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
     const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
@@ -69,6 +75,11 @@ struct Win32Toolkit::Impl {
     void AfterSetCheck(HWND h);
     // Sets the subclass that gives key preview and the check box events.
     void Subclass(HWND h);
+
+    // --- timers and devices (Win32Devices_win.cpp) ------------------------------
+    // A timer due at once: wParam its id, lParam its start.
+    static constexpr UINT kTimerDueNow = WM_APP + 1;
+    void ListenForDisks();
 
     // --- GDI (Win32Gdi_win.cpp) ----------------------------------------------------
     static int ScreenDpi();

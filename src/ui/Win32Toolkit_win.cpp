@@ -46,6 +46,7 @@ Status Win32Toolkit::CreateMainWindow(const std::string& caption, int clientWidt
     if (!h) return Status::Failed;
     impl_->window = h;
     impl_->caption = caption;
+    impl_->ListenForDisks();
     return Status::Ok;
 }
 
@@ -86,9 +87,9 @@ Status Win32Toolkit::Unload() {
 
 bool Win32Toolkit::IsOpen() const { return impl_->window != nullptr; }
 
-Status Win32Toolkit::ShowMessage(const std::string& text) {
+Status Win32Toolkit::ShowMessage(const std::string& text, std::uint32_t type) {
     const int r =
-        MessageBoxA(impl_->window, platform::Utf8ToAnsi(text).c_str(), kMessageCaption, MB_OK);
+        MessageBoxA(impl_->window, platform::Utf8ToAnsi(text).c_str(), kMessageCaption, type);
     return r == IDOK ? Status::Ok : Status::Failed;
 }
 
@@ -214,6 +215,19 @@ int Win32Toolkit::RunMessageLoop() {
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+void Win32Toolkit::PumpMessagesFor(std::uint32_t milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (;;) {
+        PumpMessages();
+        // A quit left in the queue would wake the wait at once, every time.
+        MSG quit;
+        if (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end || !impl_->window) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
 }
 
 void Win32Toolkit::PumpMessages() {

@@ -36,6 +36,27 @@ private:
 
 }  // namespace
 
+std::string DiskChangedText(std::int32_t driveNumber) {
+    return "Disk " + std::to_string(driveNumber) +
+           " is not the disk this row was made for any more. The list has been scanned again: "
+           "check the row and click once more.";
+}
+
+class frmMain::BusyScope {
+public:
+    explicit BusyScope(frmMain& form) : form_(form) { ++form_.busy_; }
+    ~BusyScope() {
+        if (--form_.busy_ > 0 || !form_.rebuildPending_) return;
+        form_.rebuildPending_ = false;
+        form_.tk_.StartTimer(kDeferredRebuildTimer, 0);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    frmMain& form_;
+};
+
 frmMain::frmMain(Toolkit& toolkit, platform::WindowsApi& api, inventory::DiskInventory& inventory)
     : tk_(toolkit), api_(api), inventory_(inventory) {}
 
@@ -80,7 +101,10 @@ std::int32_t frmMain::DiskNumberFromCaption(std::string_view caption) {
 // --- the list ---------------------------------------------------------------
 
 void frmMain::BuildDiskList() {
+    BusyScope busy(*this);
+    ++listBuilds_;
     LockMe = true;
+    rowDisks_.clear();
     ResetScrollPosition();
     RemoveOldRows();
     SetWindowIcons();
@@ -98,6 +122,7 @@ void frmMain::BuildDiskList() {
             tk_.SetCheck(Elem(kChkWCEO, 0), kUnchecked);
             tk_.SetCheck(Elem(kChkHPD, 0), kUnchecked);
         }
+        rowDisks_.push_back(inventory::IdentityOf(n, inventory_.Table[n]));
         FillRow(row, n);
         ++row;
     }
@@ -249,11 +274,27 @@ void frmMain::TurnOffThemesAndModerniseFonts() {
 
 // --- a click on a row -------------------------------------------------------
 
+bool frmMain::RowDiskConfirmed(std::int16_t row, std::int32_t driveNumber) {
+    if (row < 0 || static_cast<std::size_t>(row) >= rowDisks_.size()) return false;
+    const inventory::DiskIdentity& disk = rowDisks_[static_cast<std::size_t>(row)];
+    if (disk.Number != driveNumber) return false;
+    return inventory::ConfirmDisk(api_, disk).Confirmed();
+}
+
 void frmMain::ApplyRowFlags(std::int16_t row) {
+    BusyScope busy(*this);
     const std::string caption = tk_.GetCaption(Elem(kLblDisks, row)).value_or("");
     const std::int32_t driveNumber = DiskNumberFromCaption(caption);
     if (driveNumber == -1) {
-        tk_.ShowMessage("error");
+        tk_.ShowMessage("error", platform::MB_OK);
+        return;
+    }
+    // Disks may have been plugged, pulled or renumbered since the list was
+    // built; the number alone would then name a disk nobody chose.
+    if (!RowDiskConfirmed(row, driveNumber)) {
+        tk_.ShowMessage(DiskChangedText(driveNumber),
+                        platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        RequestRebuild();
         return;
     }
     const bool writeCacheEnableOverride =
@@ -285,7 +326,35 @@ void frmMain::OnLoad() {
 }
 
 void frmMain::OnKeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
-    if (keyCode == kKeyF5) BuildDiskList();
+    if (keyCode == kKeyF5) RequestRebuild();
+}
+
+void frmMain::RequestRebuild() {
+    if (busy_ > 0) {
+        rebuildPending_ = true;
+        return;
+    }
+    RebuildNow();
+}
+
+void frmMain::RebuildNow() {
+    // This build shows the machine as it is now: a rebuild still waiting
+    // would only repeat it.
+    tk_.StopTimer(kPlugTimer);
+    tk_.StopTimer(kDeferredRebuildTimer);
+    BuildDiskList();
+}
+
+void frmMain::OnDeviceChange(const DeviceChange& change) {
+    const bool arrivedOrLeft =
+        change.event == DeviceEvent::Arrival || change.event == DeviceEvent::RemoveComplete;
+    const bool diskOrVolume =
+        change.device == DeviceKind::DiskInterface || change.device == DeviceKind::Volume;
+    if (arrivedOrLeft && diskOrVolume) tk_.StartTimer(kPlugTimer, kPlugSettleMs);
+}
+
+void frmMain::OnTimer(std::uint32_t id) {
+    if (id == kPlugTimer || id == kDeferredRebuildTimer) RequestRebuild();
 }
 
 void frmMain::OnCheckClick(const std::string& name, std::int16_t index) {

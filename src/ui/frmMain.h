@@ -4,8 +4,11 @@
 // the same code runs on real Win32 controls and in memory.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "inventory/DiskIdentity.h"
 #include "inventory/DiskTable.h"
 #include "platform/WindowsApi.h"
 #include "ui/FormDesign.h"
@@ -15,6 +18,14 @@ namespace plumvane::ui {
 
 inline constexpr std::uint32_t kOddRowColour = 0xF8F8F8;  // even rows keep kRowColour
 inline constexpr const char* kNoUsbDisksCaption = "No USB disks found. Press F5 to scan again.";
+// Disks plugged or pulled together (a stick with two volumes sends several
+// notifications) settle before one rebuild.
+inline constexpr std::uint32_t kPlugSettleMs = 750;
+inline constexpr std::uint32_t kPlugTimer = 1;
+// A rebuild that had to wait for a running build or click.
+inline constexpr std::uint32_t kDeferredRebuildTimer = 2;
+// The box of a click refused because drive N is no longer the row's disk.
+std::string DiskChangedText(std::int32_t driveNumber);
 
 class frmMain : public EventSink {
 public:
@@ -43,8 +54,24 @@ public:
     void OnCheckClick(const std::string& name, std::int16_t index) override;
     void OnButtonClick(const std::string& name) override;
     void OnScrollChange(const std::string& name) override;
+    void OnDeviceChange(const DeviceChange& change) override;
+    void OnTimer(std::uint32_t id) override;
+
+    // How many times BuildDiskList has run.
+    int ListBuilds() const { return listBuilds_; }
 
 private:
+    // Counts the running builds and clicks; when the last ends, a rebuild
+    // asked for meanwhile is started on a 0 ms timer, so it runs after the
+    // event that ended has returned.
+    class BusyScope;
+    // Rebuilds as F5 does; while a build or a click runs (and with them every
+    // message box of the program), once when they have ended.
+    void RequestRebuild();
+    void RebuildNow();
+    // True when drive N is still the disk row `row` was made for.
+    bool RowDiskConfirmed(std::int16_t row, std::int32_t driveNumber);
+
     platform::Hwnd Owner() const;
     // picList's top inside picListFrame in the design, in pixels at the
     // toolkit's DPI: the margin above the first row and below the last.
@@ -65,6 +92,11 @@ private:
     // Set while ApplyRowFlags puts a drive's real flags back into a row, so
     // the click events of that restore start no second write.
     bool restoringRow_ = false;
+    // The disk each row was made for, by row index, from the last build.
+    std::vector<inventory::DiskIdentity> rowDisks_;
+    int busy_ = 0;
+    bool rebuildPending_ = false;
+    int listBuilds_ = 0;
 };
 
 }  // namespace plumvane::ui

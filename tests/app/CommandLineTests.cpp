@@ -60,7 +60,8 @@ TEST(CommandLineTest, RefusesWithTheUsageOrTheReason) {
 
 TEST(CommandLineTest, UsageNamesEveryActionTheParserTakes) {
     const std::string usage = UsageText(kHeadlessDriver);
-    for (const char* verb : {"click:", "key:", "scroll:", "machine:", "close"}) {
+    for (const char* verb :
+         {"click:", "key:", "scroll:", "machine:", "plug:", "unplug:", "wait:", "close"}) {
         EXPECT_NE(usage.find(verb), std::string::npos) << verb;
     }
     std::istringstream lines(usage);
@@ -69,8 +70,10 @@ TEST(CommandLineTest, UsageNamesEveryActionTheParserTakes) {
 
 TEST(CommandLineTest, AnUnreadableScenarioAnywhereRefusesTheRun) {
     const std::string good = (kWindowScenarios / "no-usb.json").string();
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"missing.json"}, {good, "close", "machine:missing.json"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"missing.json"},
+                                                 {good, "close", "machine:missing.json"},
+                                                 {good, "plug:missing.json"},
+                                                 {good, "unplug:missing.json"}}) {
         const auto line = std::get<CommandLine>(ParseCommandLine(kHeadlessDriver, args));
         std::string refusal;
         EXPECT_FALSE(LoadScenarios(kHeadlessDriver, line, refusal));

@@ -70,11 +70,12 @@ std::string RunCase(const Json& entry) {
         std::string error;
         auto action = ParseAction(text.get<std::string>(), error);
         if (!action) throw std::runtime_error(error);
-        if (action->kind == Action::Kind::Machine) action->path = (kTests / action->path).string();
+        if (NamesScenario(*action)) action->path = (kTests / action->path).string();
         std::string note;
         Perform(*action, session.user, session.machine, note);
     }
-    return DumpState({session.toolkit, session.inventory, session.machine, session.form.LockMe})
+    return DumpState({session.toolkit, session.inventory, session.machine, session.form.LockMe,
+                      session.form.ListBuilds()})
                .dump(2) +
            "\n";
 }

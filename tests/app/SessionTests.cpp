@@ -20,7 +20,7 @@ using Json = nlohmann::ordered_json;
 const fs::path kWindowScenarios = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios/window";
 
 Json Dump(const ModelSession& s) {
-    return DumpState({s.toolkit, s.inventory, s.machine, s.form.LockMe});
+    return DumpState({s.toolkit, s.inventory, s.machine, s.form.LockMe, s.form.ListBuilds()});
 }
 
 Action Make(Action::Kind kind) {
@@ -128,6 +128,43 @@ TEST(SessionTest, ActionsTheWindowCannotTakeAreReportedNotPerformed) {
     EXPECT_EQ(Dump(s)["window"]["open"], false);
 }
 
+// The plugging cases, as the drivers perform them from their command line.
+TEST(SessionTest, PlugUnplugAndWaitFollowTheMachine) {
+    struct Case {
+        std::vector<std::string> actions;
+        int listBuilds;
+        const char* firstRow;
+    };
+    const std::string pulled = "unplug:" + (kWindowScenarios / "usb1-pulled.json").string();
+    const std::string plugged = "plug:" + (kWindowScenarios / "usb3-usb4-swapped.json").string();
+    const Case cases[] = {
+        // Three notifications 200 ms apart: one rebuild 750 ms after the last.
+        {{plugged, "wait:200", plugged, "wait:200", plugged, "wait:749"}, 1, "Disk 1:"},
+        {{plugged, "wait:200", plugged, "wait:200", pulled, "wait:1000"}, 2, "Disk 3:"},
+        // F5 rebuilds at once and cancels the timer.
+        {{pulled, "wait:300", "key:116", "wait:5000"}, 2, "Disk 3:"},
+        // machine: tells the window nothing.
+        {{"machine:" + (kWindowScenarios / "usb1-pulled.json").string(), "wait:5000"},
+         1,
+         "Disk 1:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.actions));
+        ModelSession s(sim::LoadScenarioFile(kWindowScenarios / "three-usb-two-other.json"));
+        for (const std::string& text : c.actions) {
+            std::string error, note;
+            const auto action = ParseAction(text, error);
+            ASSERT_TRUE(action) << error;
+            EXPECT_TRUE(Perform(*action, s.user, s.machine, note)) << note;
+        }
+        const Json doc = Dump(s);
+        EXPECT_EQ(doc["listBuilds"], c.listBuilds);
+        const std::string first = (*Control(doc, "lblDisks", 0))["caption"];
+        EXPECT_EQ(first.rfind(c.firstRow, 0), 0u) << first;
+        EXPECT_EQ(doc["openHandles"], 0);
+    }
+}
+
 // --- actions as text ---------------------------------------------------------------
 
 TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
@@ -140,15 +177,20 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
         {"scroll:-4", {K::Scroll, "", 0, 0, 0, -4, ""}},
         {"machine:dir/with:colon.json", {K::Machine, "", 0, 0, 0, 0, "dir/with:colon.json"}},
         {"close", {K::Close, "", 0, 0, 0, 0, ""}},
+        {"plug:a.json", {K::Plug, "", 0, 0, 0, 0, "a.json"}},
+        {"unplug:b.json", {K::Unplug, "", 0, 0, 0, 0, "b.json"}},
+        {"wait:0", {K::Wait, "", 0, 0, 0, 0, "", 0}},
+        {"wait:60000", {K::Wait, "", 0, 0, 0, 0, "", 60000}},
     };
     for (const auto& [text, expected] : forms) {
         SCOPED_TRACE(text);
         std::string error;
         const auto a = ParseAction(text, error);
         ASSERT_TRUE(a);
-        EXPECT_EQ(std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path),
+        EXPECT_EQ(std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
+                           a->milliseconds),
                   std::tie(expected.kind, expected.name, expected.index, expected.key,
-                           expected.shift, expected.value, expected.path));
+                           expected.shift, expected.value, expected.path, expected.milliseconds));
     }
 }
 
@@ -174,6 +216,15 @@ TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
                                       "scroll:1.5",
                                       "machine",
                                       "machine:",
+                                      "plug",
+                                      "plug:",
+                                      "unplug:",
+                                      "wait",
+                                      "wait:",
+                                      "wait:60001",
+                                      "wait:-1",
+                                      "wait:1.5",
+                                      "wait:4294967296",
                                       "close:now",
                                       "Close"};
     for (const char* text : notActions) {

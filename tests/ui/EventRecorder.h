@@ -25,6 +25,20 @@ public:
     }
     void OnButtonClick(const std::string& name) override { events.push_back("button:" + name); }
     void OnScrollChange(const std::string& name) override { events.push_back("scroll:" + name); }
+    void OnTimer(std::uint32_t id) override {
+        events.push_back("timer:" + std::to_string(id));
+        if (onTimer) onTimer(id);
+    }
+    void OnDeviceChange(const DeviceChange& change) override {
+        const char* event = change.event == DeviceEvent::Arrival          ? "arrival"
+                            : change.event == DeviceEvent::RemoveComplete ? "removed"
+                                                                          : "other";
+        const char* device = change.device == DeviceKind::DiskInterface ? "disk"
+                             : change.device == DeviceKind::Volume      ? "volume"
+                                                                        : "other";
+        events.push_back(std::string("device:") + event + ":" + device);
+    }
+    std::function<void(std::uint32_t)> onTimer;
 };
 
 }  // namespace plumvane::ui::testing

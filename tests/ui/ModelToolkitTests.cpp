@@ -2,6 +2,8 @@
 // the 16-bit scroll bar, properties by kind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ui/EventRecorder.h"
 #include "ui/FormDesign.h"
 #include "ui/ModelToolkit.h"
@@ -201,9 +203,54 @@ TEST_F(ModelToolkitTest, KeysButtonsAndMessages) {
     EXPECT_EQ(tk.UserClickButton(kCmdClose), Status::Ok);
     EXPECT_EQ(tk.UserClickButton(kLblAbout), Status::NoSuchProperty);
     EXPECT_EQ(rec.events, (Events{"key:116:1", "button:cmdClose"}));
-    EXPECT_EQ(tk.ShowMessage("error"), Status::Ok);
+    EXPECT_EQ(tk.ShowMessage("error", 0), Status::Ok);
     ASSERT_EQ(tk.Messages().size(), 1u);
     EXPECT_EQ(tk.Messages()[0], (RecordedMessage{"error", "Plumvane", 0}));
+}
+
+TEST_F(ModelToolkitTest, TimersFireOnceInTheOrderTheyComeDueAsTheClockMoves) {
+    ASSERT_EQ(tk.StartTimer(1, 300), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(2, 100), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(3, 500), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(4, 100), Status::Ok);
+    ASSERT_EQ(tk.StopTimer(3), Status::Ok);
+    EXPECT_EQ(tk.StopTimer(9), Status::Ok);
+    tk.AdvanceClock(99);
+    EXPECT_TRUE(rec.events.empty());
+    ASSERT_EQ(tk.StartTimer(4, 100), Status::Ok);  // restarted: due at 199 now
+    tk.AdvanceClock(1000);
+    EXPECT_EQ(rec.events, (Events{"timer:2", "timer:4", "timer:1"}));
+    tk.AdvanceClock(1000);
+    EXPECT_EQ(rec.events.size(), 3u);
+    EXPECT_EQ(tk.Now(), 2099u);
+}
+
+// A timer started by a handler for 0 ms fires when the action has returned,
+// not inside the handler; one started for later waits for the clock.
+TEST_F(ModelToolkitTest, ATimerStartedInAnEventFiresAfterTheAction) {
+    rec.onCheck = [this](const std::string&, std::int16_t) {
+        tk.StartTimer(7, 0);
+        tk.StartTimer(8, 10);
+        rec.events.push_back("handler done");
+    };
+    ASSERT_EQ(tk.UserClickCheck(Elem(kChkHPD, 0)), Status::Ok);
+    EXPECT_EQ(rec.events, (Events{"click:chkHPD(0)", "handler done", "timer:7"}));
+    rec.onTimer = [this](std::uint32_t id) {
+        if (id == 8) tk.StartTimer(8, 10);  // a timer restarted in its own event
+    };
+    tk.AdvanceClock(35);
+    EXPECT_EQ(std::count(rec.events.begin(), rec.events.end(), "timer:8"), 3);
+}
+
+TEST_F(ModelToolkitTest, DeviceChangesReachTheOpenWindowOnly) {
+    const DeviceChange arrived{DeviceEvent::Arrival, DeviceKind::Volume};
+    EXPECT_EQ(tk.SystemDeviceChange(arrived), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(1, 10), Status::Ok);
+    ASSERT_EQ(tk.Unload(), Status::Ok);
+    EXPECT_EQ(tk.SystemDeviceChange(arrived), Status::NoWindow);
+    EXPECT_EQ(tk.StartTimer(1, 10), Status::NoWindow);
+    tk.AdvanceClock(100);
+    EXPECT_EQ(rec.events, Events{"device:arrival:volume"});
 }
 
 TEST_F(ModelToolkitTest, TabFollowsTheDesignOrderAndSkipsHiddenControls) {

@@ -15,6 +15,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// after windows.h, which it needs
+#include <dbt.h>
+
+#include "platform/DevicePaths.h"
 
 namespace plumvane::ui {
 namespace {
@@ -315,6 +319,67 @@ TEST_F(Win32ToolkitTest, ControlsMayBeDestroyedInsideTheirOwnEvents) {
     PostMessageW(Native(Ctl(kCmdClose)), BM_CLICK, 0, 0);
     EXPECT_EQ(tk.RunMessageLoop(), 0);
     EXPECT_FALSE(tk.IsOpen());
+}
+
+TEST_F(Win32ToolkitTest, TimersFireOnceFromTheMessageLoop) {
+    ASSERT_EQ(tk.StartTimer(1, 0), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(2, 0), Status::Ok);
+    ASSERT_EQ(tk.StopTimer(2), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(3, 30), Status::Ok);
+    EXPECT_TRUE(rec.events.empty());
+    tk.PumpMessages();
+    EXPECT_EQ(rec.events, Events{"timer:1"});
+    tk.PumpMessagesFor(300);
+    EXPECT_EQ(rec.events, (Events{"timer:1", "timer:3"}));
+    // Restarted for later: the message already posted for 0 ms fires nothing.
+    ASSERT_EQ(tk.StartTimer(4, 0), Status::Ok);
+    ASSERT_EQ(tk.StartTimer(4, 5000), Status::Ok);
+    tk.PumpMessagesFor(100);
+    EXPECT_EQ(rec.events.size(), 2u);
+}
+
+TEST_F(Win32ToolkitTest, DeviceChangesOfDisksAndVolumesBecomeEvents) {
+    EXPECT_TRUE(tk.HearsDiskInterfaces());
+    DEV_BROADCAST_DEVICEINTERFACE_A disk{};
+    disk.dbcc_size = sizeof disk;
+    disk.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    const platform::Guid& g = platform::kDiskInterfaceClass;
+    disk.dbcc_classguid = GUID{g.Data1, g.Data2, g.Data3, {}};
+    std::copy(std::begin(g.Data4), std::end(g.Data4), disk.dbcc_classguid.Data4);
+    DEV_BROADCAST_DEVICEINTERFACE_A otherClass = disk;
+    otherClass.dbcc_classguid.Data1 ^= 1;
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = 1u << 4;
+    DEV_BROADCAST_VOLUME cutShort = volume;
+    cutShort.dbcv_size = sizeof(DEV_BROADCAST_HDR) - 1;
+
+    struct Case {
+        WPARAM event;
+        const void* data;
+        const char* seen;
+    };
+    const Case cases[] = {
+        {DBT_DEVICEARRIVAL, &disk, "device:arrival:disk"},
+        {DBT_DEVICEREMOVECOMPLETE, &disk, "device:removed:disk"},
+        {DBT_DEVICEARRIVAL, &volume, "device:arrival:volume"},
+        {DBT_DEVICEREMOVECOMPLETE, &volume, "device:removed:volume"},
+        {DBT_DEVICEARRIVAL, &otherClass, "device:arrival:other"},
+        {DBT_DEVICEARRIVAL, &cutShort, "device:arrival:other"},
+        {DBT_DEVICEARRIVAL, nullptr, "device:arrival:other"},
+        {DBT_DEVICEREMOVEPENDING, &disk, "device:other:other"},
+        {DBT_DEVNODES_CHANGED, nullptr, "device:other:other"},
+    };
+    HWND window = H(tk.WindowHwnd().value());
+    for (const Case& c : cases) {
+        rec.events.clear();
+        EXPECT_EQ(SendMessageW(window, WM_DEVICECHANGE, c.event, reinterpret_cast<LPARAM>(c.data)),
+                  TRUE);
+        EXPECT_EQ(rec.events, Events{c.seen});
+    }
+    ASSERT_EQ(tk.Unload(), Status::Ok);
+    EXPECT_FALSE(tk.HearsDiskInterfaces());
 }
 
 TEST_F(Win32ToolkitTest, CloseButtonClickAndUnload) {

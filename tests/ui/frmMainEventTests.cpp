@@ -70,18 +70,6 @@ TEST_F(ClickTest, ARefusedWriteRestoresTheDrivesFlagsWithOneWriteAndOneMessage) 
     EXPECT_EQ(Row(kChkWCEO, 0).check, kUnchecked);
 }
 
-TEST_F(ClickTest, ADiskRemovedAfterTheBuildShowsBothOpenErrorsAndKeepsTheUsersStates) {
-    Start(machine);
-    win.SetMachine(UsbMachine(0));
-    Click(kChkWCEO, 0);
-    ASSERT_EQ(win.messageBoxes().size(), 2u);
-    EXPECT_EQ(win.messageBoxes()[0].text, "Error 2 opening disk device with write access");
-    EXPECT_EQ(win.messageBoxes()[1].text, "Error 2 opening disk device");
-    EXPECT_TRUE(win.hotplugWrites().empty());
-    EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
-    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
-}
-
 TEST_F(ClickTest, LockMeMakesAClickChangeTheBoxAndNothingElse) {
     Start(machine);
     form.LockMe = true;

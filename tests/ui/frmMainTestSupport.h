@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,64 @@ inline sim::Machine UsbMachine(int usbCount) {
     m.disks.push_back(Disk(0, 11));
     for (int i = 1; i <= usbCount; ++i) m.disks.push_back(Usb(i));
     return m;
+}
+
+// The simulated machine, also recording the access each open asks for
+// (the call log leaves it out) and running `whileBoxOpen` once, inside the
+// next message box (as a modal box's own message loop delivers timers and
+// notifications), or inside the next open of `openName` when that is set.
+class TestWindows : public sim::SimulatedWindows {
+public:
+    struct Open {
+        std::string name;
+        platform::DWORD access;
+    };
+    platform::Handle CreateFileA(std::string_view name, platform::DWORD access,
+                                 platform::DWORD share, platform::DWORD disposition,
+                                 platform::DWORD flags) override {
+        opens.push_back({std::string(name), access});
+        if (!openName.empty() && name == openName) {
+            openName.clear();
+            RunHook();
+        }
+        return SimulatedWindows::CreateFileA(name, access, share, disposition, flags);
+    }
+    int MessageBoxA(platform::Hwnd owner, std::string_view text, std::string_view caption,
+                    platform::UINT type) override {
+        const int answer = SimulatedWindows::MessageBoxA(owner, text, caption, type);
+        if (openName.empty()) RunHook();
+        return answer;
+    }
+    void ClearCalls() {
+        SimulatedWindows::ClearCalls();
+        opens.clear();
+    }
+    std::vector<Open> opens;
+    std::function<void()> whileBoxOpen;
+    std::string openName;
+
+private:
+    void RunHook() {
+        if (!whileBoxOpen) return;
+        const auto run = std::exchange(whileBoxOpen, nullptr);
+        run();
+    }
+};
+
+// Opens of a drive for the hotplug flags ("\\.\PhysicalDrive<n>"), not
+// counting those of the check that the drive is still the row's disk, which
+// alone asks the drive its number.
+inline int FlagOpensOf(const sim::SimulatedWindows& win) {
+    int n = 0;
+    for (const auto& call : win.calls()) {
+        if (call.detail.find("PhysicalDrive") == std::string::npos) continue;
+        if (call.function == "CreateFileA") ++n;
+        if (call.function == "DeviceIoControl" &&
+            call.detail.find("0x002D1080") != std::string::npos) {
+            --n;
+        }
+    }
+    return n;
 }
 
 // Counts the destruction attempts of array elements, failed ones included.
@@ -113,19 +172,9 @@ protected:
         while (tk.Find(Elem(kLblDisks, static_cast<std::int16_t>(n)))) ++n;
         return n;
     }
-    // Opens of a drive for the hotplug flags ("\\.\PhysicalDrive<n>").
-    int FlagOpens() const {
-        int n = 0;
-        for (const auto& call : win.calls()) {
-            if (call.function == "CreateFileA" &&
-                call.detail.find("PhysicalDrive") != std::string::npos) {
-                ++n;
-            }
-        }
-        return n;
-    }
+    int FlagOpens() const { return FlagOpensOf(win); }
 
-    sim::SimulatedWindows win;
+    TestWindows win;
     CountingToolkit tk;
     inventory::DiskInventory inventory;
     frmMain form{tk, win, inventory};

@@ -1,0 +1,301 @@
+// The list against a changing machine: a click confirms its row's disk
+// before writing, and plugging or pulling disks rebuilds the list once.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "frmMainTestSupport.h"
+#include "hotplug/HotplugInfo.h"
+#include "platform/WinDefs.h"
+
+namespace plumvane::ui::testing {
+namespace {
+
+constexpr std::uint32_t kExclamationBox = platform::MB_OK | platform::MB_ICONEXCLAMATION;
+
+const DeviceChange kDiskArrived{DeviceEvent::Arrival, DeviceKind::DiskInterface};
+
+// An internal disk at 0, USB sticks at 1 and 2.
+sim::Machine TwoSticks() { return UsbMachine(2); }
+
+// The toolkit's own boxes shown through the machine too, so they join its
+// record and its hook, as the drivers show them.
+class BoxesOnTheMachine : public ModelToolkit {
+public:
+    explicit BoxesOnTheMachine(TestWindows& win) : win_(win) {}
+    Status ShowMessage(const std::string& text, std::uint32_t type) override {
+        ModelToolkit::ShowMessage(text, type);
+        win_.MessageBoxA(*WindowHwnd(), text, kMessageCaption, type);
+        return Status::Ok;
+    }
+
+private:
+    TestWindows& win_;
+};
+
+// A window of its own, for the cases of a table.
+struct OwnWindow {
+    explicit OwnWindow(sim::Machine machine) {
+        win.SetMachine(std::move(machine));
+        EXPECT_EQ(form.Start(), Status::Ok);
+    }
+    int FlagOpens() const { return FlagOpensOf(win); }
+    TestWindows win;
+    BoxesOnTheMachine tk{win};
+    inventory::DiskInventory inventory;
+    frmMain form{tk, win, inventory};
+};
+
+class PlugTest : public WindowTest {
+protected:
+    void Plug(sim::Machine machine, DeviceChange change = kDiskArrived) {
+        win.SetMachine(std::move(machine));
+        ASSERT_EQ(tk.SystemDeviceChange(change), Status::Ok);
+    }
+    std::string Caption(std::int16_t row) const { return Row(kLblDisks, row).caption; }
+};
+
+// --- a click on a row whose disk changed ------------------------------------------
+
+// Without the check the click writes the flags to whatever disk has the
+// row's number now.
+TEST_F(PlugTest, AClickOnAChangedDiskIsRefusedAndTheListRebuiltOnceAfterTheBox) {
+    struct Case {
+        const char* name;
+        sim::Machine before;
+        std::function<void(sim::Machine&)> change;
+        std::int16_t row;
+        std::int32_t drive;
+    };
+    sim::Machine noIds = TwoSticks();
+    for (auto& d : noIds.disks) d.devInst.reset();
+    const Case cases[] = {
+        {"USB disk replaced by an internal disk at the same number", TwoSticks(),
+         [](sim::Machine& m) { m.disks[1] = Disk(1, 11); }, 0, 1},
+        {"disk pulled", TwoSticks(), [](sim::Machine& m) { m.disks.erase(m.disks.begin() + 1); }, 0,
+         1},
+        {"two USB disks swap numbers", TwoSticks(),
+         [](sim::Machine& m) {
+             std::swap(m.disks[1].instanceId, m.disks[2].instanceId);
+             std::swap(m.disks[1].devInst, m.disks[2].devInst);
+         },
+         1, 2},
+        {"disk renumbered: drive 2's stick is drive 1 now", TwoSticks(),
+         [](sim::Machine& m) {
+             m.disks.erase(m.disks.begin() + 1);
+             m.disks[1].number = 1;
+             m.disks[1].deviceNumber = 1;
+         },
+         0, 1},
+        {"a disk without an instance id replaced by one of another size", noIds,
+         [](sim::Machine& m) { m.disks[1].geometry.cylinders *= 2; }, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto own = std::make_unique<OwnWindow>(c.before);
+        TestWindows& win = own->win;
+        c.change(win.machine());
+        win.ClearCalls();
+        int buildsInBox = -1;
+        int driveOpensInBox = -1;
+        win.whileBoxOpen = [&] {
+            buildsInBox = own->form.ListBuilds();
+            driveOpensInBox = 0;
+            for (const auto& open : win.opens) {
+                driveOpensInBox += open.name.find("PhysicalDrive") != std::string::npos;
+            }
+        };
+        ASSERT_EQ(own->tk.UserClickCheck(Elem(kChkHPD, c.row)), Status::Ok);
+
+        EXPECT_TRUE(win.hotplugWrites().empty());
+        ASSERT_EQ(win.messageBoxes().size(), 1u);
+        EXPECT_EQ(win.messageBoxes()[0].text, DiskChangedText(c.drive));
+        EXPECT_EQ(win.messageBoxes()[0].caption, "Plumvane");
+        EXPECT_EQ(win.messageBoxes()[0].type, kExclamationBox);
+        EXPECT_EQ(driveOpensInBox, 1);  // the check's: no write, no read-back
+        EXPECT_EQ(buildsInBox, 1);
+        EXPECT_EQ(own->form.ListBuilds(), 2);
+        own->tk.AdvanceClock(10000);
+        EXPECT_EQ(own->form.ListBuilds(), 2);
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+        EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
+    }
+}
+
+TEST_F(PlugTest, TheRebuildOfARefusedClickWaitsUntilTheClickHasReturned) {
+    Start(TwoSticks());
+    win.machine().disks.erase(win.machine().disks.begin() + 1);
+    form.ApplyRowFlags(0);
+    EXPECT_EQ(form.ListBuilds(), 1);
+    tk.AdvanceClock(0);
+    EXPECT_EQ(form.ListBuilds(), 2);
+    EXPECT_EQ(Caption(0).rfind("Disk 2:", 0), 0u);
+}
+
+TEST_F(PlugTest, AnUnchangedDiskIsOnlyOpenedWithoutAccessBeforeTheWriteRunsAsAlways) {
+    Start(TwoSticks());
+    // The write's own calls, as it makes them alone.
+    TestWindows alone;
+    alone.SetMachine(TwoSticks());
+    ASSERT_TRUE(hotplug::WriteHotplugInfo(alone, *tk.WindowHwnd(), 1, false, true));
+
+    win.ClearCalls();
+    Click(kChkHPD, 0);
+    ASSERT_EQ(win.hotplugWrites().size(), 1u);
+    EXPECT_EQ(win.hotplugWrites()[0].disk, 1);
+    EXPECT_TRUE(win.messageBoxes().empty());
+    EXPECT_EQ(form.ListBuilds(), 1);
+
+    const auto& calls = win.calls();
+    ASSERT_GT(calls.size(), alone.calls().size());
+    const std::size_t check = calls.size() - alone.calls().size();
+    for (std::size_t i = 0; i < alone.calls().size(); ++i) {
+        EXPECT_EQ(calls[check + i].function, alone.calls()[i].function) << i;
+        EXPECT_EQ(calls[check + i].detail, alone.calls()[i].detail) << i;
+    }
+    int opened = 0, closed = 0;
+    for (std::size_t i = 0; i < check; ++i) {
+        opened += calls[i].function == "CreateFileA" && !calls[i].failed;
+        closed += calls[i].function == "CloseHandle";
+    }
+    EXPECT_GE(opened, 1);
+    EXPECT_EQ(opened, closed);
+    ASSERT_EQ(win.opens.size(), alone.opens.size() + static_cast<std::size_t>(opened));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(opened); ++i) {
+        EXPECT_EQ(win.opens[i].access, 0u) << win.opens[i].name;
+    }
+}
+
+// Every call of the identity check refused in turn.
+TEST_F(PlugTest, AFailedCallOfTheCheckRefusesTheClick) {
+    const sim::Fault faults[] = {
+        {"CreateFileA", "PhysicalDrive1", 5, 1},
+        {"CreateFileA", "PhysicalDrive1", 2, 1},
+        {"DeviceIoControl", "0x002D1080 on \\\\.\\PhysicalDrive1", 1, 1},
+        {"DeviceIoControl", "0x002D1400 on \\\\.\\PhysicalDrive1", 21, 1},
+        {"CLSIDFromString", "", 0x800401F3u, 1},
+        {"SetupDiGetClassDevsA", "", 8, 1},
+        {"SetupDiEnumDeviceInterfaces", "", 8, 1},
+        // Its first call is the size query, which fails by design.
+        {"SetupDiGetDeviceInterfaceDetailA", "", 13, -1},
+        {"CreateFileA", "usbstor#disk&ven_test#1", 5, 1},
+        {"DeviceIoControl", "0x002D1080 on \\\\?\\usbstor#disk&ven_test#1", 1, 1},
+        {"CM_Get_Device_IDA", "", 0x1A, 1},
+    };
+    for (const sim::Fault& fault : faults) {
+        SCOPED_TRACE(fault.function + " " + fault.device);
+        auto own = std::make_unique<OwnWindow>(TwoSticks());
+        TestWindows& win = own->win;
+        win.InjectFault(fault);
+        ASSERT_EQ(own->tk.UserClickCheck(Elem(kChkWCEO, 0)), Status::Ok);
+        EXPECT_TRUE(win.hotplugWrites().empty());
+        ASSERT_FALSE(win.messageBoxes().empty());
+        EXPECT_EQ(win.messageBoxes()[0].type, kExclamationBox);
+        EXPECT_EQ(own->form.ListBuilds(), 2);
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+        EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
+    }
+}
+
+// --- plugging and pulling -----------------------------------------------------------------
+
+TEST_F(PlugTest, ABurstOfNotificationsGivesOneRebuildShowingTheNewMachine) {
+    Start(TwoSticks());
+    for (int i = 0; i < 3; ++i) {
+        Plug(UsbMachine(3));
+        tk.AdvanceClock(200);
+    }
+    EXPECT_EQ(form.ListBuilds(), 1);
+    tk.AdvanceClock(1000);
+    EXPECT_EQ(form.ListBuilds(), 2);
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(Caption(2).rfind("Disk 3:", 0), 0u);
+}
+
+TEST_F(PlugTest, OnlyDisksAndVolumesArrivingOrLeavingStartTheTimer) {
+    struct Case {
+        DeviceChange change;
+        bool rebuilds;
+    };
+    const Case cases[] = {
+        {{DeviceEvent::Arrival, DeviceKind::DiskInterface}, true},
+        {{DeviceEvent::RemoveComplete, DeviceKind::DiskInterface}, true},
+        {{DeviceEvent::Arrival, DeviceKind::Volume}, true},
+        {{DeviceEvent::RemoveComplete, DeviceKind::Volume}, true},
+        {{DeviceEvent::Other, DeviceKind::Volume}, false},
+        {{DeviceEvent::Arrival, DeviceKind::Other}, false},
+    };
+    Start(TwoSticks());
+    for (const Case& c : cases) {
+        const int builds = form.ListBuilds();
+        Plug(TwoSticks(), c.change);
+        tk.AdvanceClock(kPlugSettleMs - 1);
+        EXPECT_EQ(form.ListBuilds(), builds);
+        tk.AdvanceClock(1);
+        EXPECT_EQ(form.ListBuilds(), builds + (c.rebuilds ? 1 : 0));
+    }
+}
+
+TEST_F(PlugTest, F5CancelsAPendingTimer) {
+    Start(TwoSticks());
+    Plug(UsbMachine(3));
+    tk.AdvanceClock(300);
+    PressF5();
+    EXPECT_EQ(form.ListBuilds(), 2);
+    tk.AdvanceClock(5000);
+    EXPECT_EQ(form.ListBuilds(), 2);
+}
+
+// A rebuild inside the click would destroy the rows under the running click;
+// one inside a build would nest two scans.
+TEST_F(PlugTest, ATimerDueInsideAClickOrABuildWaitsAndRebuildsOnceAfterwards) {
+    struct Case {
+        const char* name;
+        bool byClick;  // else by F5
+    };
+    const Case cases[] = {{"an error box of a click", true}, {"inside a build", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto own = std::make_unique<OwnWindow>(TwoSticks());
+        TestWindows& win = own->win;
+        ModelToolkit& fresh = own->tk;
+        frmMain& window = own->form;
+        if (c.byClick) {
+            win.machine().disks[1].errors.openWrite = 5;  // an error box in the click
+        } else {
+            win.openName = "\\\\.\\PhysicalDrive1";  // the build reading drive 1's flags
+        }
+        int buildsInBox = -1;
+        win.whileBoxOpen = [&] {
+            // The box's own message loop delivers the notification and the timer.
+            ASSERT_EQ(fresh.SystemDeviceChange(kDiskArrived), Status::Ok);
+            fresh.AdvanceClock(1000);
+            buildsInBox = window.ListBuilds();
+        };
+        if (c.byClick) {
+            ASSERT_EQ(fresh.UserClickCheck(Elem(kChkWCEO, 0)), Status::Ok);
+        } else {
+            ASSERT_EQ(fresh.UserKeyDown(kKeyF5), Status::Ok);
+        }
+        const int afterStart = c.byClick ? 1 : 2;
+        EXPECT_EQ(buildsInBox, afterStart);
+        EXPECT_EQ(window.ListBuilds(), afterStart + 1);
+        fresh.AdvanceClock(5000);
+        EXPECT_EQ(window.ListBuilds(), afterStart + 1);
+        EXPECT_FALSE(window.LockMe);
+    }
+}
+
+TEST_F(PlugTest, NoTimerOutlivesTheWindow) {
+    Start(TwoSticks());
+    Plug(UsbMachine(3));
+    ASSERT_EQ(tk.UserClickButton(kCmdClose), Status::Ok);
+    tk.AdvanceClock(5000);
+    EXPECT_EQ(form.ListBuilds(), 1);
+    EXPECT_EQ(tk.SystemDeviceChange(kDiskArrived), Status::NoWindow);
+}
+
+}  // namespace
+}  // namespace plumvane::ui::testing
