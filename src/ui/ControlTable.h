@@ -41,6 +41,7 @@ struct ControlRecord {
     // The realisation's window. The form sees none for labels (GetHwnd).
     platform::Hwnd hwnd{};
     std::uint64_t zStamp = 0;  // larger: nearer the front among siblings
+    int redrawHolds = 0;       // SuspendRedraw calls not yet resumed
 
     ControlRef Ref() const { return {name, index}; }
     bool HasFont() const { return kind != ControlKind::VScrollBar; }
@@ -73,6 +74,8 @@ public:
     Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) override;
     Status CreateElement(const std::string& name, std::int16_t index) override;
     Status DestroyElement(const std::string& name, std::int16_t index) override;
+    Status SuspendRedraw(const ControlRef& ref) override;
+    Status ResumeRedraw(const ControlRef& ref) override;
 
     // Every control in creation order, whether the window is open or not.
     const std::vector<ControlRecord>& Records() const { return controls_; }
@@ -103,6 +106,8 @@ protected:
     virtual void SetCheckState(ControlRecord& c, std::int16_t state) { StoreCheck(c, state); }
     // The scroll settings after they were stored, before the change event.
     virtual void ShowScroll(const ControlRecord& /*c*/) {}
+    // The first hold on a control's painting (true) and its last resume (false).
+    virtual void HoldRedraw(const ControlRecord& /*c*/, bool /*hold*/) {}
 
     // --- the rules ------------------------------------------------------------------------
     // Stores a check state; the click event only when it changed.

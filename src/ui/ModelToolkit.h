@@ -56,6 +56,9 @@ public:
     const std::vector<ModelControl>& Inspect() const { return Records(); }
     const std::vector<RecordedMessage>& Messages() const { return messages_; }
     bool IsShown() const { return shown_; }
+    // How often painting was held back (first holds only) and let go again.
+    int RedrawHoldCount() const { return redrawHolds_; }
+    int RedrawReleaseCount() const { return redrawReleases_; }
     std::string WindowCaptionText() const { return caption_; }
     std::pair<int, int> ClientSize() const { return {clientWidth_, clientHeight_}; }
     // A pane's inside: its size less the border.
@@ -65,6 +68,9 @@ protected:
     Status Realise(ControlRecord& c) override;
     void Unrealise(const ControlRecord& gone) override;
     void GiveFocus(const ControlRecord& c) override { focus_ = c.Ref(); }
+    void HoldRedraw(const ControlRecord& /*c*/, bool hold) override {
+        ++(hold ? redrawHolds_ : redrawReleases_);
+    }
 
 private:
     bool ReachableByUser(const ModelControl& c) const;
@@ -80,6 +86,7 @@ private:
     std::uintptr_t nextHwnd_ = 0x10000;
     std::optional<ControlRef> focus_;
     std::vector<RecordedMessage> messages_;
+    int redrawHolds_ = 0, redrawReleases_ = 0;
 };
 
 }  // namespace plumvane::ui

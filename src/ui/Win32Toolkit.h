@@ -65,6 +65,7 @@ protected:
     void GiveFocus(const ControlRecord& c) override;
     void SetCheckState(ControlRecord& c, std::int16_t state) override;
     void ShowScroll(const ControlRecord& c) override;
+    void HoldRedraw(const ControlRecord& c, bool hold) override;
 
 private:
     std::unique_ptr<Impl> impl_;

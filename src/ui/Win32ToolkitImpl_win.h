@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/GdiOwners_win.h"
 #include "ui/Win32Toolkit.h"
@@ -52,6 +53,9 @@ struct Win32Toolkit::Impl {
     std::map<std::uint32_t, platform::UniqueBrush> brushes;
     std::map<std::string, platform::UniqueFont> fonts;
     HWND savedFocus = nullptr;
+    // Windows whose painting WM_SETREDRAW holds back now, each with the
+    // controls as they were when the hold began.
+    std::map<HWND, std::vector<ControlRecord>> redrawHeld;
 
     ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
     const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
@@ -69,6 +73,9 @@ struct Win32Toolkit::Impl {
     void AfterSetCheck(HWND h);
     // Sets the subclass that gives key preview and the check box events.
     void Subclass(HWND h);
+
+    // After a hold on painting: what changed since `before` painted again.
+    void RepaintChanged(const std::vector<ControlRecord>& before);
 
     // --- GDI (Win32Gdi_win.cpp) ----------------------------------------------------
     static int ScreenDpi();
