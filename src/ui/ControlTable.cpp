@@ -54,6 +54,7 @@ Status ControlTable::CreateElement(const std::string& name, std::int16_t index) 
     // New elements follow every control of the design in the tab order.
     copy.tabIndex = 1000 + index;
     copy.hwnd = {};
+    copy.redrawHolds = 0;
     return AddRecord(std::move(copy));
 }
 
@@ -75,6 +76,23 @@ Status ControlTable::DestroyElement(const std::string& name, std::int16_t index)
     const ControlRecord gone = std::move(*it);
     controls_.erase(it);
     Unrealise(gone);
+    return Status::Ok;
+}
+
+Status ControlTable::SuspendRedraw(const ControlRef& ref) {
+    Status why;
+    ControlRecord* c = Lookup(ref, why);
+    if (!c) return why;
+    if (c->redrawHolds++ == 0) HoldRedraw(*c, true);
+    return Status::Ok;
+}
+
+Status ControlTable::ResumeRedraw(const ControlRef& ref) {
+    Status why;
+    ControlRecord* c = Lookup(ref, why);
+    if (!c) return why;
+    if (c->redrawHolds == 0) return Status::NotAllowed;
+    if (--c->redrawHolds == 0) HoldRedraw(*c, false);
     return Status::Ok;
 }
 

@@ -42,6 +42,7 @@ struct ControlRecord {
     // The realisation's window. The form sees none for labels (GetHwnd).
     platform::Hwnd hwnd{};
     std::uint64_t zStamp = 0;  // larger: nearer the front among siblings
+    int redrawHolds = 0;       // SuspendRedraw calls not yet resumed
 
     ControlRef Ref() const { return {name, index}; }
     bool HasFont() const { return kind != ControlKind::VScrollBar; }
@@ -76,6 +77,8 @@ public:
     Status DestroyElement(const std::string& name, std::int16_t index) override;
     Status StartTimer(std::uint32_t id, std::uint32_t milliseconds) override;
     Status StopTimer(std::uint32_t id) override;
+    Status SuspendRedraw(const ControlRef& ref) override;
+    Status ResumeRedraw(const ControlRef& ref) override;
 
     // Every control in creation order, whether the window is open or not.
     const std::vector<ControlRecord>& Records() const { return controls_; }
@@ -111,6 +114,8 @@ protected:
     // cannot fire (TimerDue).
     virtual bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) = 0;
     virtual void DisarmTimer(std::uint32_t /*id*/) {}
+    // The first hold on a control's painting (true) and its last resume (false).
+    virtual void HoldRedraw(const ControlRecord& /*c*/, bool /*hold*/) {}
 
     // --- the rules ------------------------------------------------------------------------
     // Stores a check state; the click event only when it changed.

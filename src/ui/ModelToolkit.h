@@ -66,6 +66,9 @@ public:
     const std::vector<ModelControl>& Inspect() const { return Records(); }
     const std::vector<RecordedMessage>& Messages() const { return messages_; }
     bool IsShown() const { return shown_; }
+    // How often painting was held back (first holds only) and let go again.
+    int RedrawHoldCount() const { return redrawHolds_; }
+    int RedrawReleaseCount() const { return redrawReleases_; }
     std::string WindowCaptionText() const { return caption_; }
     std::pair<int, int> ClientSize() const { return {clientWidth_, clientHeight_}; }
     // A pane's inside: its size less the border.
@@ -77,6 +80,9 @@ protected:
     void GiveFocus(const ControlRecord& c) override { focus_ = c.Ref(); }
     bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) override;
     void DisarmTimer(std::uint32_t id) override { timers_.erase(id); }
+    void HoldRedraw(const ControlRecord& /*c*/, bool hold) override {
+        ++(hold ? redrawHolds_ : redrawReleases_);
+    }
 
 private:
     bool ReachableByUser(const ModelControl& c) const;
@@ -105,6 +111,7 @@ private:
     };
     std::map<std::uint32_t, Timer> timers_;
     std::uint64_t now_ = 0;
+    int redrawHolds_ = 0, redrawReleases_ = 0;
 };
 
 }  // namespace plumvane::ui

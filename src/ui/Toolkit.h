@@ -290,6 +290,12 @@ public:
     // Elements made by the design cannot be destroyed.
     virtual Status DestroyElement(const std::string& name, std::int16_t index) = 0;
 
+    // Painting of a control and of everything inside it held back, so a run
+    // of changes shows at once instead of flickering; the last resume paints
+    // it once. Holds on one control nest; a resume without a hold fails.
+    virtual Status SuspendRedraw(const ControlRef& ref) = 0;
+    virtual Status ResumeRedraw(const ControlRef& ref) = 0;
+
     // --- conveniences over the above --------------------------------------
     std::optional<int> GetLeft(const ControlRef& r) const { return GetMetric(r, Metric::Left); }
     std::optional<int> GetTop(const ControlRef& r) const { return GetMetric(r, Metric::Top); }
@@ -337,6 +343,24 @@ public:
 
 private:
     EventSink* sink_ = nullptr;
+};
+
+// Holds a control's painting back for one scope.
+class RedrawSuspended {
+public:
+    RedrawSuspended(Toolkit& tk, ControlRef ref) : tk_(tk), ref_(std::move(ref)) {
+        held_ = Succeeded(tk_.SuspendRedraw(ref_));
+    }
+    ~RedrawSuspended() {
+        if (held_) tk_.ResumeRedraw(ref_);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+private:
+    Toolkit& tk_;
+    ControlRef ref_;
+    bool held_ = false;
 };
 
 }  // namespace plumvane::ui

@@ -143,6 +143,7 @@ LRESULT Win32Toolkit::Impl::HandleMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp
                 owner.ClearTable();
                 window = nullptr;
                 savedFocus = nullptr;
+                redrawHeld.clear();
             }
             break;
         default:

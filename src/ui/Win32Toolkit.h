@@ -72,6 +72,7 @@ protected:
     void ShowScroll(const ControlRecord& c) override;
     bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) override;
     void DisarmTimer(std::uint32_t id) override;
+    void HoldRedraw(const ControlRecord& c, bool hold) override;
 
 private:
     std::unique_ptr<Impl> impl_;

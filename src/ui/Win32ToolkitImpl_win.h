@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/DeviceNotification_win.h"
 #include "platform/GdiOwners_win.h"
@@ -58,6 +59,9 @@ struct Win32Toolkit::Impl {
     HWND savedFocus = nullptr;
     // Disk interfaces arriving and leaving, while the window exists.
     platform::UniqueDeviceNotification deviceNotification;
+    // Windows whose painting WM_SETREDRAW holds back now, each with the
+    // controls as they were when the hold began.
+    std::map<HWND, std::vector<ControlRecord>> redrawHeld;
 
     ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
     const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
@@ -80,6 +84,8 @@ struct Win32Toolkit::Impl {
     // A timer due at once: wParam its id, lParam its start.
     static constexpr UINT kTimerDueNow = WM_APP + 1;
     void ListenForDisks();
+    // After a hold on painting: what changed since `before` painted again.
+    void RepaintChanged(const std::vector<ControlRecord>& before);
 
     // --- GDI (Win32Gdi_win.cpp) ----------------------------------------------------
     static int ScreenDpi();

@@ -157,6 +157,7 @@ Status Win32Toolkit::Realise(ControlRecord& c) {
 void Win32Toolkit::Unrealise(const ControlRecord& gone) {
     const HWND h = ToHwnd(gone.hwnd);
     if (impl_->savedFocus == h) impl_->savedFocus = nullptr;
+    impl_->redrawHeld.erase(h);  // its hold ends with it
     DestroyWindow(h);
 }
 
@@ -198,6 +199,71 @@ bool Win32Toolkit::Raise(const ControlRecord& c) {
         }
     }
     return SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != 0;
+}
+
+void Win32Toolkit::HoldRedraw(const ControlRecord& c, bool hold) {
+    const HWND h = ToHwnd(c.hwnd);
+    if (hold) {
+        // WM_SETREDRAW TRUE also sets WS_VISIBLE: a hidden window is left alone.
+        if ((GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) == 0) return;
+        // The hold throws away what is waiting to be painted: paint it first.
+        RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+        impl_->redrawHeld[h] = Records();
+        return;
+    }
+    const auto held = impl_->redrawHeld.find(h);
+    if (held == impl_->redrawHeld.end()) return;
+    const std::vector<ControlRecord> before = std::move(held->second);
+    impl_->redrawHeld.erase(held);
+    SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+    impl_->RepaintChanged(before);
+}
+
+namespace {
+
+// Same place, size, visibility and stacking. zStamp is new for a new control,
+// so a window handle used again is no match.
+bool StandsWhereItStood(const ControlRecord& a, const ControlRecord& b) {
+    return a.zStamp == b.zStamp && a.left == b.left && a.top == b.top && a.width == b.width &&
+           a.height == b.height && a.visible == b.visible && a.parent == b.parent;
+}
+
+bool ShowsWhatItShowed(const ControlRecord& a, const ControlRecord& b) {
+    return a.backColor == b.backColor && a.caption == b.caption && a.fontName == b.fontName &&
+           a.check == b.check && a.scroll == b.scroll;
+}
+
+}  // namespace
+
+void Win32Toolkit::Impl::RepaintChanged(const std::vector<ControlRecord>& before) {
+    // The parent's area a control covered or covers now, with whatever
+    // overlaps it there.
+    const auto repaintArea = [this](const ControlRecord& c) {
+        const HWND parent = ParentWindow(c.parent);
+        if (!parent) return;
+        const RECT r{c.left, c.top, c.left + c.width, c.top + c.height};
+        RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    };
+    std::map<platform::Hwnd, const ControlRecord*> was;
+    for (const ControlRecord& c : before) was[c.hwnd] = &c;
+    for (const ControlRecord& now : owner.Records()) {
+        const auto old = was.find(now.hwnd);
+        const bool stands = old != was.end() && StandsWhereItStood(*old->second, now);
+        if (stands && ShowsWhatItShowed(*old->second, now)) {
+            was.erase(old);
+            continue;
+        }
+        RedrawWindow(ToHwnd(now.hwnd), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        if (!stands) repaintArea(now);
+        if (old != was.end()) {
+            if (!stands) repaintArea(*old->second);
+            was.erase(old);
+        }
+    }
+    // What is left was destroyed.
+    for (const auto& [hwnd, gone] : was) repaintArea(*gone);
 }
 
 void Win32Toolkit::SetCheckState(ControlRecord& c, std::int16_t state) {

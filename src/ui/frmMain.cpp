@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "hotplug/HotplugInfo.h"
@@ -14,6 +15,7 @@ namespace plumvane::ui {
 namespace {
 
 constexpr std::int32_t kMaxRowsToRemove = 99999;
+constexpr int kRowParts = 3;      // lblDisks, chkWCEO and chkHPD
 constexpr int kFrameBorders = 4;  // picListFrame's sunken border, 2 pixels on each side
 constexpr const char* kOldDefaultFont = "MS Sans Serif";
 constexpr const char* kModernFont = "Microsoft Sans Serif";
@@ -68,6 +70,9 @@ Status frmMain::Start() {
     tk_.SetEventSink(this);
     const Status created = CreateFromDesign(tk_, MainFormDesign());
     if (!Succeeded(created)) return created;
+    if (!rebuildAllRows) {
+        for (const ControlRef& control : tk_.Controls()) TurnOffTheme(control);
+    }
     tk_.RaiseLoad();
     return Status::Ok;
 }
@@ -105,8 +110,11 @@ void frmMain::BuildDiskList() {
     ++listBuilds_;
     LockMe = true;
     rowDisks_.clear();
+    // Rows come and go and the pane is refitted: the list is painted once, when done.
+    std::optional<RedrawSuspended> frozen;
+    if (!rebuildAllRows) frozen.emplace(tk_, Ctl(kPicListFrame));
     ResetScrollPosition();
-    RemoveOldRows();
+    if (rebuildAllRows) RemoveRowsFrom(1);
     SetWindowIcons();
     inventory::ScanDisks(api_, Owner(), inventory_);
     SetScrollBase();
@@ -114,7 +122,12 @@ void frmMain::BuildDiskList() {
     std::int16_t row = 0;
     for (std::int32_t n = 0; n < inventory_.DiskCount; ++n) {
         if (inventory_.Table[n].BusType != platform::BusTypeUsb) continue;
-        if (row > 0) {
+        const int parts = row > 0 && !rebuildAllRows ? RowParts(row) : 0;
+        if (parts == kRowParts) {
+            KeepRow(row);
+        } else if (row > 0) {
+            // Whatever is left of a row that is not whole goes first.
+            if (parts > 0) RemoveRowsFrom(row);
             AddRow(row);
         } else {
             // Row 0 outlives the previous build: forget what it showed there.
@@ -132,9 +145,17 @@ void frmMain::BuildDiskList() {
         tk_.SetCaption(Elem(kLblDisks, 0), kNoUsbDisksCaption);
         ShowRowBoxes(false);
     }
-    if (row <= 1) FitListPane(0);
+    if (!rebuildAllRows) RemoveRowsFrom(row > 1 ? row : 1);
+    // The maximum only grows from row to row, so fitting the pane to the
+    // first and the last row leaves the scroll value where fitting it to
+    // every row in turn would: AddRow fits each new row, KeepRow the first.
+    if (row <= 1) {
+        FitListPane(0);
+    } else if (!rebuildAllRows) {
+        FitListPane(static_cast<std::int16_t>(row - 1));
+    }
 
-    TurnOffThemesAndModerniseFonts();
+    TurnOffThemesAndModerniseFonts(rebuildAllRows);
     LockMe = false;
 }
 
@@ -152,8 +173,16 @@ void frmMain::ResetScrollPosition() {
     tk_.SetTop(Ctl(kPicList), DesignListTop());
 }
 
-void frmMain::RemoveOldRows() {
-    for (std::int32_t i = 1; i <= kMaxRowsToRemove && i <= INT16_MAX; ++i) {
+int frmMain::RowParts(std::int16_t row) const {
+    int parts = 0;
+    for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+        if (tk_.KindOf(Elem(name, row))) ++parts;
+    }
+    return parts;
+}
+
+void frmMain::RemoveRowsFrom(std::int32_t first) {
+    for (std::int32_t i = first; i <= kMaxRowsToRemove && i <= INT16_MAX; ++i) {
         const auto index = static_cast<std::int16_t>(i);
         const bool label = Succeeded(tk_.DestroyElement(kLblDisks, index));
         const bool wceo = Succeeded(tk_.DestroyElement(kChkWCEO, index));
@@ -208,6 +237,9 @@ void frmMain::AddRow(std::int16_t row) {
     tk_.CreateElement(kLblDisks, row);
     tk_.CreateElement(kChkWCEO, row);
     tk_.CreateElement(kChkHPD, row);
+    if (!rebuildAllRows) {
+        for (const ControlRef& made : {label, wceo, hpd}) TurnOffTheme(made);
+    }
     tk_.SetCheck(wceo, kUnchecked);
     tk_.SetCheck(hpd, kUnchecked);
     if (!IsEven(row)) tk_.SetBackColor(label, kOddRowColour);
@@ -226,6 +258,63 @@ void frmMain::AddRow(std::int16_t row) {
     tk_.SetVisible(hpd, true);
     tk_.BringToFront(wceo);
     tk_.BringToFront(hpd);
+}
+
+namespace {
+
+// What the last step of a build makes of a font face.
+std::string ModernFace(const std::string& face) {
+    return face == kOldDefaultFont ? kModernFont : face;
+}
+
+// Sets a metric only where it differs: a kept row costs no window call for
+// what it shows already.
+void Settle(Toolkit& tk, const ControlRef& ref, Metric m, std::optional<int> wanted) {
+    if (wanted && tk.GetMetric(ref, m) != wanted) tk.SetMetric(ref, m, *wanted);
+}
+
+void SettleColour(Toolkit& tk, const ControlRef& ref, std::optional<std::uint32_t> wanted) {
+    if (wanted && tk.GetBackColor(ref) != wanted) tk.SetBackColor(ref, *wanted);
+}
+
+}  // namespace
+
+void frmMain::KeepRow(std::int16_t row) {
+    const ControlRef label = Elem(kLblDisks, row);
+    const ControlRef wceo = Elem(kChkWCEO, row);
+    const ControlRef hpd = Elem(kChkHPD, row);
+    const auto above = static_cast<std::int16_t>(row - 1);
+
+    // What a new copy of element 0 would take from it.
+    for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+        const ControlRef first = Elem(name, 0);
+        const ControlRef mine = Elem(name, row);
+        for (const Metric m : {Metric::Left, Metric::Width, Metric::Height}) {
+            Settle(tk_, mine, m, tk_.GetMetric(first, m));
+        }
+        if (auto face = tk_.GetFontName(first)) {
+            const std::string wanted = ModernFace(*face);
+            if (tk_.GetFontName(mine) != wanted) tk_.SetFontName(mine, wanted);
+        }
+    }
+    // A new row starts clear, and a failed read of its flags leaves it so.
+    for (const ControlRef& box : {wceo, hpd}) {
+        if (tk_.GetCheck(box) != kUnchecked) tk_.SetCheck(box, kUnchecked);
+    }
+    const auto evenColour = tk_.GetBackColor(Elem(kLblDisks, 0));
+    SettleColour(tk_, label, IsEven(row) ? evenColour : std::optional(kOddRowColour));
+    const auto colour = tk_.GetBackColor(label);
+    SettleColour(tk_, wceo, colour);
+    SettleColour(tk_, hpd, colour);
+    for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+        const auto top = tk_.GetTop(Elem(name, above));
+        const auto height = tk_.GetHeight(Elem(name, 0));
+        if (top && height) Settle(tk_, Elem(name, row), Metric::Top, *top + *height);
+    }
+    if (row == 1) FitListPane(row);
+    for (const ControlRef& control : {label, wceo, hpd}) {
+        if (tk_.GetVisible(control) != true) tk_.SetVisible(control, true);
+    }
 }
 
 void frmMain::FitListPane(std::int16_t lastRow) {
@@ -263,9 +352,13 @@ void frmMain::FillRow(std::int16_t row, std::int32_t driveNumber) {
     }
 }
 
-void frmMain::TurnOffThemesAndModerniseFonts() {
+void frmMain::TurnOffTheme(const ControlRef& control) {
+    if (auto hwnd = tk_.GetHwnd(control)) api_.SetWindowTheme(*hwnd, L" ", L" ");
+}
+
+void frmMain::TurnOffThemesAndModerniseFonts(bool themes) {
     for (const ControlRef& control : tk_.Controls()) {
-        if (auto hwnd = tk_.GetHwnd(control)) api_.SetWindowTheme(*hwnd, L" ", L" ");
+        if (themes) TurnOffTheme(control);
         if (auto face = tk_.GetFontName(control); face && *face == kOldDefaultFont) {
             tk_.SetFontName(control, kModernFont);
         }

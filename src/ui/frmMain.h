@@ -42,6 +42,12 @@ public:
     // the click events that the list's own settings raise meanwhile.
     bool LockMe = false;
 
+    // For tests and the benchmark only: every build destroys all rows and
+    // makes them anew with the list's painting not held and every control's
+    // theme turned off again, as builds once did, to compare the kept rows
+    // against.
+    bool rebuildAllRows = false;
+
     void BuildDiskList();
     static bool IsEven(std::int32_t n);
     void ApplyRowFlags(std::int16_t row);
@@ -77,14 +83,20 @@ private:
     // toolkit's DPI: the margin above the first row and below the last.
     int DesignListTop() const;
     void ResetScrollPosition();
-    void RemoveOldRows();
+    // Destroys the rows from `first` on, up to the first one that is not whole.
+    void RemoveRowsFrom(std::int32_t first);
+    // How many of a row's three controls exist.
+    int RowParts(std::int16_t row) const;
     void SetWindowIcons();
     void SetScrollBase();
     void AddRow(std::int16_t row);
+    // A row of the previous build made to look as AddRow would make it.
+    void KeepRow(std::int16_t row);
+    void TurnOffTheme(const ControlRef& control);
     void FitListPane(std::int16_t lastRow);
     void ShowRowBoxes(bool visible);
     void FillRow(std::int16_t row, std::int32_t driveNumber);
-    void TurnOffThemesAndModerniseFonts();
+    void TurnOffThemesAndModerniseFonts(bool themes);
 
     Toolkit& tk_;
     platform::WindowsApi& api_;

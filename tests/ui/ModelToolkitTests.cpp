@@ -198,6 +198,22 @@ TEST_F(ModelToolkitTest, SixteenRowsRange) {
     EXPECT_EQ(rec.events.size(), 2u);
 }
 
+// Holds nest: only the first holds painting back and only the last lets go;
+// a new element does not inherit element 0's hold.
+TEST_F(ModelToolkitTest, RedrawHoldsNestAndALooseResumeIsRefused) {
+    ASSERT_EQ(tk.SuspendRedraw(Elem(kChkHPD, 0)), Status::Ok);
+    ASSERT_EQ(tk.SuspendRedraw(Elem(kChkHPD, 0)), Status::Ok);
+    ASSERT_EQ(tk.CreateElement(kChkHPD, 1), Status::Ok);
+    EXPECT_EQ(tk.ResumeRedraw(Elem(kChkHPD, 1)), Status::NotAllowed);
+    ASSERT_EQ(tk.ResumeRedraw(Elem(kChkHPD, 0)), Status::Ok);
+    EXPECT_EQ(tk.RedrawReleaseCount(), 0);
+    ASSERT_EQ(tk.ResumeRedraw(Elem(kChkHPD, 0)), Status::Ok);
+    EXPECT_EQ(tk.RedrawHoldCount(), 1);
+    EXPECT_EQ(tk.RedrawReleaseCount(), 1);
+    EXPECT_EQ(tk.ResumeRedraw(Elem(kChkHPD, 0)), Status::NotAllowed);
+    EXPECT_EQ(tk.SuspendRedraw(Ctl("nothing")), Status::NoSuchControl);
+}
+
 TEST_F(ModelToolkitTest, KeysButtonsAndMessages) {
     EXPECT_EQ(tk.UserKeyDown(kKeyF5, kShiftBit), Status::Ok);
     EXPECT_EQ(tk.UserClickButton(kCmdClose), Status::Ok);

@@ -395,5 +395,62 @@ TEST_F(Win32ToolkitTest, CloseButtonClickAndUnload) {
     EXPECT_EQ(tk.RunMessageLoop(), 0);
 }
 
+// Painting held back with WM_SETREDRAW, which clears WS_VISIBLE while it
+// holds and sets it again when let go: the pane must come back as it was.
+TEST_F(Win32ToolkitTest, HeldPaintingComesBackOnceAtTheLastResumeAndAHiddenPaneStaysHidden) {
+    ShowAndSettle();
+    HWND frame = Native(Ctl(kPicListFrame));
+    const auto styleVisible = [](HWND h) {
+        return (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    ASSERT_TRUE(styleVisible(frame));
+    ASSERT_EQ(tk.SuspendRedraw(Ctl(kPicListFrame)), Status::Ok);
+    EXPECT_FALSE(styleVisible(frame));
+    ASSERT_EQ(tk.SuspendRedraw(Ctl(kPicListFrame)), Status::Ok);
+    ASSERT_EQ(tk.CreateElement(kChkHPD, 1), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkHPD, 1), true), Status::Ok);
+    ASSERT_EQ(tk.ResumeRedraw(Ctl(kPicListFrame)), Status::Ok);
+    EXPECT_FALSE(styleVisible(frame));  // still held by the outer hold
+    ASSERT_EQ(tk.ResumeRedraw(Ctl(kPicListFrame)), Status::Ok);
+    EXPECT_TRUE(styleVisible(frame));
+    EXPECT_TRUE(IsWindowVisible(Native(Elem(kChkHPD, 1))));
+    EXPECT_EQ(tk.ResumeRedraw(Ctl(kPicListFrame)), Status::NotAllowed);
+
+    // Setting WM_SETREDRAW TRUE on a hidden pane would show it.
+    ASSERT_EQ(tk.SetVisible(Ctl(kPicListFrame), false), Status::Ok);
+    ASSERT_EQ(tk.SuspendRedraw(Ctl(kPicListFrame)), Status::Ok);
+    ASSERT_EQ(tk.ResumeRedraw(Ctl(kPicListFrame)), Status::Ok);
+    EXPECT_FALSE(styleVisible(frame));
+}
+
+// The hold drops what the controls invalidate meanwhile; painting all again
+// at its end made F5 over unchanged rows cost as much as making them anew.
+TEST_F(Win32ToolkitTest, AfterAHoldExactlyWhatChangedIsPaintedAgain) {
+    ShowAndSettle();
+    const int listTop = tk.GetTop(Ctl(kPicList)).value();
+    ASSERT_EQ(tk.SuspendRedraw(Ctl(kPicListFrame)), Status::Ok);
+    ASSERT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::Ok);
+    // Moved and put back: nothing to paint.
+    ASSERT_EQ(tk.SetTop(Ctl(kPicList), listTop + 7), Status::Ok);
+    ASSERT_EQ(tk.SetTop(Ctl(kPicList), listTop), Status::Ok);
+    ASSERT_EQ(tk.ResumeRedraw(Ctl(kPicListFrame)), Status::Ok);
+
+    RECT r;
+    EXPECT_TRUE(GetUpdateRect(Native(Elem(kChkHPD, 0)), &r, FALSE));
+    EXPECT_FALSE(GetUpdateRect(Native(Elem(kChkWCEO, 0)), &r, FALSE));
+    EXPECT_FALSE(GetUpdateRect(Native(Elem(kLblDisks, 0)), &r, FALSE));
+    EXPECT_FALSE(GetUpdateRect(Native(Ctl(kListVScroll)), &r, FALSE));
+
+    // A new row and a moved pane are painted with what lies around them.
+    tk.PumpMessages();
+    ASSERT_EQ(tk.SuspendRedraw(Ctl(kPicListFrame)), Status::Ok);
+    ASSERT_EQ(tk.CreateElement(kChkWCEO, 1), Status::Ok);
+    ASSERT_EQ(tk.SetTop(Elem(kChkWCEO, 1), 17), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkWCEO, 1), true), Status::Ok);
+    ASSERT_EQ(tk.ResumeRedraw(Ctl(kPicListFrame)), Status::Ok);
+    EXPECT_TRUE(GetUpdateRect(Native(Elem(kChkWCEO, 1)), &r, FALSE));
+    EXPECT_TRUE(GetUpdateRect(Native(Ctl(kPicList)), &r, FALSE));
+}
+
 }  // namespace
 }  // namespace plumvane::ui

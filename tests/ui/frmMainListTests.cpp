@@ -119,36 +119,76 @@ TEST_F(WindowTest, NoUsbDiskHidesRowZerosBoxesUntilAUsbDiskComes) {
 
 // --- reruns ------------------------------------------------------------------------
 
-TEST_F(WindowTest, ARerunDestroysExactlyTheOldRowsAndMakesTheNewSet) {
+TEST_F(WindowTest, ARerunKeepsTheRowsThatStayAndDestroysOnlyThoseGone) {
     Start(UsbMachine(6));
+    const platform::Hwnd keptBox = Row(kChkHPD, 5).hwnd;
     tk.destroys.clear();
     win.SetMachine(UsbMachine(15));
     PressF5();
 
-    // Rows 1 to 5: fifteen controls, then the three failed attempts at 6.
-    ASSERT_EQ(tk.destroys.size(), 18u);
-    for (std::size_t i = 0; i < 15; ++i) {
-        EXPECT_TRUE(tk.destroys[i].ok);
-        EXPECT_EQ(tk.destroys[i].index, static_cast<std::int16_t>(1 + i / 3));
+    // Rows 1 to 5 stay; only the attempts at the first index past the list fail.
+    ASSERT_EQ(tk.destroys.size(), 3u);
+    for (const auto& d : tk.destroys) {
+        EXPECT_FALSE(d.ok);
+        EXPECT_EQ(d.index, 15);
     }
-    EXPECT_EQ(tk.destroys[0].name, kLblDisks);
-    EXPECT_EQ(tk.destroys[1].name, kChkWCEO);
-    EXPECT_EQ(tk.destroys[2].name, kChkHPD);
-    for (std::size_t i = 15; i < 18; ++i) {
-        EXPECT_FALSE(tk.destroys[i].ok);
-        EXPECT_EQ(tk.destroys[i].index, 6);
-    }
+    EXPECT_EQ(Row(kChkHPD, 5).hwnd, keptBox);
     EXPECT_EQ(RowCount(), 15);
     EXPECT_EQ(Row(kLblDisks, 14).caption.rfind("Disk 15:  ", 0), 0u);
+    EXPECT_EQ(Row(kChkHPD, 14).top, 17 * 14);
     EXPECT_EQ(C(Ctl(kPicList)).height, 255);
 
-    // And back to fewer rows: nothing of the longer list stays behind.
+    // And back to fewer rows: rows 2 to 14 go, in row order, and nothing of
+    // the longer list stays behind.
+    tk.destroys.clear();
     win.SetMachine(UsbMachine(2));
     PressF5();
+    ASSERT_EQ(tk.destroys.size(), 42u);
+    for (std::size_t i = 0; i < 39; ++i) {
+        EXPECT_TRUE(tk.destroys[i].ok);
+        EXPECT_EQ(tk.destroys[i].index, static_cast<std::int16_t>(2 + i / 3));
+        EXPECT_EQ(tk.destroys[i].name,
+                  std::vector<std::string>({kLblDisks, kChkWCEO, kChkHPD})[i % 3]);
+    }
+    for (std::size_t i = 39; i < 42; ++i) EXPECT_FALSE(tk.destroys[i].ok);
     EXPECT_EQ(RowCount(), 2);
     EXPECT_EQ(tk.Find(Elem(kChkHPD, 2)), nullptr);
     EXPECT_EQ(C(Ctl(kPicList)).height, 34);
     EXPECT_FALSE(C(Ctl(kListVScroll)).visible);
+}
+
+// A kept row that kept its boxes when its read fails shows the flags of the
+// disk it showed before, not the clear boxes of a new row.
+TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsClearBoxes) {
+    sim::Machine m;
+    m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
+    Start(m);
+    ASSERT_EQ(Row(kChkWCEO, 1).check, kChecked);
+
+    m.disks = {Usb(1, Flags(true, true)), Usb(4, Flags(true, true))};
+    m.disks[1].errors.getHotplug = 1;
+    win.SetMachine(m);
+    PressF5();
+    EXPECT_EQ(Row(kLblDisks, 1).caption.rfind("Disk 4:  ", 0), 0u);
+    EXPECT_EQ(Row(kChkWCEO, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kChkHPD, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
+    EXPECT_TRUE(win.hotplugWrites().empty());
+}
+
+// A build that changes rows with the list's painting on flickers.
+TEST_F(WindowTest, RowsComeAndGoWhileTheListsPaintingIsHeld) {
+    Start(UsbMachine(3));
+    win.SetMachine(UsbMachine(6));
+    PressF5();
+    win.SetMachine(UsbMachine(2));
+    PressF5();
+    ASSERT_FALSE(tk.changes.empty());
+    for (const auto& change : tk.changes) EXPECT_TRUE(change.held) << change.what;
+    // One hold per build, let go at its end.
+    EXPECT_EQ(tk.RedrawHoldCount(), 3);
+    EXPECT_EQ(tk.RedrawReleaseCount(), 3);
+    EXPECT_EQ(C(Ctl(kPicListFrame)).redrawHolds, 0);
 }
 
 // A rerun that takes the scroll minimum from the scrolled pane's top leaves

@@ -118,9 +118,26 @@ public:
     Status DestroyElement(const std::string& name, std::int16_t index) override {
         const Status s = ModelToolkit::DestroyElement(name, index);
         destroys.push_back({name, index, Succeeded(s)});
+        if (Succeeded(s)) NoteChange("destroy " + RefText(Elem(name, index)));
         return s;
     }
     std::vector<Destroy> destroys;
+
+    // Rows made and destroyed, and whether the list's painting was held then.
+    struct Change {
+        std::string what;
+        bool held;
+    };
+    Status CreateElement(const std::string& name, std::int16_t index) override {
+        const Status s = ModelToolkit::CreateElement(name, index);
+        if (Succeeded(s)) NoteChange("create " + RefText(Elem(name, index)));
+        return s;
+    }
+    void NoteChange(std::string what) {
+        const ControlRecord* frame = Find(Ctl(kPicListFrame));
+        changes.push_back({std::move(what), frame && frame->redrawHolds > 0});
+    }
+    std::vector<Change> changes;
 
     // The scroll value and picList's top at the moment a build takes the
     // scroll minimum from that top.

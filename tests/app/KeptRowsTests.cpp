@@ -1,0 +1,213 @@
+// A build keeps the rows of the previous one; the window it leaves must be
+// the one a build that makes every row anew leaves. Every scenario kept with
+// the tests and every machine of the benchmark goes through start, F5, a disk
+// plugged in and one pulled out, with the user's clicks and scrolling between,
+// on two sessions side by side; the disk table and the window's JSON are
+// compared after each step.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ModelSession.h"
+#include "app/StateDump.h"
+#include "inventory/SimMachines.h"
+#include "platform/WinDefs.h"
+#include "sim/Scenario.h"
+
+namespace plumvane::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ModelSession with the build's way chosen before the window opens.
+struct Session {
+    Session(sim::Machine m, bool allRows) : machine(std::move(m)) {
+        form.rebuildAllRows = allRows;
+        form.Start();
+    }
+    std::string Dump() const {
+        return DumpState({toolkit, inventory, machine, form.LockMe}).dump(1);
+    }
+    sim::SimulatedWindows machine;
+    RecordingModelToolkit toolkit{machine};
+    inventory::DiskInventory inventory;
+    ui::frmMain form{toolkit, machine, inventory};
+    ModelUserDriver user{toolkit};
+};
+
+struct NamedMachine {
+    std::string name;
+    sim::Machine machine;
+};
+
+std::vector<NamedMachine> AllMachines() {
+    std::vector<NamedMachine> all;
+    const fs::path scenarios = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios";
+    for (const auto& entry : fs::recursive_directory_iterator(scenarios)) {
+        const fs::path& path = entry.path();
+        if (path.extension() != ".json" || path.filename() == "manifest.json" ||
+            path.parent_path().filename() == "expected") {
+            continue;
+        }
+        all.push_back({fs::relative(path, scenarios).string(), sim::LoadScenarioFile(path)});
+    }
+    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const int usb : {0, 1, 4, 16, 32, 64, 97}) {
+        all.push_back({"hub" + std::to_string(usb), inventory::testing::HubMachine(usb)});
+    }
+    return all;
+}
+
+// One more USB stick, at the lowest free drive number, so that on a machine
+// with gaps the rows below it move down.
+sim::Machine Plugged(sim::Machine m) {
+    int number = 0;
+    while (std::any_of(m.disks.begin(), m.disks.end(),
+                       [&](const sim::SimDisk& d) { return d.number == number; })) {
+        ++number;
+    }
+    if (number < 100) m.disks.push_back(inventory::testing::UsbDisk(number));
+    return m;
+}
+
+// The first USB disk gone, so that every row after it moves up.
+sim::Machine Pulled(sim::Machine m) {
+    const auto usb = std::find_if(m.disks.begin(), m.disks.end(), [](const sim::SimDisk& d) {
+        return d.bus == platform::BusTypeUsb;
+    });
+    if (usb != m.disks.end()) m.disks.erase(usb);
+    return m;
+}
+
+const std::vector<NamedMachine>& Machines() {
+    static const std::vector<NamedMachine> all = AllMachines();
+    return all;
+}
+
+std::vector<std::size_t> MachineIndexes() {
+    std::vector<std::size_t> indexes(Machines().size());
+    for (std::size_t i = 0; i < indexes.size(); ++i) indexes[i] = i;
+    return indexes;
+}
+
+class KeptRowsMachineTest : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(KeptRowsMachineTest, EveryStepLeavesTheWindowAFullRebuildLeaves) {
+    const NamedMachine& described = Machines().at(GetParam());
+    SCOPED_TRACE(described.name);
+    Session kept(described.machine, false);
+    Session full(described.machine, true);
+    const auto both = [&](const auto& step) {
+        step(kept);
+        step(full);
+    };
+    const auto expectSame = [&](const char* after) {
+        // EXPECT_EQ on two long texts prints both; the first difference is enough.
+        const std::string a = kept.Dump();
+        const std::string b = full.Dump();
+        const auto at = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+        EXPECT_TRUE(a == b) << "after " << after << ", at character " << (at.first - a.begin())
+                            << ":\n  kept rows: " << std::string(at.first, a.end()).substr(0, 200)
+                            << "\n  full rebuild: "
+                            << std::string(at.second, b.end()).substr(0, 200);
+    };
+    const auto f5 = [](Session& s) { s.user.KeyDown(ui::kKeyF5, 0); };
+    const auto lastRow = [](const Session& s) {
+        std::int16_t r = 0;
+        while (s.toolkit.Find(ui::Elem(ui::kLblDisks, static_cast<std::int16_t>(r + 1)))) ++r;
+        return r;
+    };
+
+    expectSame("start");
+    both(f5);
+    expectSame("F5");
+    // The user's own states and scroll position before the next build.
+    both([&](Session& s) {
+        s.user.ClickCheck(ui::kChkHPD, lastRow(s));
+        if (auto max = s.toolkit.GetScroll(ui::Ctl(ui::kListVScroll), ui::ScrollField::Max)) {
+            s.user.Scroll(*max);
+        }
+    });
+    expectSame("a click and scrolling");
+    both([&](Session& s) {
+        s.machine.SetMachine(Plugged(described.machine));
+        f5(s);
+    });
+    expectSame("a disk plugged in");
+    both([&](Session& s) {
+        s.machine.SetMachine(described.machine);
+        f5(s);
+    });
+    expectSame("that disk pulled out");
+    both([&](Session& s) {
+        s.machine.SetMachine(Pulled(described.machine));
+        f5(s);
+    });
+    expectSame("the first USB disk pulled out");
+    both([&](Session& s) {
+        s.machine.SetMachine(described.machine);
+        f5(s);
+    });
+    expectSame("that disk back");
+}
+
+INSTANTIATE_TEST_SUITE_P(ScenariosAndBenchMachines, KeptRowsMachineTest,
+                         ::testing::ValuesIn(MachineIndexes()));
+
+// --- what the kept rows save ------------------------------------------------------------
+
+std::vector<platform::Hwnd> Handles(const ui::ModelToolkit& tk) {
+    std::vector<platform::Hwnd> handles;
+    for (const ui::ModelControl& c : tk.Inspect()) handles.push_back(c.hwnd);
+    return handles;
+}
+
+int ThemeCalls(const sim::SimulatedWindows& machine) {
+    return static_cast<int>(
+        std::count_if(machine.calls().begin(), machine.calls().end(),
+                      [](const auto& c) { return c.function == "SetWindowTheme"; }));
+}
+
+TEST(KeptRowsTest, F5OverUnchangedDisksMakesAndDestroysNoControlAndPaintsOnce) {
+    Session s(inventory::testing::HubMachine(16), false);
+    const auto before = Handles(s.toolkit);
+    const int holds = s.toolkit.RedrawHoldCount();
+    s.machine.ClearCalls();
+    ASSERT_TRUE(s.user.KeyDown(ui::kKeyF5, 0));
+
+    EXPECT_EQ(Handles(s.toolkit), before);
+    EXPECT_EQ(ThemeCalls(s.machine), 0);
+    EXPECT_EQ(s.toolkit.RedrawHoldCount(), holds + 1);
+    EXPECT_EQ(s.toolkit.RedrawReleaseCount(), s.toolkit.RedrawHoldCount());
+}
+
+// Each control loses its visual styles once, when it is made: the design's
+// controls at start, a row's when the row is added.
+TEST(KeptRowsTest, EveryControlWithAHandleGetsOneThemeCall) {
+    Session s(inventory::testing::HubMachine(4), false);
+    s.user.KeyDown(ui::kKeyF5, 0);
+    s.machine.SetMachine(inventory::testing::HubMachine(7));
+    s.user.KeyDown(ui::kKeyF5, 0);
+    s.machine.SetMachine(inventory::testing::HubMachine(2));
+    s.user.KeyDown(ui::kKeyF5, 0);
+    s.machine.SetMachine(inventory::testing::HubMachine(5));
+    s.user.KeyDown(ui::kKeyF5, 0);
+
+    // Design controls with a handle, then rows 1 to 6 (two boxes each) made
+    // over the four builds: 1 to 3, 4 to 6, none, 2 to 4 again.
+    int designHandles = 0;
+    for (const ui::ModelControl& c : s.toolkit.Inspect()) {
+        if (c.HasHwnd() && c.fromDesign) ++designHandles;
+        if (c.HasHwnd()) {
+            EXPECT_TRUE(s.machine.themeOff().contains(c.hwnd)) << RefText(c.Ref());
+        }
+    }
+    EXPECT_EQ(ThemeCalls(s.machine), designHandles + 2 * (3 + 3 + 0 + 3));
+}
+
+}  // namespace
+}  // namespace plumvane::app
