@@ -15,38 +15,14 @@
 #include <windows.h>
 
 #include "platform/KeepLastError_win.h"
+#include "platform/UniqueWinObject_win.h"
 
 namespace plumvane::platform {
 
 // A font, brush, pen or bitmap the program created: DeleteObject frees it.
+inline void DeleteGdiObject(HGDIOBJ object) noexcept { ::DeleteObject(object); }
 template <typename T>
-class UniqueGdiObject {
-public:
-    UniqueGdiObject() noexcept = default;
-    explicit UniqueGdiObject(T object) noexcept : object_(object) {}
-    UniqueGdiObject(const UniqueGdiObject&) = delete;
-    UniqueGdiObject& operator=(const UniqueGdiObject&) = delete;
-    UniqueGdiObject(UniqueGdiObject&& other) noexcept
-        : object_(std::exchange(other.object_, nullptr)) {}
-    UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.object_, nullptr));
-        return *this;
-    }
-    ~UniqueGdiObject() { reset(); }
-
-    [[nodiscard]] T get() const noexcept { return object_; }
-    explicit operator bool() const noexcept { return object_ != nullptr; }
-
-    void reset(T object = nullptr) noexcept {
-        if (T old = std::exchange(object_, object)) {
-            KeepLastError keep;
-            ::DeleteObject(old);
-        }
-    }
-
-private:
-    T object_ = nullptr;
-};
+using UniqueGdiObject = UniqueWinObject<T, DeleteGdiObject>;
 
 using UniqueFont = UniqueGdiObject<HFONT>;
 using UniqueBrush = UniqueGdiObject<HBRUSH>;
