@@ -342,6 +342,18 @@ RunOutcome RunSession(const sim::Machine& machine, const sim::Fault* fault,
         if (c.function == "CloseHandle") ++refusedCloses;
         if (c.function == "SetupDiDestroyDeviceInfoList") ++refusedDestroys;
     }
+    // "Error <code> ..." shows the code of the call that failed last.
+    const auto& calls = run.s.machine.calls();
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].function != "MessageBoxA" || calls[i].detail.rfind("Error ", 0) != 0) continue;
+        std::size_t j = i;
+        while (j > 0 && (!calls[j - 1].failed || calls[j - 1].function == "MessageBoxA")) --j;
+        const std::string want =
+            j == 0 ? "none" : std::to_string(static_cast<std::int32_t>(calls[j - 1].error));
+        if (calls[i].detail.rfind("Error " + want + " ", 0) != 0) {
+            run.Note("\"" + calls[i].detail + "\" after a failure with " + want);
+        }
+    }
     if (run.s.machine.OpenHandleCount() != refusedCloses) {
         run.Note(std::to_string(run.s.machine.OpenHandleCount()) + " handles open");
     }
