@@ -49,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
                          ::testing::Values(Geometry{0, 17, -238, false},
                                            Geometry{1, 17, -238, false},
                                            Geometry{2, 34, -221, false},
-                                           Geometry{15, 255, 0, false},
-                                           Geometry{16, 272, 17, true},
+                                           Geometry{15, 255, 0, false}, Geometry{16, 272, 17, true},
                                            Geometry{99, 1683, 1428, true}));
 
 // --- rows, captions and states (the stripes are in the golden files) --------------
