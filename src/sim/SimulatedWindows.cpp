@@ -145,8 +145,14 @@ SimulatedWindows::Impl::Call::Call(SimulatedWindows& w, std::string function, st
 std::optional<DWORD> SimulatedWindows::Impl::Call::Fault() {
     for (auto it = w_.faults_.begin(); it != w_.faults_.end(); ++it) {
         if (!it->function.empty() && it->function != function_) continue;
-        if (!DetailNamesDevice(detail_, it->device)) continue;
+        if (it->wholeDetail ? detail_ != it->device : !DetailNamesDevice(detail_, it->device)) {
+            continue;
+        }
         if (it->times == 0) continue;
+        if (it->skip > 0) {
+            --it->skip;
+            continue;
+        }
         const DWORD error = it->error;
         if (it->times > 0 && --it->times == 0) w_.faults_.erase(it);
         return error;

@@ -59,12 +59,17 @@ struct HotplugWrite {
 };
 
 // A fault: calls of `function` (empty: any) whose detail contains `device`
-// (empty: any) fail with `error`; `times` < 0 means every time.
+// (empty: any) fail with `error`; `times` < 0 means every time. The first
+// `skip` matching calls still go through, so {.., times 1, skip 2} fails only
+// the third. With `wholeDetail`, `device` must be the call's whole detail
+// ("C:" then does not also match "C:\").
 struct Fault {
     std::string function;
     std::string device;
     DWORD error = 0;
     int times = -1;
+    int skip = 0;
+    bool wholeDetail = false;
 };
 
 class SimulatedWindows : public platform::WindowsApi {

@@ -173,6 +173,37 @@ TEST(SimDevices, InjectedFaultsHitTheNamedDeviceOnly) {
     EXPECT_EQ(log[1].error, ERROR_SHARING_VIOLATION);
 }
 
+TEST(SimDevices, InjectedFaultsCanSkipCallsAndMatchTheWholeDetail) {
+    struct Case {
+        const char* what;
+        Fault fault;
+        std::vector<bool> failed;  // the four calls below: E:\, E:, E:\, E:
+    };
+    const Case cases[] = {
+        {"the second matching call only",
+         {"GetDriveTypeA", "E:", 5, 1, 1, false},
+         {false, true, false, false}},
+        {"every call from the third on",
+         {"GetDriveTypeA", "E:", 5, -1, 2, false},
+         {false, false, true, true}},
+        {"the whole detail: E: but not E:\\",
+         {"GetDriveTypeA", "E:", 5, -1, 0, true},
+         {false, true, false, true}},
+        {"the second E: alone",
+         {"GetDriveTypeA", "E:", 5, 1, 1, true},
+         {false, false, false, true}},
+    };
+    for (const Case& c : cases) {
+        SimulatedWindows w(TwoSticks());
+        w.InjectFault(c.fault);
+        for (const char* root : {"E:\\", "E:", "E:\\", "E:"}) w.GetDriveTypeA(root);
+        ASSERT_EQ(w.calls().size(), 4u) << c.what;
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(w.calls()[i].failed, c.failed[i]) << c.what << ", call " << i;
+        }
+    }
+}
+
 TEST(SimDevices, SuccessfulCallsKeepTheLastError) {
     SimulatedWindows w(TwoSticks());
     w.SetLastError(1234);
