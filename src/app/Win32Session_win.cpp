@@ -172,7 +172,10 @@ bool Win32UserDriver::KeyDown(std::int16_t key, std::int16_t shift) {
     }
     {
         HeldModifiers modifiers(shift);
-        SendMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), 1);
+        const auto vk = static_cast<WPARAM>(static_cast<std::uint16_t>(key));
+        SendMessageW(target, WM_KEYDOWN, vk, 1);
+        // A press ends with the release, on which a button or box acts on Space.
+        if (IsWindow(target)) SendMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
     }
     tk_.PumpMessages();
     return true;

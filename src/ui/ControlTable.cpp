@@ -240,6 +240,22 @@ Status ControlTable::SetCheck(const ControlRef& ref, std::int16_t state) {
     return Status::Ok;
 }
 
+std::optional<std::string> ControlTable::GetAccessibleName(const ControlRef& ref) const {
+    const ControlRecord* c = Lookup(ref);
+    if (!c || c->kind != ControlKind::CheckBox) return std::nullopt;
+    return c->accessibleName;
+}
+
+Status ControlTable::SetAccessibleName(const ControlRef& ref, const std::string& name) {
+    Status why;
+    ControlRecord* c = Lookup(ref, why);
+    if (!c) return why;
+    if (c->kind != ControlKind::CheckBox) return Status::NoSuchProperty;
+    if (!Rename(*c, name)) return Status::Failed;
+    c->accessibleName = name;
+    return Status::Ok;
+}
+
 void ControlTable::StoreCheck(ControlRecord& c, std::int16_t state) {
     if (c.check == state) return;
     c.check = state;
@@ -333,7 +349,7 @@ const ControlRecord* ControlTable::NextTabStop(
     const std::function<bool(const ControlRecord&)>& isCurrent, bool forward) const {
     std::vector<const ControlRecord*> order;
     for (const ControlRecord& c : controls_) {
-        if (c.TakesFocus() && canFocus(c)) order.push_back(&c);
+        if (c.TabStop() && canFocus(c)) order.push_back(&c);
     }
     if (order.empty()) return nullptr;
     std::stable_sort(order.begin(), order.end(),

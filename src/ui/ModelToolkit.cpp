@@ -91,7 +91,20 @@ Status ModelToolkit::UserKeyDown(std::int16_t keyCode, std::int16_t shift) {
     if (!open_) return Status::NoWindow;
     if (!shown_) return Status::NotAllowed;
     RaiseKeyDown(keyCode, shift);
-    if (keyCode == kKeyTab && open_) MoveFocus((shift & kShiftBit) == 0);
+    if (!open_) return Status::Ok;  // the handler unloaded the window
+    if (keyCode == kKeyTab) {
+        MoveFocus((shift & kShiftBit) == 0);
+        return Status::Ok;
+    }
+    // What the focused control makes of the key once the window has seen it.
+    const ModelControl* focused = focus_ ? Find(*focus_) : nullptr;
+    if (!focused || !ReachableByUser(*focused)) return Status::Ok;
+    if (focused->kind == ControlKind::CheckBox && keyCode == kKeySpace) {
+        return UserClickCheck(focused->Ref());
+    }
+    if (focused->kind == ControlKind::Button && (keyCode == kKeySpace || keyCode == kKeyReturn)) {
+        return UserClickButton(focused->name);
+    }
     return Status::Ok;
 }
 

@@ -45,7 +45,8 @@ public:
     // Each needs the window shown and the control visible (with its panes).
     Status UserClickCheck(const ControlRef& ref);
     Status UserClickButton(const std::string& name);
-    // The window's key-down event first; then Tab moves the focus.
+    // The window's key-down event first; then Tab moves the focus, and Space
+    // (boxes, buttons) or Return (buttons) works the focused control.
     Status UserKeyDown(std::int16_t keyCode, std::int16_t shift = 0);
     // The thumb released at this value (kept inside the range).
     Status UserScroll(const std::string& name, std::int32_t value);

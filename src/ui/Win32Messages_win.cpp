@@ -65,6 +65,7 @@ LRESULT CALLBACK Win32Toolkit::Impl::SubclassProc(HWND h, UINT msg, WPARAM wp, L
             return r;
         }
         case WM_NCDESTROY:
+            self->ForgetAnnotation(h);
             RemoveWindowSubclass(h, &Impl::SubclassProc, kSubclassId);
             break;
         default:

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/GdiOwners_win.h"
+#include "platform/TextConversion_win.h"
 #include "ui/Win32Toolkit.h"
 // after windows.h, which it needs
 #include <commctrl.h>
@@ -52,6 +54,12 @@ struct Win32Toolkit::Impl {
     std::map<std::uint32_t, platform::UniqueBrush> brushes;
     std::map<std::string, platform::UniqueFont> fonts;
     HWND savedFocus = nullptr;
+    struct Annotations;
+    struct DropAnnotations {
+        void operator()(Annotations* a) const;
+    };
+    // Made when the first name is given; empty until then.
+    std::unique_ptr<Annotations, DropAnnotations> annotations;
 
     ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
     const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
@@ -85,6 +93,12 @@ struct Win32Toolkit::Impl {
     // went away in the handler.
     bool PreviewKey(HWND target, WPARAM key);
     void MoveFocus(bool forward);
+
+    // --- names for screen readers (Win32Accessibility_win.cpp) -------------------------
+    // The name a reader announces for this window; empty removes it.
+    void Annotate(HWND h, const std::string& name);
+    // Before the window goes.
+    void ForgetAnnotation(HWND h);
 
     // --- scroll bar (Win32Scroll_win.cpp) ------------------------------------------
     void ApplyScrollInfo(const ControlRecord& c);

@@ -100,6 +100,9 @@ void frmMain::BuildDiskList() {
         // usually the system disk.
         tk_.SetCaption(Elem(kLblDisks, 0), kNoUsbDisksCaption);
         ShowRowBoxes(false);
+        // Hidden boxes are not read out; no name may point at a gone disk.
+        tk_.SetAccessibleName(Elem(kChkWCEO, 0), "");
+        tk_.SetAccessibleName(Elem(kChkHPD, 0), "");
     }
     if (row <= 1) FitListPane(0);
 
@@ -223,6 +226,10 @@ void frmMain::FillRow(std::int16_t row, std::int32_t driveNumber) {
     tk_.SetCaption(Elem(kLblDisks, row), "Disk " + std::to_string(driveNumber) + ":  " +
                                              disk.Description + "  (" + disk.SizeText + ")  " +
                                              disk.LettersText);
+    // The boxes show no text; a screen reader says which disk and flag each one is.
+    const std::string spoken = "Disk " + std::to_string(driveNumber) + " ";
+    tk_.SetAccessibleName(Elem(kChkWCEO, row), spoken + "WriteCacheEnableOverride");
+    tk_.SetAccessibleName(Elem(kChkHPD, row), spoken + "DeviceHotplug");
     bool writeCacheEnableOverride = false;
     bool deviceHotplug = false;
     if (hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,
@@ -280,6 +287,8 @@ void frmMain::OnLoad() {
 
 void frmMain::OnKeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
     if (keyCode == kKeyF5) BuildDiskList();
+    // Escape works as the Close button, wherever the focus is.
+    if (keyCode == kKeyEscape) tk_.Unload();
 }
 
 void frmMain::OnCheckClick(const std::string& name, std::int16_t index) {

@@ -100,6 +100,14 @@ def check_manifest(exe):
             for i in root.findall("a:dependency/a:dependentAssembly/a:assemblyIdentity", ns)]
     wanted = ("Microsoft.Windows.Common-Controls", "6.0.0.0", "x86")
     report(what, None if wanted in deps else f"found {deps}")
+    # System DPI awareness, each setting in the namespace Windows reads it from.
+    settings = "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+    for name, namespace, value in (
+            ("dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "true"),
+            ("dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings", "system")):
+        found = [e.text.strip() for e in root.findall(f"{settings}{{{namespace}}}{name}") if e.text]
+        report(f"manifest declares {name} {value}",
+               None if found == [value] else f"found {found}")
 
 
 def check_binary(exe):
