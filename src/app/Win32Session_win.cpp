@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/Win32Session.h"
+#include "platform/GdiOwners_win.h"
 #include "platform/TextConversion_win.h"
 #include "ui/FormDesign.h"
 #include "ui/ScrollThumb.h"
@@ -58,6 +59,18 @@ std::string FontFace(HWND h) {
     LOGFONTW lf{};
     if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return {};
     return platform::WideToUtf8(lf.lfFaceName);
+}
+
+// The size of a text drawn in the window's own font.
+SIZE TextExtent(HWND h, const std::string& text) {
+    SIZE size{};
+    const platform::WindowDc dc(h);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+    if (!dc || !font) return size;
+    SelectObject(dc.get(), font);  // the DC is given back right after
+    const std::wstring wide = platform::Utf8ToWide(text);
+    GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+    return size;
 }
 
 // Collects "what: toolkit X, window Y" for values that differ.
@@ -135,6 +148,30 @@ std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk) 
         for (auto& line : d.Take()) all.push_back(std::move(line));
     }
     return all;
+}
+
+std::vector<std::string> CutCaptions(const ui::Win32Toolkit& tk) {
+    std::vector<std::string> cut;
+    for (const ui::ControlRef& ref : tk.Controls()) {
+        const auto caption = tk.GetCaption(ref);
+        const auto native = tk.NativeHandle(ref);
+        // A row's caption may end at the list's edge; the design's may not.
+        if (ref.index || !caption || caption->empty() || !native) continue;
+        const HWND h = ToHwnd(*native);
+        const SIZE text = TextExtent(h, *caption);
+        RECT room{};
+        GetClientRect(h, &room);
+        // A push button draws a 2-pixel edge on each side of its text.
+        const int edge = tk.KindOf(ref) == ui::ControlKind::Button ? 4 : 0;
+        const int width = room.right - edge, height = room.bottom - edge;
+        if (text.cx > width || text.cy > height) {
+            std::ostringstream line;
+            line << ui::RefText(ref) << " " << text.cx << "x" << text.cy << " in " << width << "x"
+                 << height;
+            cut.push_back(line.str());
+        }
+    }
+    return cut;
 }
 
 ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text) {
