@@ -311,6 +311,12 @@ void ControlTable::RaiseScrollChange(const std::string& name) {
     Sink()->OnScrollChange(fired);
 }
 
+void ControlTable::RaiseFocus(const ControlRef& ref) {
+    if (!Sink()) return;
+    const ControlRef fired = ref;
+    Sink()->OnFocus(fired.name, fired.index.value_or(0));
+}
+
 const ControlRecord* ControlTable::Find(const ControlRef& ref) const {
     for (const ControlRecord& c : controls_) {
         if (c.name == ref.name && c.index == ref.index) return &c;

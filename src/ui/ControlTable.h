@@ -121,6 +121,7 @@ protected:
     void RaiseCheckClick(const ControlRef& ref);
     void RaiseButtonClick(const std::string& name);
     void RaiseScrollChange(const std::string& name);
+    void RaiseFocus(const ControlRef& ref);
 
     // --- the table --------------------------------------------------------------------------
     // Controls of an open window: NoWindow or NoSuchControl when none.

@@ -72,8 +72,9 @@ Status ModelToolkit::UserClickCheck(const ControlRef& ref) {
     if (!c) return why;
     if (c->kind != ControlKind::CheckBox) return Status::NoSuchProperty;
     if (!ReachableByUser(*c)) return Status::NotAllowed;
-    focus_ = c->Ref();
-    return SetCheck(ref, StateAfterUserClick(c->check));
+    const std::int16_t next = StateAfterUserClick(c->check);
+    MoveFocusTo(ref);
+    return SetCheck(ref, next);
 }
 
 Status ModelToolkit::UserClickButton(const std::string& name) {
@@ -82,7 +83,8 @@ Status ModelToolkit::UserClickButton(const std::string& name) {
     if (!c) return why;
     if (c->kind != ControlKind::Button) return Status::NoSuchProperty;
     if (!ReachableByUser(*c)) return Status::NotAllowed;
-    focus_ = c->Ref();
+    MoveFocusTo(Ctl(name));
+    if (!open_) return Status::Ok;
     RaiseButtonClick(name);
     return Status::Ok;
 }
@@ -112,7 +114,13 @@ void ModelToolkit::MoveFocus(bool forward) {
     const ControlRecord* next =
         NextTabStop([&](const ControlRecord& c) { return ReachableByUser(c); },
                     [&](const ControlRecord& c) { return focus_ == c.Ref(); }, forward);
-    if (next) focus_ = next->Ref();
+    if (next) MoveFocusTo(next->Ref());
+}
+
+void ModelToolkit::MoveFocusTo(const ControlRef& ref) {
+    if (focus_ == ref) return;
+    focus_ = ref;
+    if (shown_) RaiseFocus(ref);
 }
 
 Status ModelToolkit::UserScroll(const std::string& name, std::int32_t value) {

@@ -65,12 +65,14 @@ public:
 protected:
     Status Realise(ControlRecord& c) override;
     void Unrealise(const ControlRecord& gone) override;
-    void GiveFocus(const ControlRecord& c) override { focus_ = c.Ref(); }
+    void GiveFocus(const ControlRecord& c) override { MoveFocusTo(c.Ref()); }
 
 private:
     bool ReachableByUser(const ModelControl& c) const;
     // Tab and Shift+Tab: the next control in tab order that can take the focus.
     void MoveFocus(bool forward);
+    // The focus event when the focus moves in the shown window, as Win32's.
+    void MoveFocusTo(const ControlRef& ref);
     platform::Hwnd NextHwnd() { return static_cast<platform::Hwnd>(nextHwnd_ += 4); }
 
     int dpi_;

@@ -203,6 +203,9 @@ public:
     virtual void OnCheckClick(const std::string& /*name*/, std::int16_t /*index*/) {}
     virtual void OnButtonClick(const std::string& /*name*/) {}
     virtual void OnScrollChange(const std::string& /*name*/) {}
+    // The keyboard focus came to a control (by Tab, a click or the program)
+    // of the shown window.
+    virtual void OnFocus(const std::string& /*name*/, std::int16_t /*index*/) {}
 };
 
 class Toolkit {

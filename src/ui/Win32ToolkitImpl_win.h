@@ -75,6 +75,8 @@ struct Win32Toolkit::Impl {
     void OnButtonNotify(HWND child);
     // Called after every BM_SETCHECK went through.
     void AfterSetCheck(HWND h);
+    // Called when one of the controls got the keyboard focus.
+    void AfterSetFocus(HWND h);
     // Sets the subclass that gives key preview and the check box events.
     void Subclass(HWND h);
 

@@ -301,6 +301,35 @@ void frmMain::OnButtonClick(const std::string& name) {
     if (name == kCmdClose) tk_.Unload();
 }
 
+void frmMain::OnFocus(const std::string& name, std::int16_t index) {
+    if (LockMe || (name != kChkWCEO && name != kChkHPD)) return;
+    ScrollRowIntoView(index);
+}
+
+void frmMain::ScrollRowIntoView(std::int16_t row) {
+    // A box reached by Tab below or above the frame would take keys unseen.
+    const ControlRef bar = Ctl(kListVScroll);
+    if (!tk_.GetVisible(bar).value_or(false)) return;
+    const auto rowTop = tk_.GetTop(Elem(kChkWCEO, row));
+    const auto rowHeight = tk_.GetHeight(Elem(kChkWCEO, 0));
+    const auto frameHeight = tk_.GetHeight(Ctl(kPicListFrame));
+    const auto value = tk_.GetScroll(bar, ScrollField::Value);
+    const auto min = tk_.GetScroll(bar, ScrollField::Min);
+    const auto max = tk_.GetScroll(bar, ScrollField::Max);
+    if (!rowTop || !rowHeight || !frameHeight || !value || !min || !max) return;
+    // The row with the design's margin above and below it, as at the ends.
+    const int top0 = DesignListTop();
+    const int inside = *frameHeight - kFrameBorders;
+    int wanted = *value;
+    if (*rowTop - top0 < wanted) {
+        wanted = *rowTop - top0;
+    } else if (*rowTop + *rowHeight + top0 - inside > wanted) {
+        wanted = *rowTop + *rowHeight + top0 - inside;
+    }
+    wanted = ClampToRange(wanted, *min, *max);
+    if (wanted != *value) tk_.SetScroll(bar, ScrollField::Value, wanted);
+}
+
 void frmMain::OnScrollChange(const std::string& name) {
     if (name != kListVScroll) return;
     const auto value = tk_.GetScroll(Ctl(kListVScroll), ScrollField::Value);

@@ -43,6 +43,7 @@ public:
     void OnCheckClick(const std::string& name, std::int16_t index) override;
     void OnButtonClick(const std::string& name) override;
     void OnScrollChange(const std::string& name) override;
+    void OnFocus(const std::string& name, std::int16_t index) override;
 
 private:
     platform::Hwnd Owner() const;
@@ -56,6 +57,7 @@ private:
     void AddRow(std::int16_t row);
     void FitListPane(std::int16_t lastRow);
     void ShowRowBoxes(bool visible);
+    void ScrollRowIntoView(std::int16_t row);
     void FillRow(std::int16_t row, std::int32_t driveNumber);
     void TurnOffThemesAndModerniseFonts();
 

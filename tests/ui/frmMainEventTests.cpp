@@ -186,6 +186,33 @@ TEST_F(WindowTest, TabVisitsCloseAndEachRowsTwoBoxesInRowOrderBothWays) {
     EXPECT_EQ(RowCount(), 4);
 }
 
+TEST_F(WindowTest, TheFocusedRowIsScrolledIntoViewWithTheDesignMargin) {
+    Start(UsbMachine(16));  // scroll range -4 to 17 at 96 DPI
+    struct Step {
+        std::int16_t key, shift;
+        ControlRef focus;
+        int value;
+    };
+    // Without the scrolling, Tab would reach boxes below the frame, out of sight.
+    const Step steps[] = {
+        {kKeyTab, kShiftBit, Elem(kChkHPD, 15), 17}, {kKeyTab, kShiftBit, Elem(kChkWCEO, 15), 17},
+        {kKeyTab, 0, Elem(kChkHPD, 15), 17},         {kKeyTab, 0, Ctl(kCmdClose), 17},
+        {kKeyTab, 0, Elem(kChkWCEO, 0), -4},         {kKeyTab, 0, Elem(kChkHPD, 0), -4}};
+    for (const Step& s : steps) {
+        ASSERT_EQ(tk.UserKeyDown(s.key, s.shift), Status::Ok);
+        EXPECT_EQ(tk.FocusedControl(), s.focus);
+        EXPECT_EQ(Scroll().value, s.value) << RefText(s.focus);
+        EXPECT_EQ(C(Ctl(kPicList)).top, -s.value);
+    }
+    // A box partly below the frame, clicked, comes whole into view; one still
+    // whole inside leaves the list where it is.
+    ASSERT_EQ(tk.UserScroll(kListVScroll, 3), Status::Ok);
+    Click(kChkWCEO, 14);
+    EXPECT_EQ(Scroll().value, 3);
+    Click(kChkWCEO, 15);
+    EXPECT_EQ(Scroll().value, 17);
+}
+
 TEST_F(WindowTest, SpaceOnAFocusedBoxWritesOnceAsAClickDoes) {
     Start(UsbMachine(2));
     win.ClearCalls();
