@@ -9,7 +9,11 @@
 #   - the interactive demo shows a real message box for a refused write;
 #   - plumvane-sim.exe --out reports the same state as plumvane-headless for
 #     every kept window case and the cases of tests/e2e/cases.json;
-#   - a screenshot of the demo, kept as build/artifacts/demo.png.
+#   - at 96, 120, 144 and 192 DPI (a Wine prefix each): the design in pixels,
+#     the rows, the scroll range, the headings and Close, the client area,
+#     Escape, and a screenshot each (build/artifacts/demo-<dpi>dpi.png);
+#   - a screenshot of the demo, kept as build/artifacts/demo.png, the same
+#     pixels as docs/demo.png.
 # Runs the Windows build this machine can execute (32-bit where it can, else
 # the 64-bit build of the same sources). Exits non-zero when a test fails.
 set -uo pipefail
@@ -46,7 +50,8 @@ end_app() {
   APP_PID=""
   wine_server_wait
 }
-start_private_display 90 || exit 1
+# Room for the window at 192 DPI.
+start_private_display 90 1600x1200 || exit 1
 ensure_wine_prefix
 
 # Clicks at a screen position until the app's process ends (a second try for
@@ -256,6 +261,83 @@ while IFS=$'\t' read -r -a fields; do
 done < <(cases tests/scenarios/window/manifest.json tests/e2e/cases.json)
 wine_server_wait
 
+# --- every DPI: the design's twips at the screen's DPI -----------------------------------
+echo "e2e: the window at 96, 120, 144 and 192 DPI"
+loader=/usr/lib/wine/wine
+server=wineserver
+if [ "$RUN_PRESET" = mingw-x86_64 ]; then
+  loader=/usr/lib/wine/wine64
+  [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
+fi
+for dpi in 96 120 144 192; do
+  dir=$WORK/dpi-$dpi
+  prefix=$dir/prefix
+  mkdir -p "$dir"
+  # A prefix per DPI: hard links to the build's, with registry files of its own
+  # (Wine replaces those, it does not write into them).
+  wine_server_wait
+  cp -al "$RUN_BUILD/wineprefix" "$prefix"
+  for f in "$RUN_BUILD"/wineprefix/*.reg; do cp --remove-destination "$f" "$prefix/"; done
+  sed "s|^export WINEPREFIX=.*|export WINEPREFIX=\"$prefix\"|" "$RUN_BUILD/wine-run.sh" >"$dir/wine-run.sh"
+  chmod +x "$dir/wine-run.sh"
+  # Wine 8 takes the screen's DPI from here (before the hardware profile's Fonts key).
+  "$dir/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
+  WINEPREFIX=$prefix "$server" -w 2>/dev/null || true
+
+  # The state with the list scrolled to its end: rows, range, captions.
+  (cd tests && timeout 120 "$dir/wine-run.sh" "$SIM" scenarios/window/sixteen-usb.json \
+     --out "$dir/sixteen.json" scroll:999 >/dev/null 2>"$dir/sixteen.err")
+  code=$?
+  if [ "$code" != 0 ] || [ ! -s "$dir/sixteen.json" ]; then
+    fail "$dpi DPI: plumvane-sim.exe exited with $code"
+    sed 's/^/  /' "$dir/sixteen.err"
+  else
+    grep 'caption cut' "$dir/sixteen.err" >"$dir/cut.txt" || true
+    while IFS= read -r line; do
+      case "$line" in
+        PASS\ *) pass "${line#PASS }" ;;
+        *) fail "${line#FAIL }" ;;
+      esac
+    done < <(python3 tests/e2e/check_dpi.py "$dpi" "$dir/sixteen.json" "$dir/cut.txt" "$WORK/dpi-96/cut.txt")
+  fi
+
+  # The client area, then Escape closes the window.
+  (cd tests && "$dir/wine-run.sh" "$SIM" scenarios/demo.json >/dev/null 2>&1; echo $? >"$dir/exit.txt") &
+  APP_PID=$!
+  want_w=$(( (8850 * dpi + 720) / 1440 ))
+  want_h=$(( (4785 * dpi + 720) / 1440 ))
+  if win=$(wait_for_window '^Plumvane$' 300); then
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    [ "$WIDTH" = "$want_w" ] && [ "$HEIGHT" = "$want_h" ] \
+      && pass "$dpi DPI: the client area is $want_w x $want_h pixels" \
+      || fail "$dpi DPI: the client area is ${WIDTH}x${HEIGHT}, not ${want_w}x${want_h}"
+    sleep 0.5
+    for _ in 1 2; do
+      xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
+      xdotool key Escape
+      for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+      kill -0 "$APP_PID" 2>/dev/null || break
+    done
+    wait "$APP_PID" 2>/dev/null
+    code=$(cat "$dir/exit.txt" 2>/dev/null || echo "none (still running)")
+    [ "$code" = 0 ] && pass "$dpi DPI: Escape closes the window (exit code 0)" \
+                    || fail "$dpi DPI: after Escape the exit code is $code"
+  else
+    fail "$dpi DPI: the window did not appear"
+  fi
+  kill "$APP_PID" 2>/dev/null || true
+  APP_PID=""
+
+  # A screenshot in a desktop scaled with the DPI.
+  shot=$ARTIFACTS/demo-${dpi}dpi.png
+  DESKTOP_SIZE="$(( 600 * dpi / 96 ))x$(( 360 * dpi / 96 ))" WINE_RUN="$dir/wine-run.sh" \
+    screenshot_in_desktop plumvane-demo "$shot" "$SIM" "$ROOT/tests/scenarios/demo.json"
+  [ -s "$shot" ] && pass "$dpi DPI: screenshot $shot" || fail "$dpi DPI: no screenshot"
+  # Whatever of this prefix is left (a desktop that missed Alt+F4) ends with it.
+  WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
+done
+
 # --- the demo's screenshot --------------------------------------------------------------
 echo "e2e: screenshot of the demo"
 if shot=$(scripts/demo.sh --screenshot "$ARTIFACTS/demo.png") && [ -s "$shot" ]; then
@@ -269,6 +351,11 @@ if shot=$(scripts/demo.sh --screenshot "$ARTIFACTS/demo.png") && [ -s "$shot" ];
   else
     fail "demo screenshot $shot: size $size, $even even-row and $odd odd-row pixels"
   fi
+  # The names screen readers get, and anything else not meant to be seen,
+  # must draw nothing: the window looks as docs/demo.png shows it.
+  differ=$(compare -metric AE "$shot" docs/demo.png null: 2>&1 || true)
+  [ "$differ" = 0 ] && pass "the demo screenshot is docs/demo.png pixel for pixel" \
+                    || fail "the demo screenshot differs from docs/demo.png in $differ pixels"
 else
   fail "the demo gave no screenshot"
 fi

@@ -23,12 +23,13 @@ ensure_wine_prefix() {
   fi
 }
 
-# Starts Xvfb on a free display number from $1 on and exports DISPLAY.
+# Starts Xvfb on a free display number from $1 on (screen size $2, default
+# 1024x768) and exports DISPLAY.
 PRIVATE_XVFB_PID=""
 start_private_display() {
-  local n=${1:-80}
+  local n=${1:-80} size=${2:-1024x768}
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   PRIVATE_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
@@ -64,13 +65,16 @@ wine_server_wait() {
 # Runs a Windows program in a Wine virtual desktop, which draws the title bar
 # and border itself, so no window manager is needed; once the "Plumvane"
 # window shows and has painted, saves a PNG of the desktop and closes the
-# window the way a user would (Alt+F4), which ends the desktop too.
+# window the way a user would (Alt+F4), which ends the desktop too. The
+# desktop is 600 x 360 unless DESKTOP_SIZE says otherwise; WINE_RUN may name
+# another wine-run.sh (one with a prefix of its own).
 #   screenshot_in_desktop DESKTOP_NAME OUT.png EXE [ARG...]
 screenshot_in_desktop() {
   local desktop=$1 out=$2
   shift 2
   mkdir -p "$(dirname "$out")"
-  "$RUN_BUILD/wine-run.sh" explorer "/desktop=$desktop,600x360" "$@" >/dev/null 2>&1 &
+  "${WINE_RUN:-$RUN_BUILD/wine-run.sh}" explorer "/desktop=$desktop,${DESKTOP_SIZE:-600x360}" "$@" \
+    >/dev/null 2>&1 &
   local app=$!
   local desk=""
   if ! wait_for_window '^Plumvane$' 300 >/dev/null; then

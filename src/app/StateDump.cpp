@@ -40,6 +40,7 @@ Json DumpControl(const ui::Toolkit& tk, const sim::SimulatedWindows& machine,
     put("caption", tk.GetCaption(ref));
     put("font", tk.GetFontName(ref));
     put("state", tk.GetCheck(ref));
+    put("accessibleName", tk.GetAccessibleName(ref));
     if (kind == ui::ControlKind::VScrollBar) {
         put("min", tk.GetScroll(ref, ui::ScrollField::Min));
         put("max", tk.GetScroll(ref, ui::ScrollField::Max));
@@ -67,6 +68,7 @@ nlohmann::ordered_json DumpState(const DumpInput& in) {
     Json doc;
     doc["window"] = {{"caption", in.toolkit.GetWindowCaption().value_or("")},
                      {"open", in.toolkit.IsOpen()}};
+    doc["dpi"] = in.toolkit.Dpi();
     doc["lockMe"] = in.lockMe;
     doc["listBuilds"] = in.listBuilds;
     doc["diskCount"] = in.inventory.DiskCount;

@@ -55,6 +55,12 @@ private:
 // painted on request and cannot be read back from a window.)
 std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk);
 
+// The design's own captions (headings, Close) that do not fit their
+// controls in the font they are drawn with: "lblHPD 81x13 in 71x13", the
+// text's size, then the room. The font is the system's: where it lacks the
+// face, its stand-in may be wider than the design expects.
+std::vector<std::string> CutCaptions(const ui::Win32Toolkit& tk);
+
 // A machine, the real window on it and the disk table. `realPlatform` is the
 // real system (NativeWindows), used for the window's own calls.
 struct Win32Session {

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/Win32Session.h"
+#include "platform/GdiOwners_win.h"
 #include "platform/TextConversion_win.h"
 #include "ui/FormDesign.h"
 #include "ui/ScrollThumb.h"
@@ -65,6 +66,18 @@ std::string FontFace(HWND h) {
     LOGFONTW lf{};
     if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return {};
     return platform::WideToUtf8(lf.lfFaceName);
+}
+
+// The size of a text drawn in the window's own font.
+SIZE TextExtent(HWND h, const std::string& text) {
+    SIZE size{};
+    const platform::WindowDc dc(h);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+    if (!dc || !font) return size;
+    SelectObject(dc.get(), font);  // the DC is given back right after
+    const std::wstring wide = platform::Utf8ToWide(text);
+    GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+    return size;
 }
 
 // Collects "what: toolkit X, window Y" for values that differ.
@@ -144,6 +157,30 @@ std::vector<std::string> DifferencesFromRealWindows(const ui::Win32Toolkit& tk) 
     return all;
 }
 
+std::vector<std::string> CutCaptions(const ui::Win32Toolkit& tk) {
+    std::vector<std::string> cut;
+    for (const ui::ControlRef& ref : tk.Controls()) {
+        const auto caption = tk.GetCaption(ref);
+        const auto native = tk.NativeHandle(ref);
+        // A row's caption may end at the list's edge; the design's may not.
+        if (ref.index || !caption || caption->empty() || !native) continue;
+        const HWND h = ToHwnd(*native);
+        const SIZE text = TextExtent(h, *caption);
+        RECT room{};
+        GetClientRect(h, &room);
+        // A push button draws a 2-pixel edge on each side of its text.
+        const int edge = tk.KindOf(ref) == ui::ControlKind::Button ? 4 : 0;
+        const int width = room.right - edge, height = room.bottom - edge;
+        if (text.cx > width || text.cy > height) {
+            std::ostringstream line;
+            line << ui::RefText(ref) << " " << text.cx << "x" << text.cy << " in " << width << "x"
+                 << height;
+            cut.push_back(line.str());
+        }
+    }
+    return cut;
+}
+
 ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text, std::uint32_t type) {
     if (!IsOpen()) return ui::Status::NoWindow;
     const int answer =
@@ -179,7 +216,10 @@ bool Win32UserDriver::KeyDown(std::int16_t key, std::int16_t shift) {
     }
     {
         HeldModifiers modifiers(shift);
-        SendMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), 1);
+        const auto vk = static_cast<WPARAM>(static_cast<std::uint16_t>(key));
+        SendMessageW(target, WM_KEYDOWN, vk, 1);
+        // A press ends with the release, on which a button or box acts on Space.
+        if (IsWindow(target)) SendMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
     }
     tk_.PumpMessages();
     return true;

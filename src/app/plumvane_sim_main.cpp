@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
     // controls show.
     const auto differences = app::DifferencesFromRealWindows(session.toolkit);
     for (const auto& line : differences) std::cerr << "plumvane-sim: " << line << "\n";
+    // For the end-to-end checks at each DPI; not a difference.
+    for (const auto& line : app::CutCaptions(session.toolkit)) {
+        std::cerr << "plumvane-sim: caption cut: " << line << "\n";
+    }
     if (session.toolkit.IsOpen()) session.toolkit.Unload();
     return differences.empty() ? 0 : 3;
 }

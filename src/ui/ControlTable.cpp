@@ -258,6 +258,22 @@ Status ControlTable::SetCheck(const ControlRef& ref, std::int16_t state) {
     return Status::Ok;
 }
 
+std::optional<std::string> ControlTable::GetAccessibleName(const ControlRef& ref) const {
+    const ControlRecord* c = Lookup(ref);
+    if (!c || c->kind != ControlKind::CheckBox) return std::nullopt;
+    return c->accessibleName;
+}
+
+Status ControlTable::SetAccessibleName(const ControlRef& ref, const std::string& name) {
+    Status why;
+    ControlRecord* c = Lookup(ref, why);
+    if (!c) return why;
+    if (c->kind != ControlKind::CheckBox) return Status::NoSuchProperty;
+    if (!Rename(*c, name)) return Status::Failed;
+    c->accessibleName = name;
+    return Status::Ok;
+}
+
 void ControlTable::StoreCheck(ControlRecord& c, std::int16_t state) {
     if (c.check == state) return;
     c.check = state;
@@ -341,6 +357,12 @@ void ControlTable::TimerDue(std::uint32_t id, std::optional<std::uint64_t> start
     if (Sink()) Sink()->OnTimer(id);
 }
 
+void ControlTable::RaiseFocus(const ControlRef& ref) {
+    if (!Sink()) return;
+    const ControlRef fired = ref;
+    Sink()->OnFocus(fired.name, fired.index.value_or(0));
+}
+
 const ControlRecord* ControlTable::Find(const ControlRef& ref) const {
     for (const ControlRecord& c : controls_) {
         if (c.name == ref.name && c.index == ref.index) return &c;
@@ -379,7 +401,7 @@ const ControlRecord* ControlTable::NextTabStop(
     const std::function<bool(const ControlRecord&)>& isCurrent, bool forward) const {
     std::vector<const ControlRecord*> order;
     for (const ControlRecord& c : controls_) {
-        if (c.TakesFocus() && canFocus(c)) order.push_back(&c);
+        if (c.TabStop() && canFocus(c)) order.push_back(&c);
     }
     if (order.empty()) return nullptr;
     std::stable_sort(order.begin(), order.end(),

@@ -35,6 +35,7 @@ struct ControlRecord {
     std::string caption;
     std::string fontName = kDefaultFontName;
     std::int16_t check = kUnchecked;
+    std::string accessibleName;  // check boxes
     ScrollSettings scroll;
     int tabIndex = 0;
     bool sunkenBorder = false;
@@ -49,6 +50,8 @@ struct ControlRecord {
     bool HasCaption() const { return kind == ControlKind::Label || kind == ControlKind::Button; }
     bool HasHwnd() const { return kind != ControlKind::Label; }
     bool TakesFocus() const { return kind != ControlKind::Label; }
+    // Tab reaches only what a key can work: the boxes and the push button.
+    bool TabStop() const { return kind == ControlKind::CheckBox || kind == ControlKind::Button; }
 };
 
 class ControlTable : public Toolkit {
@@ -71,6 +74,8 @@ public:
     Status BringToFront(const ControlRef& ref) override;
     std::optional<std::int16_t> GetCheck(const ControlRef& ref) const override;
     Status SetCheck(const ControlRef& ref, std::int16_t state) override;
+    std::optional<std::string> GetAccessibleName(const ControlRef& ref) const override;
+    Status SetAccessibleName(const ControlRef& ref, const std::string& name) override;
     std::optional<std::int16_t> GetScroll(const ControlRef& ref, ScrollField f) const override;
     Status SetScroll(const ControlRef& ref, ScrollField f, std::int32_t value) override;
     Status CreateElement(const std::string& name, std::int16_t index) override;
@@ -102,6 +107,7 @@ protected:
         return true;
     }
     virtual bool Refont(const ControlRecord& /*c*/, const std::string& /*face*/) { return true; }
+    virtual bool Rename(const ControlRecord& /*c*/, const std::string& /*name*/) { return true; }
     virtual bool Raise(const ControlRecord& /*c*/) { return true; }
     virtual void GiveFocus(const ControlRecord& c) = 0;
     // A new check state set by the program. A realisation whose control
@@ -134,6 +140,7 @@ protected:
     void TimerDue(std::uint32_t id, std::optional<std::uint64_t> start);
     // The window is gone, and its timers with it.
     void ForgetTimers() { timers_.clear(); }
+    void RaiseFocus(const ControlRef& ref);
 
     // --- the table --------------------------------------------------------------------------
     // Controls of an open window: NoWindow or NoSuchControl when none.
@@ -146,7 +153,7 @@ protected:
         controls_.clear();
         ForgetTimers();
     }
-    // Tab and Shift+Tab: the next of the controls that can take the focus, in
+    // Tab and Shift+Tab: the next of the tab stops that can take the focus, in
     // tab order, after the one `isCurrent` picks (the first or last when none).
     const ControlRecord* NextTabStop(const std::function<bool(const ControlRecord&)>& canFocus,
                                      const std::function<bool(const ControlRecord&)>& isCurrent,

@@ -116,8 +116,9 @@ Status ModelToolkit::UserClickCheck(const ControlRef& ref) {
     if (!c) return why;
     if (c->kind != ControlKind::CheckBox) return Status::NoSuchProperty;
     if (!ReachableByUser(*c)) return Status::NotAllowed;
-    focus_ = c->Ref();
-    return AfterAction(SetCheck(ref, StateAfterUserClick(c->check)));
+    const std::int16_t next = StateAfterUserClick(c->check);
+    MoveFocusTo(ref);
+    return AfterAction(SetCheck(ref, next));
 }
 
 Status ModelToolkit::UserClickButton(const std::string& name) {
@@ -126,7 +127,8 @@ Status ModelToolkit::UserClickButton(const std::string& name) {
     if (!c) return why;
     if (c->kind != ControlKind::Button) return Status::NoSuchProperty;
     if (!ReachableByUser(*c)) return Status::NotAllowed;
-    focus_ = c->Ref();
+    MoveFocusTo(Ctl(name));
+    if (!open_) return Status::Ok;
     RaiseButtonClick(name);
     return AfterAction(Status::Ok);
 }
@@ -135,7 +137,20 @@ Status ModelToolkit::UserKeyDown(std::int16_t keyCode, std::int16_t shift) {
     if (!open_) return Status::NoWindow;
     if (!shown_) return Status::NotAllowed;
     RaiseKeyDown(keyCode, shift);
-    if (keyCode == kKeyTab && open_) MoveFocus((shift & kShiftBit) == 0);
+    if (!open_) return Status::Ok;  // the handler unloaded the window
+    if (keyCode == kKeyTab) {
+        MoveFocus((shift & kShiftBit) == 0);
+        return AfterAction(Status::Ok);
+    }
+    // What the focused control makes of the key once the window has seen it.
+    const ModelControl* focused = focus_ ? Find(*focus_) : nullptr;
+    if (!focused || !ReachableByUser(*focused)) return AfterAction(Status::Ok);
+    if (focused->kind == ControlKind::CheckBox && keyCode == kKeySpace) {
+        return UserClickCheck(focused->Ref());
+    }
+    if (focused->kind == ControlKind::Button && (keyCode == kKeySpace || keyCode == kKeyReturn)) {
+        return UserClickButton(focused->name);
+    }
     return AfterAction(Status::Ok);
 }
 
@@ -143,7 +158,13 @@ void ModelToolkit::MoveFocus(bool forward) {
     const ControlRecord* next =
         NextTabStop([&](const ControlRecord& c) { return ReachableByUser(c); },
                     [&](const ControlRecord& c) { return focus_ == c.Ref(); }, forward);
-    if (next) focus_ = next->Ref();
+    if (next) MoveFocusTo(next->Ref());
+}
+
+void ModelToolkit::MoveFocusTo(const ControlRef& ref) {
+    if (focus_ == ref) return;
+    focus_ = ref;
+    if (shown_) RaiseFocus(ref);
 }
 
 Status ModelToolkit::UserScroll(const std::string& name, std::int32_t value) {

@@ -55,7 +55,8 @@ public:
     // Each needs the window shown and the control visible (with its panes).
     Status UserClickCheck(const ControlRef& ref);
     Status UserClickButton(const std::string& name);
-    // The window's key-down event first; then Tab moves the focus.
+    // The window's key-down event first; then Tab moves the focus, and Space
+    // (boxes, buttons) or Return (buttons) works the focused control.
     Status UserKeyDown(std::int16_t keyCode, std::int16_t shift = 0);
     // The thumb released at this value (kept inside the range).
     Status UserScroll(const std::string& name, std::int32_t value);
@@ -77,7 +78,7 @@ public:
 protected:
     Status Realise(ControlRecord& c) override;
     void Unrealise(const ControlRecord& gone) override;
-    void GiveFocus(const ControlRecord& c) override { focus_ = c.Ref(); }
+    void GiveFocus(const ControlRecord& c) override { MoveFocusTo(c.Ref()); }
     bool ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::uint64_t start) override;
     void DisarmTimer(std::uint32_t id) override { timers_.erase(id); }
     void HoldRedraw(const ControlRecord& /*c*/, bool hold) override {
@@ -95,6 +96,8 @@ private:
     }
     // Tab and Shift+Tab: the next control in tab order that can take the focus.
     void MoveFocus(bool forward);
+    // The focus event when the focus moves in the shown window, as Win32's.
+    void MoveFocusTo(const ControlRef& ref);
     platform::Hwnd NextHwnd() { return static_cast<platform::Hwnd>(nextHwnd_ += 4); }
 
     int dpi_;

@@ -19,6 +19,9 @@
 //   including one made by the program or by a new range that moves the value,
 //   and never comes during a drag.
 // - Key presses reach the event sink before the focused control (key preview).
+//   Then Tab and Shift+Tab move the focus among the check boxes and push
+//   buttons in tab order; Space on a focused check box is a user click, and
+//   Space or Return on a focused push button clicks it.
 // - Timers are one-shot and belong to the window: starting a running one
 //   restarts it, and its event comes from the window's message loop (or the
 //   model's clock), never from inside another event. A timer of 0 ms fires
@@ -105,6 +108,9 @@ inline std::int16_t StateAfterUserClick(std::int16_t s) {
 
 // Virtual-key codes and shift bits of the key-down event.
 inline constexpr std::int16_t kKeyTab = 9;
+inline constexpr std::int16_t kKeyReturn = 13;
+inline constexpr std::int16_t kKeyEscape = 27;
+inline constexpr std::int16_t kKeySpace = 32;
 inline constexpr std::int16_t kKeyF5 = 116;
 inline constexpr std::int16_t kShiftBit = 1, kCtrlBit = 2, kAltBit = 4;
 
@@ -216,6 +222,9 @@ public:
     virtual void OnScrollChange(const std::string& /*name*/) {}
     virtual void OnDeviceChange(const DeviceChange& /*change*/) {}
     virtual void OnTimer(std::uint32_t /*id*/) {}
+    // The keyboard focus came to a control (by Tab, a click or the program)
+    // of the shown window.
+    virtual void OnFocus(const std::string& /*name*/, std::int16_t /*index*/) {}
 };
 
 class Toolkit {
@@ -277,6 +286,10 @@ public:
     // Check boxes: 0, 1 or 2.
     virtual std::optional<std::int16_t> GetCheck(const ControlRef& ref) const = 0;
     virtual Status SetCheck(const ControlRef& ref, std::int16_t state) = 0;
+    // Check boxes: the name screen readers announce, as the box draws no
+    // text of its own. Empty: none.
+    virtual std::optional<std::string> GetAccessibleName(const ControlRef& ref) const = 0;
+    virtual Status SetAccessibleName(const ControlRef& ref, const std::string& name) = 0;
     // Scroll bars. A number outside -32768..32767 fails and keeps the old
     // setting, so does a Value outside the range or a step below 1. A new
     // minimum or maximum that leaves the value outside moves it to the
@@ -308,7 +321,7 @@ public:
 
     // A property by its name: Left, Top, Width, Height, Visible, BackColor,
     // Caption, FontName, Hwnd, Value (check state or scroll value), Min, Max,
-    // SmallChange, LargeChange. Empty when the control or the property is
+    // SmallChange, LargeChange, AccessibleName. Empty when the control or the property is
     // missing.
     std::optional<PropertyValue> GetProperty(const ControlRef& ref, std::string_view name) const {
         const auto widen = [](auto v) -> std::optional<PropertyValue> {
@@ -337,6 +350,8 @@ public:
             if (auto v = GetFontName(ref)) return PropertyValue(*v);
         } else if (name == "Hwnd") {
             if (auto v = GetHwnd(ref)) return PropertyValue(*v);
+        } else if (name == "AccessibleName") {
+            if (auto v = GetAccessibleName(ref)) return PropertyValue(*v);
         }
         return std::nullopt;
     }

@@ -1,5 +1,5 @@
 // The Win32 toolkit's keyboard: key preview for the window and every control,
-// and Tab moving the focus in the design's tab order.
+// Tab moving the focus in the design's tab order, Return on a push button.
 
 #include "ui/Win32ToolkitImpl_win.h"
 
@@ -23,6 +23,15 @@ bool Win32Toolkit::Impl::PreviewKey(HWND target, WPARAM key) {
     if (key == VK_TAB) {
         MoveFocus(GetKeyState(VK_SHIFT) >= 0);
         return true;
+    }
+    // Outside a dialog a push button ignores Return; the user expects it to
+    // press the focused button. Space the buttons and boxes handle themselves.
+    if (key == VK_RETURN) {
+        const ControlRecord* c = FromWindow(target);
+        if (c && c->kind == ControlKind::Button) {
+            SendMessageW(target, BM_CLICK, 0, 0);
+            return true;
+        }
     }
     return false;
 }

@@ -64,7 +64,13 @@ LRESULT CALLBACK Win32Toolkit::Impl::SubclassProc(HWND h, UINT msg, WPARAM wp, L
             self->AfterSetCheck(h);
             return r;
         }
+        case WM_SETFOCUS: {
+            const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+            self->AfterSetFocus(h);
+            return r;
+        }
         case WM_NCDESTROY:
+            self->ForgetAnnotation(h);
             RemoveWindowSubclass(h, &Impl::SubclassProc, kSubclassId);
             break;
         default:
@@ -104,6 +110,9 @@ LRESULT Win32Toolkit::Impl::HandleMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp
         case WM_LBUTTONDOWN:
             // A click on a pane gives it the focus, as a picture box takes it.
             if (h != window) SetFocus(h);
+            break;
+        case WM_SETFOCUS:
+            if (h != window) AfterSetFocus(h);
             break;
         case WM_ACTIVATE:
             if (h != window) break;
@@ -160,6 +169,10 @@ void Win32Toolkit::Impl::OnButtonNotify(HWND child) {
     } else if (c->kind == ControlKind::Button) {
         owner.RaiseButtonClick(c->name);
     }
+}
+
+void Win32Toolkit::Impl::AfterSetFocus(HWND h) {
+    if (const ControlRecord* c = FromWindow(h)) owner.RaiseFocus(c->Ref());
 }
 
 void Win32Toolkit::Impl::AfterSetCheck(HWND h) {

@@ -5,7 +5,7 @@
 // Win32Messages_win.cpp (window classes and procedures), Win32Gdi_win.cpp
 // (fonts, brushes, colours), Win32Keyboard_win.cpp (key preview and focus),
 // Win32Scroll_win.cpp (the scroll bar), Win32Devices_win.cpp (timers and
-// device notifications).
+// device notifications), Win32Accessibility_win.cpp (names for screen readers).
 //
 // Panes are child windows of our own class, labels STATIC controls, check
 // boxes and the push button BUTTON controls, the scroll bar a SCROLLBAR
@@ -17,7 +17,9 @@
 //   until the thumb is let go;
 // - every key press on the window or any control reaches the key-down event
 //   before the control (key preview); Tab and Shift+Tab then move the focus
-//   in the design's tab order.
+//   among the boxes and the button in the design's tab order, and Return
+//   presses a focused push button;
+// - a check box's accessible name is a direct annotation of its window.
 // Labels are real windows here, but report no window handle, as the form
 // expects of labels; NativeHandle gives it for tests.
 
@@ -66,6 +68,7 @@ protected:
     bool Recolour(const ControlRecord& c, std::uint32_t colour) override;
     bool Retitle(const ControlRecord& c, const std::string& caption) override;
     bool Refont(const ControlRecord& c, const std::string& face) override;
+    bool Rename(const ControlRecord& c, const std::string& name) override;
     bool Raise(const ControlRecord& c) override;
     void GiveFocus(const ControlRecord& c) override;
     void SetCheckState(ControlRecord& c, std::int16_t state) override;

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/DeviceNotification_win.h"
 #include "platform/GdiOwners_win.h"
+#include "platform/TextConversion_win.h"
 #include "ui/Win32Toolkit.h"
 // after windows.h, which it needs
 #include <commctrl.h>
@@ -62,6 +64,12 @@ struct Win32Toolkit::Impl {
     // Windows whose painting WM_SETREDRAW holds back now, each with the
     // controls as they were when the hold began.
     std::map<HWND, std::vector<ControlRecord>> redrawHeld;
+    struct Annotations;
+    struct DropAnnotations {
+        void operator()(Annotations* a) const;
+    };
+    // Made when the first name is given; empty until then.
+    std::unique_ptr<Annotations, DropAnnotations> annotations;
 
     ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
     const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
@@ -77,6 +85,8 @@ struct Win32Toolkit::Impl {
     void OnButtonNotify(HWND child);
     // Called after every BM_SETCHECK went through.
     void AfterSetCheck(HWND h);
+    // Called when one of the controls got the keyboard focus.
+    void AfterSetFocus(HWND h);
     // Sets the subclass that gives key preview and the check box events.
     void Subclass(HWND h);
 
@@ -102,6 +112,12 @@ struct Win32Toolkit::Impl {
     // went away in the handler.
     bool PreviewKey(HWND target, WPARAM key);
     void MoveFocus(bool forward);
+
+    // --- names for screen readers (Win32Accessibility_win.cpp) -------------------------
+    // The name a reader announces for this window; empty removes it.
+    void Annotate(HWND h, const std::string& name);
+    // Before the window goes.
+    void ForgetAnnotation(HWND h);
 
     // --- scroll bar (Win32Scroll_win.cpp) ------------------------------------------
     void ApplyScrollInfo(const ControlRecord& c);

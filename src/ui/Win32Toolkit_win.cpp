@@ -140,6 +140,7 @@ Status Win32Toolkit::Realise(ControlRecord& c) {
     if (c.kind == ControlKind::CheckBox) {
         // Set before the subclass sees it: a copy's state is no change.
         SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(c.check), 0);
+        if (!c.accessibleName.empty()) impl_->Annotate(h, c.accessibleName);
     }
     if (c.kind != ControlKind::Pane) impl_->Subclass(h);
     if (c.HasFont()) {

@@ -144,6 +144,9 @@ void frmMain::BuildDiskList() {
         // usually the system disk.
         tk_.SetCaption(Elem(kLblDisks, 0), kNoUsbDisksCaption);
         ShowRowBoxes(false);
+        // Hidden boxes are not read out; no name may point at a gone disk.
+        tk_.SetAccessibleName(Elem(kChkWCEO, 0), "");
+        tk_.SetAccessibleName(Elem(kChkHPD, 0), "");
     }
     if (!rebuildAllRows) RemoveRowsFrom(row > 1 ? row : 1);
     // The maximum only grows from row to row, so fitting the pane to the
@@ -343,6 +346,10 @@ void frmMain::FillRow(std::int16_t row, std::int32_t driveNumber) {
     tk_.SetCaption(Elem(kLblDisks, row),
                    std::string(kDiskCaptionPrefix) + std::to_string(driveNumber) + ":  " +
                        disk.Description + "  (" + disk.SizeText + ")  " + disk.LettersText);
+    // The boxes show no text; a screen reader says which disk and flag each one is.
+    const std::string spoken = std::string(kDiskCaptionPrefix) + std::to_string(driveNumber) + " ";
+    tk_.SetAccessibleName(Elem(kChkWCEO, row), spoken + "WriteCacheEnableOverride");
+    tk_.SetAccessibleName(Elem(kChkHPD, row), spoken + "DeviceHotplug");
     bool writeCacheEnableOverride = false;
     bool deviceHotplug = false;
     if (hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,
@@ -420,6 +427,8 @@ void frmMain::OnLoad() {
 
 void frmMain::OnKeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
     if (keyCode == kKeyF5) RequestRebuild();
+    // Escape works as the Close button, wherever the focus is.
+    if (keyCode == kKeyEscape) tk_.Unload();
 }
 
 void frmMain::RequestRebuild() {
@@ -458,6 +467,35 @@ void frmMain::OnCheckClick(const std::string& name, std::int16_t index) {
 
 void frmMain::OnButtonClick(const std::string& name) {
     if (name == kCmdClose) tk_.Unload();
+}
+
+void frmMain::OnFocus(const std::string& name, std::int16_t index) {
+    if (LockMe || (name != kChkWCEO && name != kChkHPD)) return;
+    ScrollRowIntoView(index);
+}
+
+void frmMain::ScrollRowIntoView(std::int16_t row) {
+    // A box reached by Tab below or above the frame would take keys unseen.
+    const ControlRef bar = Ctl(kListVScroll);
+    if (!tk_.GetVisible(bar).value_or(false)) return;
+    const auto rowTop = tk_.GetTop(Elem(kChkWCEO, row));
+    const auto rowHeight = tk_.GetHeight(Elem(kChkWCEO, 0));
+    const auto frameHeight = tk_.GetHeight(Ctl(kPicListFrame));
+    const auto value = tk_.GetScroll(bar, ScrollField::Value);
+    const auto min = tk_.GetScroll(bar, ScrollField::Min);
+    const auto max = tk_.GetScroll(bar, ScrollField::Max);
+    if (!rowTop || !rowHeight || !frameHeight || !value || !min || !max) return;
+    // The row with the design's margin above and below it, as at the ends.
+    const int top0 = DesignListTop();
+    const int inside = *frameHeight - kFrameBorders;
+    int wanted = *value;
+    if (*rowTop - top0 < wanted) {
+        wanted = *rowTop - top0;
+    } else if (*rowTop + *rowHeight + top0 - inside > wanted) {
+        wanted = *rowTop + *rowHeight + top0 - inside;
+    }
+    wanted = ClampToRange(wanted, *min, *max);
+    if (wanted != *value) tk_.SetScroll(bar, ScrollField::Value, wanted);
 }
 
 void frmMain::OnScrollChange(const std::string& name) {

@@ -65,6 +65,7 @@ public:
 
     // How many times BuildDiskList has run.
     int ListBuilds() const { return listBuilds_; }
+    void OnFocus(const std::string& name, std::int16_t index) override;
 
 private:
     // Counts the running builds and clicks; when the last ends, a rebuild
@@ -95,6 +96,7 @@ private:
     void TurnOffTheme(const ControlRef& control);
     void FitListPane(std::int16_t lastRow);
     void ShowRowBoxes(bool visible);
+    void ScrollRowIntoView(std::int16_t row);
     void FillRow(std::int16_t row, std::int32_t driveNumber);
     void TurnOffThemesAndModerniseFonts(bool themes);
 

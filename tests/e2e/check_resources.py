@@ -124,6 +124,14 @@ def check_manifest(exe, arch):
     report("manifest supports Windows Vista to 10/11",
            None if ids == SUPPORTED_OS else
            f"missing {sorted(SUPPORTED_OS - ids)}, unexpected {sorted(ids - SUPPORTED_OS)}")
+    # System DPI awareness, each setting in the namespace Windows reads it from.
+    settings = "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+    for name, namespace, value in (
+            ("dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "true"),
+            ("dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings", "system")):
+        found = [e.text.strip() for e in root.findall(f"{settings}{{{namespace}}}{name}") if e.text]
+        report(f"manifest declares {name} {value}",
+               None if found == [value] else f"found {found}")
     return binds_comctl
 
 

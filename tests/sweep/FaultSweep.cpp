@@ -78,7 +78,16 @@ void ClickBox(Run& run, const char* box, std::int16_t row) {
                      " sent a SET to disk " + std::to_string(after[i].disk));
         }
     }
-    const std::size_t shown = s.machine.messageBoxes().size() - boxes;
+    // A click refused because its disk changed ends with its exclamation box;
+    // the boxes after it belong to the rebuild that the refusal starts.
+    const auto& shownBoxes = s.machine.messageBoxes();
+    std::size_t shown = shownBoxes.size() - boxes;
+    for (std::size_t i = boxes; i < shownBoxes.size(); ++i) {
+        if ((shownBoxes[i].type & platform::MB_ICONEXCLAMATION) == platform::MB_ICONEXCLAMATION) {
+            shown = i + 1 - boxes;
+            break;
+        }
+    }
     if (shown > 2) {
         run.Note("a click on " + what + " gave " + std::to_string(shown) + " message boxes");
     }
@@ -103,10 +112,13 @@ const Step kSteps[] = {
          }
      }},
     {"F5", [](Run& r) { r.s.user.KeyDown(ui::kKeyF5, 0); }},
-    // A disk plugged in, and the refresh its notification starts, goes here
-    // as soon as the window takes device notifications: a step performing
-    // app::ParseAction("plug:<scenario with one more USB disk>") and then
-    // "wait:<the refresh delay>" with app::Perform.
+    // The machine stays as it is, so the faults stay aimed where they were:
+    // what is swept is the notification's path to a rebuild.
+    {"a disk interface arrives, and the list follows",
+     [](Run& r) {
+         r.s.user.DeviceChange(/*arrival=*/true);
+         r.s.user.Wait(ui::kPlugSettleMs);
+     }},
     {"Close", [](Run& r) { r.s.user.ClickClose(); }},
 };
 
@@ -396,12 +408,11 @@ std::vector<DWORD> FirstCodes(const std::string& function) {
 
 namespace {
 
-// The runs of one target: every time it is made failing once, and failing
-// always. The other codes of the list are tried where a message showed the
-// first: elsewhere the program does not tell codes apart. A call that fails
-// in the fault-free run already only changes its code, so it fails always,
-// and a call made once fails always only if failing it once made the
-// program call it again.
+// The runs of one target: its first time failing once, and failing always. The other codes of the
+// list are tried where a message showed the first (elsewhere the program does not tell codes
+// apart), once per call. A call that fails in the fault-free run already only changes its code, so
+// it fails always, and a call made once fails always only if failing it once made the program call
+// it again.
 void SweepTarget(const sim::Machine& machine, const Reference& reference, const Target& t,
                  const std::string& label, SweepResult& result) {
     const std::vector<DWORD> first = FirstCodes(t.function);
@@ -415,30 +426,37 @@ void SweepTarget(const sim::Machine& machine, const Reference& reference, const 
         }
         return outcome;
     };
-    // The whole list where the call fails always or at its first time; the
-    // later times take the path of one of those.
-    auto sweepCodes = [&](int times, int skip) {
-        RunOutcome outcome;
-        bool shown = false;
+    // The first codes everywhere; the rest of the list once per call, where a
+    // message showed the code: in the run where it fails always, or at its
+    // first time when it is not also made to fail always.
+    auto firstCodes = [&](int times, int skip, bool& shown) {
+        int timesMade = 0;
         for (DWORD code : first) {
-            RunOutcome o = run(times, skip, code);
+            const RunOutcome o = run(times, skip, code);
             shown = shown || o.codeShown;
-            outcome.timesMade = std::max(outcome.timesMade, o.timesMade);
+            timesMade = std::max(timesMade, o.timesMade);
         }
-        if (!shown || skip > 0) return outcome;
+        return timesMade;
+    };
+    auto otherCodes = [&](int times, int skip) {
         for (DWORD code : kCodes) {
             if (std::find(first.begin(), first.end(), code) == first.end()) run(times, skip, code);
         }
-        return outcome;
     };
     bool alwaysDiffers = t.failsAlready || t.times > 1;
     if (!t.failsAlready) {
-        for (int k = 0; k < t.times; ++k) {
-            const RunOutcome once = sweepCodes(1, k);
-            if (k == 0 && once.timesMade > 1) alwaysDiffers = true;
-        }
+        // The first time only: a call made once per disk and click (the
+        // confirmation's interface walk) would otherwise multiply the runs by
+        // the clicks without reaching a new path.
+        bool shown = false;
+        if (firstCodes(1, 0, shown) > 1) alwaysDiffers = true;
+        if (shown && !alwaysDiffers) otherCodes(1, 0);
     }
-    if (alwaysDiffers) sweepCodes(-1, 0);
+    if (alwaysDiffers) {
+        bool shown = false;
+        firstCodes(-1, 0, shown);
+        if (shown) otherCodes(-1, 0);
+    }
 }
 
 }  // namespace

@@ -269,21 +269,67 @@ TEST_F(ModelToolkitTest, DeviceChangesReachTheOpenWindowOnly) {
     EXPECT_EQ(rec.events, Events{"device:arrival:volume"});
 }
 
-TEST_F(ModelToolkitTest, TabFollowsTheDesignOrderAndSkipsHiddenControls) {
+TEST_F(ModelToolkitTest, TabGoesThroughTheButtonAndBoxesInTabOrderSkippingHiddenOnes) {
     ASSERT_EQ(tk.FocusedControl(), Ctl(kCmdClose));
-    const ControlRef order[] = {Ctl(kPicListFrame), Ctl(kListVScroll), Ctl(kPicList),
-                                Elem(kChkWCEO, 0),  Elem(kChkHPD, 0),  Ctl(kCmdClose)};
+    ASSERT_EQ(tk.CreateElement(kChkWCEO, 1), Status::Ok);
+    ASSERT_EQ(tk.CreateElement(kChkHPD, 1), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkWCEO, 1), true), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkHPD, 1), true), Status::Ok);
+    // Panes and the scroll bar are no stops: a key could do nothing there.
+    const ControlRef order[] = {Elem(kChkWCEO, 0), Elem(kChkHPD, 0), Elem(kChkWCEO, 1),
+                                Elem(kChkHPD, 1), Ctl(kCmdClose)};
     for (const ControlRef& next : order) {
         ASSERT_EQ(tk.UserKeyDown(kKeyTab), Status::Ok);
         EXPECT_EQ(tk.FocusedControl(), next);
     }
-    ASSERT_EQ(tk.SetVisible(Ctl(kListVScroll), false), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkHPD, 1), false), Status::Ok);
     ASSERT_EQ(tk.UserKeyDown(kKeyTab, kShiftBit), Status::Ok);
-    EXPECT_EQ(tk.FocusedControl(), Elem(kChkHPD, 0));
+    EXPECT_EQ(tk.FocusedControl(), Elem(kChkWCEO, 1));
+    // A pane still takes the focus when asked; Tab goes on from it to a stop.
     ASSERT_EQ(tk.Focus(Ctl(kPicListFrame)), Status::Ok);
     ASSERT_EQ(tk.UserKeyDown(kKeyTab), Status::Ok);
-    EXPECT_EQ(tk.FocusedControl(), Ctl(kPicList));
+    EXPECT_EQ(tk.FocusedControl(), Ctl(kCmdClose));
     EXPECT_EQ(tk.Focus(Ctl(kLblAbout)), Status::NotAllowed);
+}
+
+TEST_F(ModelToolkitTest, SpaceAndReturnWorkTheFocusedControlAfterTheWindowSawThem) {
+    struct Case {
+        ControlRef focus;
+        std::int16_t key;
+        Events events;
+    };
+    const Case cases[] = {
+        {Elem(kChkWCEO, 0), kKeySpace, {"key:32:0", "click:chkWCEO(0)"}},
+        {Elem(kChkWCEO, 0), kKeyReturn, {"key:13:0"}},
+        {Ctl(kCmdClose), kKeySpace, {"key:32:0", "button:cmdClose"}},
+        {Ctl(kCmdClose), kKeyReturn, {"key:13:0", "button:cmdClose"}},
+        {Ctl(kListVScroll), kKeySpace, {"key:32:0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(RefText(c.focus) + " key " + std::to_string(c.key));
+        rec.events.clear();
+        ASSERT_EQ(tk.Focus(c.focus), Status::Ok);
+        ASSERT_EQ(tk.UserKeyDown(c.key), Status::Ok);
+        EXPECT_EQ(rec.events, c.events);
+    }
+    EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kChecked);
+    // A focused box that was hidden meanwhile takes no key.
+    ASSERT_EQ(tk.Focus(Elem(kChkHPD, 0)), Status::Ok);
+    ASSERT_EQ(tk.SetVisible(Elem(kChkHPD, 0), false), Status::Ok);
+    ASSERT_EQ(tk.UserKeyDown(kKeySpace), Status::Ok);
+    EXPECT_EQ(tk.GetCheck(Elem(kChkHPD, 0)), kUnchecked);
+}
+
+TEST_F(ModelToolkitTest, AccessibleNameIsACheckBoxPropertyCopiedToNewElements) {
+    EXPECT_EQ(tk.GetAccessibleName(Elem(kChkHPD, 0)), "");
+    ASSERT_EQ(tk.SetAccessibleName(Elem(kChkHPD, 0), "Disk 3 DeviceHotplug"), Status::Ok);
+    EXPECT_EQ(tk.GetProperty(Elem(kChkHPD, 0), "AccessibleName"),
+              PropertyValue(std::string("Disk 3 DeviceHotplug")));
+    ASSERT_EQ(tk.CreateElement(kChkHPD, 1), Status::Ok);
+    EXPECT_EQ(tk.GetAccessibleName(Elem(kChkHPD, 1)), "Disk 3 DeviceHotplug");
+    EXPECT_EQ(tk.SetAccessibleName(Ctl(kCmdClose), "Close"), Status::NoSuchProperty);
+    EXPECT_EQ(tk.GetAccessibleName(Elem(kLblDisks, 0)), std::nullopt);
+    EXPECT_EQ(tk.SetAccessibleName(Elem(kChkHPD, 9), "x"), Status::NoSuchControl);
 }
 
 TEST_F(ModelToolkitTest, UnloadEndsEveryOperationButKeepsTheRecord) {

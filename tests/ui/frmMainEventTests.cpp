@@ -151,6 +151,92 @@ TEST_F(WindowTest, AScrollValuePutsTheListPaneAtMinusThatValue) {
     EXPECT_EQ(C(Ctl(kPicList)).top, -17);
 }
 
+// --- the keyboard ---------------------------------------------------------------------
+
+TEST_F(WindowTest, TabVisitsCloseAndEachRowsTwoBoxesInRowOrderBothWays) {
+    Start(UsbMachine(3));
+    const ControlRef cycle[] = {Ctl(kCmdClose),    Elem(kChkWCEO, 0), Elem(kChkHPD, 0),
+                                Elem(kChkWCEO, 1), Elem(kChkHPD, 1),  Elem(kChkWCEO, 2),
+                                Elem(kChkHPD, 2)};
+    constexpr int n = static_cast<int>(std::size(cycle));
+    ASSERT_EQ(tk.FocusedControl(), cycle[0]);
+    for (int i = 1; i <= n; ++i) {
+        ASSERT_EQ(tk.UserKeyDown(kKeyTab), Status::Ok);
+        EXPECT_EQ(tk.FocusedControl(), cycle[i % n]) << i;
+    }
+    for (int i = n - 1; i >= 0; --i) {
+        ASSERT_EQ(tk.UserKeyDown(kKeyTab, kShiftBit), Status::Ok);
+        EXPECT_EQ(tk.FocusedControl(), cycle[i]) << i;
+    }
+    // F5 rebuilds the rows wherever the focus is.
+    ASSERT_EQ(tk.Focus(Elem(kChkHPD, 2)), Status::Ok);
+    win.SetMachine(UsbMachine(4));
+    PressF5();
+    EXPECT_EQ(RowCount(), 4);
+}
+
+TEST_F(WindowTest, TheFocusedRowIsScrolledIntoViewWithTheDesignMargin) {
+    Start(UsbMachine(16));  // scroll range -4 to 17 at 96 DPI
+    struct Step {
+        std::int16_t key, shift;
+        ControlRef focus;
+        int value;
+    };
+    // Without the scrolling, Tab would reach boxes below the frame, out of sight.
+    const Step steps[] = {
+        {kKeyTab, kShiftBit, Elem(kChkHPD, 15), 17}, {kKeyTab, kShiftBit, Elem(kChkWCEO, 15), 17},
+        {kKeyTab, 0, Elem(kChkHPD, 15), 17},         {kKeyTab, 0, Ctl(kCmdClose), 17},
+        {kKeyTab, 0, Elem(kChkWCEO, 0), -4},         {kKeyTab, 0, Elem(kChkHPD, 0), -4}};
+    for (const Step& s : steps) {
+        ASSERT_EQ(tk.UserKeyDown(s.key, s.shift), Status::Ok);
+        EXPECT_EQ(tk.FocusedControl(), s.focus);
+        EXPECT_EQ(Scroll().value, s.value) << RefText(s.focus);
+        EXPECT_EQ(C(Ctl(kPicList)).top, -s.value);
+    }
+    // A box partly below the frame, clicked, comes whole into view; one still
+    // whole inside leaves the list where it is.
+    ASSERT_EQ(tk.UserScroll(kListVScroll, 3), Status::Ok);
+    Click(kChkWCEO, 14);
+    EXPECT_EQ(Scroll().value, 3);
+    Click(kChkWCEO, 15);
+    EXPECT_EQ(Scroll().value, 17);
+}
+
+TEST_F(WindowTest, SpaceOnAFocusedBoxWritesOnceAsAClickDoes) {
+    Start(UsbMachine(2));
+    win.ClearCalls();
+    ASSERT_EQ(tk.Focus(Elem(kChkHPD, 1)), Status::Ok);
+    ASSERT_EQ(tk.UserKeyDown(kKeySpace), Status::Ok);
+    ASSERT_EQ(win.hotplugWrites().size(), 1u);
+    EXPECT_EQ(win.hotplugWrites()[0].disk, 2);
+    EXPECT_EQ(Row(kChkHPD, 1).check, kChecked);
+    EXPECT_TRUE(tk.IsOpen());
+}
+
+TEST_F(WindowTest, EnterOrSpaceOnCloseAndEscapeAnywhereCloseTheWindow) {
+    struct Case {
+        ControlRef focus;
+        std::int16_t key;
+    };
+    const Case cases[] = {{Ctl(kCmdClose), kKeyReturn},
+                          {Ctl(kCmdClose), kKeySpace},
+                          {Ctl(kCmdClose), kKeyEscape},
+                          {Elem(kChkWCEO, 0), kKeyEscape}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(RefText(c.focus) + " key " + std::to_string(c.key));
+        sim::SimulatedWindows machine;
+        machine.SetMachine(UsbMachine(1));
+        ModelToolkit toolkit;
+        inventory::DiskInventory disks;
+        frmMain window(toolkit, machine, disks);
+        ASSERT_EQ(window.Start(), Status::Ok);
+        ASSERT_EQ(toolkit.Focus(c.focus), Status::Ok);
+        ASSERT_EQ(toolkit.UserKeyDown(c.key), Status::Ok);
+        EXPECT_FALSE(toolkit.IsOpen());
+        EXPECT_TRUE(machine.hotplugWrites().empty());
+    }
+}
+
 TEST_F(WindowTest, CloseUnloadsTheWindow) {
     Start(UsbMachine(2));
     ASSERT_EQ(tk.UserClickButton(kCmdClose), Status::Ok);

@@ -1,0 +1,92 @@
+#!/usr/bin/env python3
+"""The window at one DPI, from the state plumvane-sim.exe --out wrote there.
+
+    check_dpi.py DPI STATE.json CUT.txt CUT96.txt
+
+CUT.txt and CUT96.txt hold plumvane-sim's "caption cut" lines at this DPI
+and at 96. Prints "PASS <what>" or "FAIL <what>: <why>" per check; exits 1
+when one failed.
+
+Checks: the dump reports the DPI; the design's twips became pixels at it
+(rounded to the nearest, halves up); the rows lie one row height apart with
+no gap or overlap; the scroll range holds the whole list with the design's
+top margin at both ends; no design caption (headings, Close) is cut at this
+DPI more than at 96 (the font the system draws with decides the 96 one).
+"""
+import json
+import re
+import sys
+
+failures = 0
+
+
+def report(what, why=None):
+    global failures
+    if why is None:
+        print(f"PASS {what}")
+    else:
+        failures += 1
+        print(f"FAIL {what}: {why}")
+
+
+def px(twips, dpi):
+    return (twips * dpi + 720) // 1440
+
+
+def cuts(path):
+    """{control: text width / room width} of the cut captions in a file."""
+    found = {}
+    pattern = re.compile(r"caption cut: (\S+) (\d+)x(\d+) in (\d+)x(\d+)")
+    try:
+        for line in open(path):
+            m = pattern.search(line)
+            if m:
+                tw, th, rw, rh = map(int, m.groups()[1:])
+                found[m.group(1)] = max(tw / max(rw, 1), th / max(rh, 1))
+    except OSError:
+        pass
+    return found
+
+
+def main():
+    dpi = int(sys.argv[1])
+    state = json.load(open(sys.argv[2]))
+    c = {(x["name"], x["index"]): x for x in state["controls"]}
+    report(f"{dpi} DPI: the dump says dpi {dpi}",
+           None if state.get("dpi") == dpi else f"it says {state.get('dpi')}")
+
+    design = {("picListFrame", None): (30, 300, 8775, 3945), ("cmdClose", None): (3810, 4335, 1235, 390),
+              ("lblWCOE", None): (4950, 75, 1935, 195), ("lblHPD", None): (7260, 75, 1065, 195),
+              ("chkWCEO", 0): (5790, 0, 255, 255), ("chkHPD", 0): (7560, 0, 255, 255)}
+    wrong = [f"{n}: {[c[(n, i)][k] for k in ('left', 'top', 'width', 'height')]}"
+             for (n, i), twips in design.items()
+             if [c[(n, i)][k] for k in ("left", "top", "width", "height")] != [px(t, dpi) for t in twips]]
+    report(f"{dpi} DPI: the design's twips in pixels", "; ".join(wrong) or None)
+
+    rows = sorted(i for (n, i) in c if n == "lblDisks")
+    h = px(255, dpi)
+    bad = [f"{n}({r}) top {c[(n, r)]['top']}" for r in rows for n in ("lblDisks", "chkWCEO", "chkHPD")
+           if c[(n, r)]["top"] != r * h or c[(n, r)]["height"] != h]
+    report(f"{dpi} DPI: {len(rows)} rows {h} pixels apart, no gap or overlap", "; ".join(bad) or None)
+
+    frame, pane, bar = c[("picListFrame", None)], c[("picList", None)], c[("ListVScroll", None)]
+    inside, top0 = frame["height"] - 4, px(60, dpi)
+    want = (-top0, pane["height"] + top0 - inside, top0 + pane["height"] > inside)
+    got = (bar["min"], bar["max"], bar["visible"])
+    report(f"{dpi} DPI: scroll range {want[0]} to {want[1]}, bar shown {want[2]}",
+           None if got == want and pane["height"] == len(rows) * h else f"found {got}, pane {pane['height']}")
+    # At the maximum the last row ends top0 above the inside's bottom edge.
+    if bar["value"] == bar["max"]:
+        bottom = pane["top"] + pane["height"]
+        report(f"{dpi} DPI: scrolled to the end, the last row ends {top0} above the frame's bottom",
+               None if bottom == inside - top0 else f"it ends at {bottom} of {inside}")
+
+    here, at96 = cuts(sys.argv[3]), cuts(sys.argv[4])
+    worse = [f"{n} {r:.2f} of its room (96 DPI: {at96.get(n, 1):.2f})"
+             for n, r in here.items() if r > at96.get(n, 1.0) + 0.02]
+    report(f"{dpi} DPI: headings and Close cut no more than at 96 DPI", "; ".join(worse) or None)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
