@@ -1,21 +1,8 @@
 #pragma once
-// Owners for GDI objects and device contexts, like the handle owners of
-// UniqueResource.h: move-only, empty at null, given back once by the
-// destructor and never by hand. Freeing keeps the thread's last-error code.
-// Windows builds only.
+// Owners for GDI objects and device contexts: given back once, never by
+// hand, keeping the thread's last-error code. Windows builds only.
 
-#include <utility>
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#include "platform/KeepLastError_win.h"
-#include "platform/UniqueWinObject_win.h"
+#include "platform/UniqueWinObject_win.h"  // <windows.h>, then KeepLastError
 
 namespace plumvane::platform {
 
