@@ -8,38 +8,23 @@ with the number of failures.
 """
 import json
 import os
-import re
-import shutil
 import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_resources  # noqa: E402
+import results  # noqa: E402
 import version_strings  # noqa: E402
 
-failures = 0
-
-
-def report(what, why=None):
-    global failures
-    if why is None:
-        print(f"PASS {what}")
-    else:
-        failures += 1
-        print(f"FAIL {what}: {why}")
+from results import report  # noqa: E402
 
 
 def check_shipped(exe):
     kind = check_resources.run("file", "-b", exe)
     report("plumvane-cli.exe is a PE32 console executable for i386",
            None if kind.startswith("PE32 executable (console) Intel 80386") else kind.strip())
-    objdump = shutil.which("i686-w64-mingw32-objdump") or "objdump"
-    dlls = {m.lower() for m in re.findall(r"DLL Name: (\S+)",
-                                         check_resources.run(objdump, "-p", exe))}
-    foreign = sorted(dlls - check_resources.SYSTEM_DLLS)
-    report("plumvane-cli.exe imports only system DLLs",
-           f"also imports {foreign}" if foreign else None)
+    # Its imports and security flags are check_resources.py's, with the other executables.
     with tempfile.TemporaryDirectory() as tmp:
         try:
             images = check_resources.icon_images(exe, "1", tmp)
@@ -127,7 +112,7 @@ def main():
     check_shipped(shipped)
     check_wine(wine_run, runnable)
     check_native(native, scenarios)
-    return failures
+    return results.failures
 
 
 if __name__ == "__main__":

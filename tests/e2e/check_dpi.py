@@ -14,19 +14,14 @@ top margin at both ends; no design caption (headings, Close) is cut at this
 DPI more than at 96 (the font the system draws with decides the 96 one).
 """
 import json
+import os
 import re
 import sys
 
-failures = 0
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-
-def report(what, why=None):
-    global failures
-    if why is None:
-        print(f"PASS {what}")
-    else:
-        failures += 1
-        print(f"FAIL {what}: {why}")
+import results  # noqa: E402
+from results import report  # noqa: E402
 
 
 def px(twips, dpi):
@@ -85,7 +80,7 @@ def main():
     worse = [f"{n} {r:.2f} of its room (96 DPI: {at96.get(n, 1):.2f})"
              for n, r in here.items() if r > at96.get(n, 1.0) + 0.02]
     report(f"{dpi} DPI: headings and Close cut no more than at 96 DPI", "; ".join(worse) or None)
-    return 1 if failures else 0
+    return 1 if results.failures else 0
 
 
 if __name__ == "__main__":

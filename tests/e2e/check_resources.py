@@ -15,6 +15,7 @@ import tempfile
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import results  # noqa: E402,F401  (a check that breaks prints a FAIL line)
 import version_strings  # noqa: E402
 
 # DLLs that Windows always loads from the system folder (KnownDLLs), so none
