@@ -17,20 +17,21 @@ namespace {
 constexpr std::int32_t kMaxRowsToRemove = 99999;
 constexpr int kRowParts = 3;      // lblDisks, chkWCEO and chkHPD
 constexpr int kFrameBorders = 4;  // picListFrame's sunken border, 2 pixels on each side
-constexpr const char* kOldDefaultFont = "MS Sans Serif";
-constexpr const char* kModernFont = "Microsoft Sans Serif";
+// What a build puts in place of the design's kDefaultFontName.
+constexpr const char* kModernFontName = "Microsoft Sans Serif";
 // A row's caption starts with it; the click path reads the drive number after it.
 constexpr std::string_view kDiskCaptionPrefix = "Disk ";
 
 std::int16_t CheckState(bool on) { return on ? kChecked : kUnchecked; }
 
-// Restores a flag on scope exit, so an early return cannot leave it set.
-class FlagScope {
+// Sets a flag for as long as it lives and clears it on scope exit, so an
+// early return cannot leave it set.
+class SetWhileInScope {
 public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+    explicit SetWhileInScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~SetWhileInScope() { flag_ = false; }
+    SetWhileInScope(const SetWhileInScope&) = delete;
+    SetWhileInScope& operator=(const SetWhileInScope&) = delete;
 
 private:
     bool& flag_;
@@ -267,7 +268,7 @@ namespace {
 
 // What the last step of a build makes of a font face.
 std::string ModernFace(const std::string& face) {
-    return face == kOldDefaultFont ? kModernFont : face;
+    return face == kDefaultFontName ? kModernFontName : face;
 }
 
 // Sets a metric only where it differs: a kept row costs no window call for
@@ -366,8 +367,8 @@ void frmMain::TurnOffTheme(const ControlRef& control) {
 void frmMain::TurnOffThemesAndModerniseFonts(bool themes) {
     for (const ControlRef& control : tk_.Controls()) {
         if (themes) TurnOffTheme(control);
-        if (auto face = tk_.GetFontName(control); face && *face == kOldDefaultFont) {
-            tk_.SetFontName(control, kModernFont);
+        if (auto face = tk_.GetFontName(control); face && *face == kDefaultFontName) {
+            tk_.SetFontName(control, kModernFontName);
         }
     }
 }
@@ -409,7 +410,7 @@ void frmMain::ApplyRowFlags(std::int16_t row) {
     if (!hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, readWriteCache, readHotplug)) return;
     // Show what the drive holds; the click events of these settings must not
     // write again, or one refused click would show its error twice.
-    FlagScope restoring(restoringRow_);
+    SetWhileInScope restoring(restoringRow_);
     tk_.SetCheck(Elem(kChkWCEO, row), CheckState(readWriteCache));
     tk_.SetCheck(Elem(kChkHPD, row), CheckState(readHotplug));
 }
