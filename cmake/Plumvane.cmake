@@ -21,6 +21,20 @@ if(WIN32)
   endif()
 endif()
 
+# The version as the program has always shown it, the minor number in two
+# digits: 0.3 reads "0.03". The one source of that text: the version
+# resources, platform/Version.h (generated) and version.txt in the build
+# folder, which the end-to-end checks read.
+set(minor ${PROJECT_VERSION_MINOR})
+if(minor LESS 10)
+  set(minor "0${minor}")
+endif()
+set(PLUMVANE_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${minor}")
+set(PLUMVANE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${PROJECT_SOURCE_DIR}/src/platform/Version.h.in
+               ${PLUMVANE_GENERATED_DIR}/platform/Version.h @ONLY)
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.txt CONTENT "${PLUMVANE_VERSION_TEXT}\n" @ONLY)
+
 include(GoogleTest)
 
 function(plumvane_warnings target)
@@ -135,13 +149,6 @@ function(plumvane_resources target)
   else()
     set(PLUMVANE_MANIFEST_ARCH x86)
   endif()
-  # The version as the program has always shown it, the minor number in two
-  # digits: 0.3 reads "0.03".
-  set(minor ${PROJECT_VERSION_MINOR})
-  if(minor LESS 10)
-    set(minor "0${minor}")
-  endif()
-  set(PLUMVANE_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${minor}")
   set(patch ${PROJECT_VERSION_PATCH})
   if(NOT patch)
     set(patch 0)

@@ -9,6 +9,7 @@
 #include "hotplug/HotplugInfo.h"
 #include "inventory/DiskIdentity.h"
 #include "inventory/DiskScan.h"
+#include "platform/Version.h"
 
 namespace plumvane::cli {
 
@@ -212,7 +213,7 @@ int Run(const Command& command, WindowsApi& windows, bool simulation, Output& ou
         return kExitOk;
     }
     if (command.verb == Verb::Version) {
-        output.out += "plumvane-cli " + std::string(kVersion) + "\n";
+        output.out += "plumvane-cli " + std::string(platform::kVersionText) + "\n";
         return kExitOk;
     }
 

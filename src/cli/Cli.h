@@ -11,8 +11,6 @@
 
 namespace plumvane::cli {
 
-inline constexpr std::string_view kVersion = "0.03";  // as in the version resource
-
 enum ExitCode : int {
     kExitOk = 0,
     kExitWindowsFailure = 1,

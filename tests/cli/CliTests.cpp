@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "platform/Version.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
@@ -371,7 +372,7 @@ TEST_F(CliTest, UsageHelpAndVersion) {
     EXPECT_EQ(Cli({"--help"}), kExitOk);
     EXPECT_NE(output.out.find("usage: plumvane-cli"), std::string::npos);
     EXPECT_EQ(Cli({"--version"}), kExitOk);
-    EXPECT_EQ(output.out, "plumvane-cli 0.03\n");
+    EXPECT_EQ(output.out, "plumvane-cli " + std::string(platform::kVersionText) + "\n");
     // Neither touches the machine.
     EXPECT_TRUE(win.calls().empty());
 }
