@@ -19,9 +19,7 @@ using Json = nlohmann::ordered_json;
 
 const fs::path kWindowScenarios = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios/window";
 
-Json Dump(const ModelSession& s) {
-    return DumpState({s.toolkit, s.inventory, s.machine, s.form.LockMe, s.form.ListBuilds()});
-}
+Json Dump(const ModelSession& s) { return s.State(); }
 
 Action Make(Action::Kind kind) {
     Action a;
