@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/Win32Session.h"
-#include "inventory/SimMachines.h"
+#include "sim/TestMachines.h"
 #include "platform/NativeWindows.h"
 
 namespace {
@@ -21,7 +21,7 @@ constexpr int kPresses = 15;
 
 // Median milliseconds of one F5 on a fresh window; -1 when it did not open.
 double MedianF5(platform::WindowsApi& real, int usb, bool allRows) {
-    app::Win32Session session(inventory::testing::HubMachine(usb), real, false);
+    app::Win32Session session(sim::testing::HubMachine(usb), real, false);
     session.form.rebuildAllRows = allRows;
     if (!ui::Succeeded(session.form.Start())) return -1;
     session.toolkit.PumpMessages();

@@ -14,9 +14,9 @@
 
 #include "app/ModelSession.h"
 #include "app/StateDump.h"
-#include "inventory/SimMachines.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
+#include "sim/TestMachines.h"
 
 namespace plumvane::app {
 namespace {
@@ -57,7 +57,7 @@ std::vector<NamedMachine> AllMachines() {
     }
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     for (const int usb : {0, 1, 4, 16, 32, 64, 97}) {
-        all.push_back({"hub" + std::to_string(usb), inventory::testing::HubMachine(usb)});
+        all.push_back({"hub" + std::to_string(usb), sim::testing::HubMachine(usb)});
     }
     return all;
 }
@@ -70,7 +70,7 @@ sim::Machine Plugged(sim::Machine m) {
                        [&](const sim::SimDisk& d) { return d.number == number; })) {
         ++number;
     }
-    if (number < 100) m.disks.push_back(inventory::testing::UsbDisk(number));
+    if (number < 100) m.disks.push_back(sim::testing::UsbDisk(number));
     return m;
 }
 
@@ -173,7 +173,7 @@ int ThemeCalls(const sim::SimulatedWindows& machine) {
 }
 
 TEST(KeptRowsTest, F5OverUnchangedDisksMakesAndDestroysNoControlAndPaintsOnce) {
-    Session s(inventory::testing::HubMachine(16), false);
+    Session s(sim::testing::HubMachine(16), false);
     const auto before = Handles(s.toolkit);
     const int holds = s.toolkit.RedrawHoldCount();
     s.machine.ClearCalls();
@@ -188,13 +188,13 @@ TEST(KeptRowsTest, F5OverUnchangedDisksMakesAndDestroysNoControlAndPaintsOnce) {
 // Each control loses its visual styles once, when it is made: the design's
 // controls at start, a row's when the row is added.
 TEST(KeptRowsTest, EveryControlWithAHandleGetsOneThemeCall) {
-    Session s(inventory::testing::HubMachine(4), false);
+    Session s(sim::testing::HubMachine(4), false);
     s.user.KeyDown(ui::kKeyF5, 0);
-    s.machine.SetMachine(inventory::testing::HubMachine(7));
+    s.machine.SetMachine(sim::testing::HubMachine(7));
     s.user.KeyDown(ui::kKeyF5, 0);
-    s.machine.SetMachine(inventory::testing::HubMachine(2));
+    s.machine.SetMachine(sim::testing::HubMachine(2));
     s.user.KeyDown(ui::kKeyF5, 0);
-    s.machine.SetMachine(inventory::testing::HubMachine(5));
+    s.machine.SetMachine(sim::testing::HubMachine(5));
     s.user.KeyDown(ui::kKeyF5, 0);
 
     // Design controls with a handle, then rows 1 to 6 (two boxes each) made

@@ -4,8 +4,8 @@
 #include <map>
 #include <memory>
 
+#include "inventory/DescriptorImages.h"
 #include "inventory/DiskScan.h"
-#include "inventory/TestMachines.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 
