@@ -1,7 +1,9 @@
 # Build helpers shared by every folder.
 #
-# File names mark the platform: *_win.cpp is compiled only for Windows,
-# *_linux.cpp only for the native Linux build; everything else is portable.
+# File names mark the platform: *_win.cpp (and every file that includes
+# <windows.h> is named so) is compiled only for Windows, *_linux.cpp only for
+# the native Linux build; everything else is portable. Entry points
+# (*_main.cpp, *_main_win.cpp) go to their executables, not to the libraries.
 
 if(WIN32)
   # One static executable: nothing but system DLLs beside it.
@@ -62,7 +64,10 @@ function(plumvane_sources out)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(result)
   foreach(f IN LISTS all)
-    if(f MATCHES "_win\\.cpp$")
+    if(f MATCHES "_(main|exe)(_win)?\\.cpp$")
+      # entry points (and *_exe.cpp, what only the shipped programs link)
+      # are added to their executables explicitly
+    elseif(f MATCHES "_win\\.cpp$")
       if(WIN32)
         list(APPEND result ${f})
       endif()
@@ -70,9 +75,6 @@ function(plumvane_sources out)
       if(NOT WIN32)
         list(APPEND result ${f})
       endif()
-    elseif(f MATCHES "_(main|exe)\\.cpp$")
-      # entry points (and *_exe.cpp, what only the shipped programs link)
-      # are added to their executables explicitly
     elseif(NOT WIN32 OR NOT A_WINDOWS_SIDE_ONLY)
       list(APPEND result ${f})
     endif()
