@@ -1,6 +1,6 @@
 #include "app/StateDump.h"
 
-#include <cstdio>
+#include "platform/HexText.h"
 
 namespace plumvane::app {
 
@@ -54,16 +54,6 @@ Json DumpControl(const ui::Toolkit& tk, const sim::SimulatedWindows& machine,
 
 }  // namespace
 
-std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
-    std::string out;
-    char two[3];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(two, sizeof two, "%02x", b);
-        out += two;
-    }
-    return out;
-}
-
 nlohmann::ordered_json DumpState(const DumpInput& in) {
     Json doc;
     doc["window"] = {{"caption", in.toolkit.GetWindowCaption().value_or("")},
@@ -90,7 +80,7 @@ nlohmann::ordered_json DumpState(const DumpInput& in) {
 
     Json writes = Json::array();
     for (const auto& w : in.machine.hotplugWrites()) {
-        writes.push_back({{"disk", w.disk}, {"bytes", HexBytes(w.bytes)}, {"ok", w.ok}});
+        writes.push_back({{"disk", w.disk}, {"bytes", platform::HexBytes(w.bytes)}, {"ok", w.ok}});
     }
     doc["deviceWrites"] = writes;
     doc["openHandles"] = in.machine.OpenHandleCount();

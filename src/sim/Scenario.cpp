@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/HexText.h"
 #include "platform/WinDefs.h"
 
 namespace plumvane::sim {
@@ -69,21 +70,10 @@ bool Boolean(const json& v, const std::string& path) {
 
 // Hex digits, two per byte; blanks between them are ignored.
 std::vector<std::uint8_t> HexBytes(const json& v, const std::string& path) {
-    const std::string text = Text(v, path);
-    std::string digits;
-    for (char c : text) {
-        if (c == ' ') continue;
-        if (!std::isxdigit(static_cast<unsigned char>(c))) {
-            Refuse(path, "expected hex digits, found '" + std::string(1, c) + "'");
-        }
-        digits += c;
-    }
-    if (digits.size() % 2 != 0) Refuse(path, "expected an even number of hex digits");
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        bytes.push_back(static_cast<std::uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
+    std::string error;
+    auto bytes = platform::ParseHexBytes(Text(v, path), error);
+    if (!bytes) Refuse(path, error);
+    return std::move(*bytes);
 }
 
 template <typename F>
