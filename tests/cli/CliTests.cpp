@@ -333,9 +333,10 @@ TEST_F(CliTest, AChangedDiskIsRefused) {
         {"another stick at number 2",
          [](sim::Machine& m) { m.disks[2].instanceId = "USBSTOR\\DISK&VEN_OTHER\\1&0"; }, 0,
          "the device instance id differs"},
-        {"pulled", [](sim::Machine& m) { m.disks.pop_back(); }, 0, "the disk is gone"},
-        {"pulled after the check", [](sim::Machine& m) { m.disks.pop_back(); },
-         platform::GENERIC_READ | platform::GENERIC_WRITE, ""},
+        {"pulled", [](sim::Machine& m) { m.disks.pop_back(); }, 0, ""},
+        {"the same model and id, another size",
+         [](sim::Machine& m) { m.disks[2].geometry.cylinders *= 2; },
+         platform::GENERIC_READ | platform::GENERIC_WRITE, "the size differs"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
