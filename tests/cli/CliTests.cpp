@@ -96,6 +96,17 @@ TEST_F(CliTest, ListShowsTheUsbDisksOrWithAllEveryDisk) {
     EXPECT_TRUE(win.hotplugWrites().empty());
 }
 
+// The scan, list and get only read: any open for writing or SET fails here.
+TEST_F(CliTest, ReadingCommandsNeverWrite) {
+    win.SetMachine(Scenario("failures.json"));
+    win.ForbidWrites([](const std::string& call) { ADD_FAILURE() << call; });
+    Cli({"list", "--all"});
+    Cli({"list", "--json"});
+    Cli({"get", "1"});
+    Cli({"get", "E:", "--json"});
+    win.ForbidWrites(nullptr);
+}
+
 TEST_F(CliTest, ListWithoutUsbDisks) {
     win.machine().disks.pop_back();
     ASSERT_EQ(Cli({"list"}), kExitOk);
