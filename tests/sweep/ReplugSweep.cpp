@@ -72,18 +72,15 @@ std::string KindOf(const inventory::DiskRecord& r, const sim::SimDisk* disk) {
     return kind;
 }
 
-// The first and the last of each kind: the last walks the most interfaces.
+// The last of each kind: it walks the most disk interfaces of them.
 template <typename T>
-std::vector<T> FirstAndLastOfKind(const std::vector<std::pair<std::string, T>>& all) {
+std::vector<T> LastOfKind(const std::vector<std::pair<std::string, T>>& all) {
     std::vector<T> kept;
     for (std::size_t i = 0; i < all.size(); ++i) {
-        bool first = true, last = true;
-        for (std::size_t j = 0; j < all.size(); ++j) {
-            if (all[j].first != all[i].first) continue;
-            first = first && j >= i;
-            last = last && j <= i;
-        }
-        if (first || last) kept.push_back(all[i].second);
+        bool last = true;
+        for (std::size_t j = i + 1; j < all.size() && last; ++j)
+            last = all[j].first != all[i].first;
+        if (last) kept.push_back(all[i].second);
     }
     return kept;
 }
@@ -267,8 +264,8 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
     ReplugResult result;
     std::vector<Job> jobs;
 
-    // The clicks of the session: every visible box of the first and the last
-    // row of each kind of disk.
+    // The clicks of the session: every visible box of the last row of each
+    // kind of disk.
     std::vector<Click> clicks;
     {
         Session s(machine);
@@ -285,7 +282,7 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
                 all.push_back({kind + "|" + box, Click{row, box, drive}});
             }
         }
-        clicks = FirstAndLastOfKind(all);
+        clicks = LastOfKind(all);
     }
     for (const Click& click : clicks) {
         jobs.push_back(
@@ -303,7 +300,7 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
             if (!r.Present || r.BusType != platform::BusTypeUsb) continue;
             all.push_back({KindOf(r, DiskOf(w.machine(), n)), n});
         }
-        for (const int n : FirstAndLastOfKind(all)) {
+        for (const int n : LastOfKind(all)) {
             std::size_t first = 0, end = 0;
             SetRun(machine, n, std::nullopt, Replacement::Pulled, label, result, &first, &end);
             for (std::size_t k = first; k < end; ++k) {
