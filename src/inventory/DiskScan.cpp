@@ -154,8 +154,6 @@ void ScanDisks(WindowsApi& api, Hwnd owner, DiskInventory& inventory) {
     for (char letter = 'A'; letter <= 'Z'; ++letter) ScanLetter(api, inventory, letter);
 }
 
-void ScanDisks(WindowsApi& api, Hwnd owner) { ScanDisks(api, owner, ProcessDiskInventory()); }
-
 std::string LettersOfDisk(WindowsApi& api, std::int32_t number) {
     std::string letters;
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
