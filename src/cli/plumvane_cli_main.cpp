@@ -34,8 +34,13 @@ void WriteConsoleText(HANDLE console, const std::wstring& text) {
     while (done < text.size()) {
         DWORD written = 0;
         // Consoles of old Windows refuse large writes.
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 8192));
-        if (!WriteConsoleW(console, text.data() + done, chunk, &written, nullptr) || written == 0) {
+        std::size_t chunk = std::min<std::size_t>(text.size() - done, 8192);
+        // A character of two UTF-16 units goes out whole.
+        const wchar_t last = text[done + chunk - 1];
+        if (chunk > 1 && done + chunk < text.size() && last >= 0xD800 && last <= 0xDBFF) --chunk;
+        if (!WriteConsoleW(console, text.data() + done, static_cast<DWORD>(chunk), &written,
+                           nullptr) ||
+            written == 0) {
             return;
         }
         done += written;
