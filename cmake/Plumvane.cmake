@@ -6,6 +6,11 @@
 if(WIN32)
   # One static executable: nothing but system DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # The same bytes from any folder at any time: no build paths in the
+  # objects, no link time in the PE header.
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>
+                      $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
+  add_link_options(-Wl,--no-insert-timestamp)
   if(CMAKE_CROSSCOMPILING)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
       set(PLUMVANE_WINEARCH win64)
@@ -51,8 +56,9 @@ function(plumvane_sources out)
       if(NOT WIN32)
         list(APPEND result ${f})
       endif()
-    elseif(f MATCHES "_main\\.cpp$")
-      # entry points are added by src/app explicitly
+    elseif(f MATCHES "_(main|exe)\\.cpp$")
+      # entry points (and *_exe.cpp, what only the shipped programs link)
+      # are added to their executables explicitly
     elseif(NOT WIN32 OR NOT A_WINDOWS_SIDE_ONLY)
       list(APPEND result ${f})
     endif()
@@ -164,4 +170,31 @@ function(plumvane_print_size target)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -P ${PROJECT_SOURCE_DIR}/cmake/PrintFileSize.cmake
     VERBATIM)
+endfunction()
+
+# plumvane_shipped_code(target...): what goes into plumvane.exe and
+# plumvane-cli.exe (the product's libraries and the two programs' own code)
+# throws no exception, so for Windows it is compiled without exception
+# support and without unwind tables, and the two programs end on
+# std::terminate without the runtime's verbose handler: a quarter off
+# plumvane.exe. The simulation, the drivers and the tests keep exceptions.
+# A runtime exception (memory exhausted) still ends the program, as it did.
+function(plumvane_shipped_code)
+  if(NOT WIN32)
+    return()
+  endif()
+  foreach(target IN LISTS ARGN)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+      continue()
+    endif()
+    target_compile_options(${target} PRIVATE -fno-exceptions -fno-asynchronous-unwind-tables)
+    if(type STREQUAL "EXECUTABLE")
+      # An object of its own: a library member would come too late to keep
+      # the runtime's handler out.
+      target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/app/AbortOnTerminate_exe.cpp)
+      # The link map, for ./run bench's list of the largest parts.
+      target_link_options(${target} PRIVATE -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
+    endif()
+  endforeach()
 endfunction()

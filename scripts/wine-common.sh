@@ -17,10 +17,9 @@ build_targets() {  # build_targets PRESET TARGET...
   cmake --build "$ROOT/build/$preset" --target "$@" >/dev/null
 }
 
+# The prefix with Wine's fonts, so the window draws as on Windows.
 ensure_wine_prefix() {
-  if [ ! -f "$RUN_BUILD/wineprefix/system.reg" ]; then
-    "$RUN_BUILD/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
-  fi
+  "$ROOT/scripts/wine-prefix.sh" "$RUN_BUILD"
 }
 
 # Starts Xvfb on a free display number from $1 on (screen size $2, default

@@ -103,10 +103,9 @@ DiskView ReadView(WindowsApi& api, std::int32_t number, const DiskRecord& record
 }
 
 // The exit code of a failed device step, with its lines on standard error.
-int ReportFailure(WindowsApi& api, Output& o, hotplug::HotplugStep step, DWORD error,
-                  bool writing) {
-    Error(o, "error " + std::to_string(error) + " " + std::string(hotplug::HotplugStepName(step)) +
-                 ": " + SystemErrorText(api, error));
+int ReportFailure(WindowsApi& api, Output& o, std::string_view step, DWORD error, bool writing) {
+    Error(o, "error " + std::to_string(error) + " " + std::string(step) + ": " +
+                 SystemErrorText(api, error));
     if (error != ERROR_ACCESS_DENIED) return kExitWindowsFailure;
     if (writing) {
         Error(o,
@@ -144,7 +143,8 @@ int Get(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     const DiskView view = ReadView(api, number, inv.Table[static_cast<std::size_t>(number)]);
     o.out += c.json ? FormatDiskJson(view) : FormatTable(std::span(&view, 1));
     if (view.flags.ok()) return kExitOk;
-    return ReportFailure(api, o, view.flags.FailedStep, view.flags.Error, false);
+    return ReportFailure(api, o, hotplug::HotplugStepName(view.flags.FailedStep), view.flags.Error,
+                         false);
 }
 
 std::string Change(std::string_view name, std::optional<bool> wanted, bool was) {
@@ -156,26 +156,29 @@ std::string Change(std::string_view name, std::optional<bool> wanted, bool was) 
 int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInventory& inv,
         Output& o) {
     const DiskRecord& record = inv.Table[static_cast<std::size_t>(number)];
-    const inventory::DiskConfirmation confirmation =
-        inventory::ConfirmDisk(api, inventory::IdentityOf(number, record));
-    if (!confirmation.Confirmed()) {
+    // The disk is confirmed on the write's own handle, so the SET reaches
+    // only the disk the scan found; a dry run does all of it but the SET.
+    const inventory::DiskIdentity identity = inventory::IdentityOf(number, record);
+    inventory::DiskConfirmation confirmation;
+    hotplug::HotplugChange change{c.writeCacheEnableOverride, c.deviceHotplug, c.dryRun, {}};
+    change.Check = [&](Handle drive) {
+        confirmation = inventory::ConfirmDisk(api, drive, identity);
+        return confirmation.Confirmed();
+    };
+    const hotplug::HotplugResult result = hotplug::WriteHotplugFlags(api, number, change);
+    if (result.FailedStep == hotplug::HotplugStep::Confirm) {
         Error(o, DiskName(number, record) + " is not the disk the scan found any more: " +
                      confirmation.Reason() + "; nothing was written, run the command again");
         return kExitDiskChanged;
     }
-
-    const hotplug::HotplugResult result = hotplug::WriteHotplugFlags(
-        api, number, {c.writeCacheEnableOverride, c.deviceHotplug, c.dryRun});
-    if (!result.ok()) {
-        // Gone between the check and the write's own open.
-        if (result.FailedStep == hotplug::HotplugStep::OpenForWrite &&
-            (result.Error == ERROR_FILE_NOT_FOUND || result.Error == ERROR_PATH_NOT_FOUND)) {
-            Error(o, DiskName(number, record) +
-                         " is gone since the scan; nothing was written, run the command again");
-            return kExitDiskChanged;
-        }
-        return ReportFailure(api, o, result.FailedStep, result.Error, true);
+    if (hotplug::DriveGone(result)) {
+        Error(o, DiskName(number, record) +
+                     " is gone since the scan; nothing was written, run the command again");
+        return kExitDiskChanged;
     }
+    if (!result.ok())
+        return ReportFailure(api, o, hotplug::HotplugStepName(result.FailedStep), result.Error,
+                             true);
     if (c.json) {
         o.out += FormatSetJson(number, record, result, !c.dryRun);
         return kExitOk;

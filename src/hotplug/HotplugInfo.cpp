@@ -76,6 +76,11 @@ HotplugResult WriteFlags(WindowsApi& api, std::int32_t driveNumber, const Hotplu
         api, api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber),
                              GENERIC_READ | GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
     if (!drive) return Fail(result, HotplugStep::OpenForWrite, api.GetLastError(), report);
+    // The check runs on this very handle: a separate open would leave a gap
+    // in which the number could pass to another disk.
+    if (change.Check && !change.Check(drive.get())) {
+        return Fail(result, HotplugStep::Confirm, 0, report);
+    }
 
     // Read-modify-write: the driver checks that the fields the program does
     // not own come back unchanged.
@@ -105,6 +110,10 @@ HotplugResult WriteFlags(WindowsApi& api, std::int32_t driveNumber, const Hotplu
 
 void Quiet(HotplugStep, DWORD) {}
 
+bool NoSuchDrive(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 std::string_view HotplugStepName(HotplugStep step) {
@@ -115,6 +124,8 @@ std::string_view HotplugStepName(HotplugStep step) {
             return "opening disk device";
         case HotplugStep::OpenForWrite:
             return "opening disk device with write access";
+        case HotplugStep::Confirm:
+            return "confirming the disk";
         case HotplugStep::Get:
             return "IOCTL_STORAGE_GET_HOTPLUG_INFO";
         case HotplugStep::Set:
@@ -139,12 +150,25 @@ bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
 
 bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                       bool writeCacheEnableOverride, bool deviceHotplug) {
-    const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false};
+    const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false, {}};
     // Every failure is shown while the drive is still open.
     return WriteFlags(
                api, driveNumber, change,
                [&](HotplugStep step, DWORD error) { ShowDeviceError(api, owner, error, step); })
         .ok();
+}
+
+bool DriveGone(const HotplugResult& result) {
+    return result.FailedStep == HotplugStep::OpenForWrite && NoSuchDrive(result.Error);
+}
+
+HotplugResult WriteHotplugChange(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
+                                 const HotplugChange& change) {
+    return WriteFlags(api, driveNumber, change, [&](HotplugStep step, DWORD error) {
+        if (step == HotplugStep::Confirm) return;
+        if (step == HotplugStep::OpenForWrite && NoSuchDrive(error)) return;
+        ShowDeviceError(api, owner, error, step);
+    });
 }
 
 HotplugResult ReadHotplugFlags(WindowsApi& api, std::int32_t driveNumber) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -54,7 +55,8 @@ bool WriteHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int3
 
 // --- the quiet forms: the same calls in the same order, no message box ---
 
-enum class HotplugStep { None, Open, OpenForWrite, Get, Set };
+// Confirm: the caller's check of the drive, on the write's own handle, refused it.
+enum class HotplugStep { None, Open, OpenForWrite, Confirm, Get, Set };
 
 // The step as the window's error messages name it, e.g. "opening disk device".
 std::string_view HotplugStepName(HotplugStep step);
@@ -70,14 +72,28 @@ struct HotplugResult {
 
 HotplugResult ReadHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber);
 
+// Asked on the write's handle right after the open, before the GET: false
+// stops the write there (FailedStep Confirm, Error 0).
+using DriveCheck = std::function<bool(platform::Handle drive)>;
+
 // A flag left empty keeps the value the driver gives back in the same open.
 struct HotplugChange {
     std::optional<bool> WriteCacheEnableOverride;
     std::optional<bool> DeviceHotplug;
     bool DryRun = false;  // everything but the SET
+    DriveCheck Check;     // none: no check
 };
 
 HotplugResult WriteHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber,
                                 const HotplugChange& change);
+
+// The same write, its device failures shown as WriteHotplugInfo shows them,
+// except a refused check and an open that found no drive (the caller tells
+// the user that the disk changed).
+HotplugResult WriteHotplugChange(platform::WindowsApi& api, platform::Hwnd owner,
+                                 std::int32_t driveNumber, const HotplugChange& change);
+
+// True when the write's open failed because no drive has that number any more.
+bool DriveGone(const HotplugResult& result);
 
 }  // namespace plumvane::hotplug

@@ -1,8 +1,8 @@
 #pragma once
-// What a scan knew about a disk, and the check that drive N is still that
-// disk just before its flags are written: between a scan and a write, disks
-// may be plugged, pulled or renumbered, and a number alone would then name
-// another disk.
+// What a row (or a command line) showed of a disk, and the check that the
+// drive a write has just opened is still that disk: between a scan and a
+// write, disks may be plugged, pulled, renumbered or swapped for a lookalike,
+// and a number alone would then name another disk.
 
 #include <cstdint>
 #include <string>
@@ -12,12 +12,14 @@
 
 namespace plumvane::inventory {
 
+// Every value the scan recorded and the row shows, each as the scan made it,
+// fallbacks ("unknown", "no media", an empty id) included.
 struct DiskIdentity {
     std::int32_t Number = -1;
     std::string DeviceInstanceId;
-    // Compared only for a disk without a device instance id.
     std::string Description;
     std::string SizeText;
+    std::string LettersText;    // "E: G: "
     std::uint32_t BusType = 7;  // USB
 };
 
@@ -42,10 +44,14 @@ struct DiskConfirmation {
     std::string Reason() const;
 };
 
-// Opens drive N without access rights, asks its device number, its storage
-// descriptor's bus type and its device instance id (its description and
-// size text instead when the identity has no id) and compares them with the
-// identity. The drive is closed again before this returns.
-DiskConfirmation ConfirmDisk(platform::WindowsApi& api, const DiskIdentity& identity);
+// Asks, on `drive` (the handle the write itself will use), its device
+// number, storage descriptor and geometry, then the device instance id of
+// the device at that number and the drive letters of that number, each as a
+// scan would make it, and compares all of them with the identity. A handle
+// stays bound to the device it was opened on, so once it answers the
+// identity's number and the device at that number has the identity's id, a
+// request on it can reach no other disk. The handle is left open.
+DiskConfirmation ConfirmDisk(platform::WindowsApi& api, platform::Handle drive,
+                             const DiskIdentity& identity);
 
 }  // namespace plumvane::inventory

@@ -99,24 +99,43 @@ std::int32_t DiskOfVolume(WindowsApi& api, const std::string& volumePath) {
     return GetDeviceNumber(api, volume.get());
 }
 
-void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
+// What the walk over the letters learns of one letter: the disk its volume
+// lies on (-1 when none is learnt), the drive type asked the second time, and
+// whether the letter is filed under that disk.
+struct LetterProbe {
+    std::int32_t disk = -1;
+    std::int32_t driveType = 0;
+    bool filed = false;
+};
+
+LetterProbe ProbeLetter(WindowsApi& api, char letter) {
     const std::string volumePath = std::string("\\\\.\\") + letter + ':';
     const std::string rootPath = std::string(1, letter) + ":\\";
     const std::string driveName = std::string(1, letter) + ':';
 
-    if (!IsListedDriveType(static_cast<std::int32_t>(api.GetDriveTypeA(rootPath)))) return;
-    if (IsFloppyDevice(api, driveName)) return;
+    LetterProbe probe;
+    if (!IsListedDriveType(static_cast<std::int32_t>(api.GetDriveTypeA(rootPath)))) return probe;
+    if (IsFloppyDevice(api, driveName)) return probe;
     const std::int32_t disk = DiskOfVolume(api, volumePath);
     // The table has no record beyond drive 99; such a letter is skipped.
-    if (disk < 0 || disk >= kDiskSlots) return;
+    if (disk < 0 || disk >= kDiskSlots) return probe;
 
-    DiskRecord& record = inventory.Table[static_cast<std::size_t>(disk)];
+    probe.disk = disk;
     // Asked again, for "X:" this time: without the backslash Windows answers
     // for the drive's current directory rather than its root, which can differ.
     // The record keeps this second answer and files the letter by it; drivers
     // and monitors see both calls, in this order.
-    record.DriveType = static_cast<std::int32_t>(api.GetDriveTypeA(driveName));
-    if (!IsListedDriveType(record.DriveType)) return;
+    probe.driveType = static_cast<std::int32_t>(api.GetDriveTypeA(driveName));
+    probe.filed = IsListedDriveType(probe.driveType);
+    return probe;
+}
+
+void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
+    const LetterProbe probe = ProbeLetter(api, letter);
+    if (probe.disk < 0) return;
+    DiskRecord& record = inventory.Table[static_cast<std::size_t>(probe.disk)];
+    record.DriveType = probe.driveType;
+    if (!probe.filed) return;
     if (record.LetterCount >= kLettersPerDisk) return;  // one per letter; never reached
     record.Letters[static_cast<std::size_t>(record.LetterCount)] = std::string(1, letter);
     ++record.LetterCount;
@@ -136,6 +155,17 @@ void ScanDisks(WindowsApi& api, Hwnd owner, DiskInventory& inventory) {
 }
 
 void ScanDisks(WindowsApi& api, Hwnd owner) { ScanDisks(api, owner, ProcessDiskInventory()); }
+
+std::string LettersOfDisk(WindowsApi& api, std::int32_t number) {
+    std::string letters;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const LetterProbe probe = ProbeLetter(api, letter);
+        if (probe.disk != number || !probe.filed) continue;
+        letters += letter;
+        letters += ": ";
+    }
+    return letters;
+}
 
 bool IsListedDriveType(std::int32_t driveType) {
     switch (driveType) {

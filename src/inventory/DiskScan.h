@@ -3,6 +3,7 @@
 // first the physical drives 0 to 99, then the drive letters A to Z.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "inventory/DiskTable.h"
@@ -14,6 +15,10 @@ namespace plumvane::inventory {
 // number differs from the one it was opened by.
 void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner, DiskInventory& inventory);
 void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner);
+
+// The letters of drive `number` as a scan files them, e.g. "E: G: ": the
+// same walk over A to Z with the same calls.
+std::string LettersOfDisk(platform::WindowsApi& api, std::int32_t number);
 
 // Drive types whose letters are filed: unknown, removable, fixed, RAM disk.
 bool IsListedDriveType(std::int32_t driveType);

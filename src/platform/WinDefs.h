@@ -50,6 +50,9 @@ inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+// "The system cannot find the device specified": what a request on a handle
+// to a removed device gets (the class driver's STATUS_DEVICE_DOES_NOT_EXIST).
+inline constexpr DWORD ERROR_BAD_UNIT = 20;
 inline constexpr DWORD ERROR_NOT_READY = 21;
 inline constexpr DWORD ERROR_SECTOR_NOT_FOUND = 27;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;

@@ -74,20 +74,37 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
         if (bytesReturned) *bytesReturned = static_cast<DWORD>(returned);
         return call.Ok(TRUE);
     };
+    call.Ioctl(ioControlCode);
+    // A disk handle reaches the device it was opened on, and only while that
+    // device is on the machine.
+    SimDisk* bound = nullptr;
+    if (entry && entry->kind == Impl::Kind::Disk) {
+        bound = Impl::DiskByNumber(machine_, entry->disk.number);
+        if (bound && !SameDevice(*bound, entry->disk)) bound = nullptr;
+        if (bound) call.Reached(bound->number, entry->device);
+    }
+    const bool isSet = ioControlCode == IOCTL_STORAGE_SET_HOTPLUG_INFO;
     if (auto e = call.Fault()) {
         // An injected failure of a SET still counts as a SET the disk received.
-        if (entry && entry->kind == Impl::Kind::Disk &&
-            ioControlCode == IOCTL_STORAGE_SET_HOTPLUG_INFO) {
-            hotplugWrites_.push_back({entry->disk.number, {in.begin(), in.end()}, false});
+        if (bound && isSet) {
+            hotplugWrites_.push_back(
+                {bound->number, {in.begin(), in.end()}, false, DeviceKey(*bound)});
         }
         return fail(*e);
     }
     if (!entry) return fail(ERROR_INVALID_HANDLE);
     if (entry->kind == Impl::Kind::File) return fail(ERROR_INVALID_FUNCTION);
+    if (isSet && forbidWrites_) {
+        forbidWrites_("IOCTL_STORAGE_SET_HOTPLUG_INFO on " + entry->path);
+        return fail(ERROR_ACCESS_DENIED);
+    }
+    // The class driver completes every request for a removed device with
+    // STATUS_DEVICE_DOES_NOT_EXIST, which the caller sees as ERROR_BAD_UNIT.
+    if (entry->kind == Impl::Kind::Disk && !bound) return fail(ERROR_BAD_UNIT);
 
     // A volume answers its device number itself and passes the storage
     // queries down to the disk it lies on.
-    const SimDisk* disk = entry->kind == Impl::Kind::Disk ? &entry->disk : nullptr;
+    const SimDisk* disk = bound;
     if (entry->kind == Impl::Kind::Volume) {
         if (ioControlCode == IOCTL_STORAGE_GET_DEVICE_NUMBER) {
             if (out.size() < kDeviceNumberSize) return fail(ERROR_INSUFFICIENT_BUFFER);
@@ -143,14 +160,12 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
             if (errors.getHotplug) return fail(errors.getHotplug);
             if (out.size() < kHotplugSize) return fail(ERROR_INSUFFICIENT_BUFFER);
             // The driver's flags are shared by every handle on the disk.
-            const SimDisk* live = Impl::DiskByNumber(machine_, disk->number);
-            const auto& info = live ? live->hotplug : disk->hotplug;
-            std::copy(info.begin(), info.end(), out.begin());
+            std::copy(disk->hotplug.begin(), disk->hotplug.end(), out.begin());
             return ok(kHotplugSize);
         }
         case IOCTL_STORAGE_SET_HOTPLUG_INFO: {
-            HotplugWrite write{disk->number, std::vector<std::uint8_t>(in.begin(), in.end()),
-                               false};
+            HotplugWrite write{bound->number, std::vector<std::uint8_t>(in.begin(), in.end()),
+                               false, DeviceKey(*bound)};
             auto refuse = [&](DWORD error) {
                 hotplugWrites_.push_back(write);
                 return fail(error);
@@ -161,15 +176,13 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
                 return refuse(ERROR_ACCESS_DENIED);
             }
             if (errors.setHotplug) return refuse(errors.setHotplug);
-            SimDisk* live = Impl::DiskByNumber(machine_, disk->number);
-            auto& info = live ? live->hotplug : entry->disk.hotplug;
+            auto& info = bound->hotplug;
             if (in.size() < kHotplugSize || ReadU32LE(in, 0) != kHotplugSize || in[4] != info[4] ||
                 in[5] != info[5]) {
                 return refuse(ERROR_INVALID_PARAMETER);
             }
             info[6] = in[6];
             info[7] = in[7];
-            if (live && entry->kind == Impl::Kind::Disk) entry->disk.hotplug = info;
             write.ok = true;
             hotplugWrites_.push_back(write);
             return ok(0);

@@ -40,16 +40,16 @@ std::string EffectiveInterfacePath(const SimDisk& disk);
 struct SimulatedWindows::Impl {
     enum class Kind { Disk, Volume, File };
 
-    // An open handle. Devices keep a copy of what they opened, so replacing
-    // the machine does not pull it out from under an open handle; the hotplug
-    // flags live in the machine's disk of the same number while it is there.
+    // An open handle. A disk handle keeps a copy of the device it opened, to
+    // know it again (SameDevice) on the machine of every later request.
     struct OpenHandle {
         OpenHandle(Kind k, std::string_view p, DWORD a) : kind(k), path(p), access(a) {}
         Kind kind = Kind::File;
         std::string path;  // as opened
         DWORD access = 0;
-        SimDisk disk;      // Kind::Disk
-        SimVolume volume;  // Kind::Volume
+        SimDisk disk;              // Kind::Disk
+        std::uint32_t device = 0;  // Kind::Disk: its number among the devices met
+        SimVolume volume;          // Kind::Volume
         std::uint32_t fileId = 0;
     };
 
@@ -84,12 +84,18 @@ struct SimulatedWindows::Impl {
             Record(false, 0);
             return result;
         }
+        // The typed facts the log keeps beside the detail.
+        void Access(DWORD access) { record_.access = access; }
+        void Ioctl(DWORD code) { record_.ioctl = code; }
+        void Reached(int disk, std::uint32_t device) {
+            record_.disk = disk;
+            record_.device = device;
+        }
 
     private:
         void Record(bool failed, DWORD error);
         SimulatedWindows& w_;
-        std::string function_;
-        std::string detail_;
+        CallRecord record_;
     };
 
     std::map<std::intptr_t, OpenHandle> handles;
@@ -97,6 +103,10 @@ struct SimulatedWindows::Impl {
     std::map<std::intptr_t, std::vector<Interface>> sets;
     std::intptr_t nextSet = 0x00A00000;
     std::map<std::pair<Hwnd, WPARAM>, LRESULT> icons;
+
+    // Every device met, its number in the call log being its index + 1.
+    std::vector<SimDisk> devices;
+    std::uint32_t DeviceNumberOf(const SimDisk& disk);
 
     OpenHandle* Find(Handle h);
     Handle Add(OpenHandle entry);

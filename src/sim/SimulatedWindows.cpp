@@ -128,6 +128,35 @@ std::string EffectiveInstanceId(const SimDisk& disk) {
            "&0&000000";
 }
 
+std::string DeviceKey(const SimDisk& disk) {
+    const DiskGeometry& g = disk.geometry;
+    std::string key = std::to_string(disk.number) + " " + EffectiveInstanceId(disk) + " \"" +
+                      disk.vendor + "\" \"" + disk.product + "\" bus " + std::to_string(disk.bus) +
+                      " geometry " + std::to_string(g.cylinders) + "/" +
+                      std::to_string(g.tracksPerCylinder) + "/" +
+                      std::to_string(g.sectorsPerTrack) + "/" + std::to_string(g.bytesPerSector) +
+                      "/" + std::to_string(g.mediaType) + " devInst " +
+                      (disk.devInst ? std::to_string(*disk.devInst) : "none");
+    if (disk.descriptor) {
+        // FNV-1a of the raw descriptor: short, and differs where the bytes do.
+        std::uint32_t hash = 2166136261u;
+        for (const std::uint8_t b : *disk.descriptor) hash = (hash ^ b) * 16777619u;
+        key += HexText(" descriptor", hash);
+    }
+    return key;
+}
+
+bool SameDevice(const SimDisk& a, const SimDisk& b) {
+    const DiskGeometry& g = a.geometry;
+    const DiskGeometry& h = b.geometry;
+    return a.number == b.number && a.instanceId == b.instanceId && a.vendor == b.vendor &&
+           a.product == b.product && a.bus == b.bus && a.descriptor == b.descriptor &&
+           g.cylinders == h.cylinders && g.mediaType == h.mediaType &&
+           g.tracksPerCylinder == h.tracksPerCylinder && g.sectorsPerTrack == h.sectorsPerTrack &&
+           g.bytesPerSector == h.bytesPerSector && a.devInst == b.devInst &&
+           a.interfacePath == b.interfacePath;
+}
+
 std::string EffectiveInterfacePath(const SimDisk& disk) {
     if (!disk.interfacePath.empty()) return disk.interfacePath;
     std::string id = LowerAscii(EffectiveInstanceId(disk));
@@ -140,12 +169,30 @@ std::string EffectiveInterfacePath(const SimDisk& disk) {
 // --- Impl -----------------------------------------------------------------
 
 SimulatedWindows::Impl::Call::Call(SimulatedWindows& w, std::string function, std::string detail)
-    : w_(w), function_(std::move(function)), detail_(std::move(detail)) {}
+    : w_(w) {
+    record_.function = std::move(function);
+    record_.detail = std::move(detail);
+    if (w_.changeAt_ && *w_.changeAt_ == w_.calls_.size()) {
+        w_.changeAt_.reset();
+        auto change = std::move(w_.change_);
+        w_.change_ = nullptr;
+        change(w_.machine_);
+    }
+}
+
+std::uint32_t SimulatedWindows::Impl::DeviceNumberOf(const SimDisk& disk) {
+    for (std::size_t i = devices.size(); i-- > 0;) {
+        if (SameDevice(devices[i], disk)) return static_cast<std::uint32_t>(i + 1);
+    }
+    devices.push_back(disk);
+    return static_cast<std::uint32_t>(devices.size());
+}
 
 std::optional<DWORD> SimulatedWindows::Impl::Call::Fault() {
     for (auto it = w_.faults_.begin(); it != w_.faults_.end(); ++it) {
-        if (!it->function.empty() && it->function != function_) continue;
-        if (it->wholeDetail ? detail_ != it->device : !DetailNamesDevice(detail_, it->device)) {
+        if (!it->function.empty() && it->function != record_.function) continue;
+        if (it->wholeDetail ? record_.detail != it->device
+                            : !DetailNamesDevice(record_.detail, it->device)) {
             continue;
         }
         if (it->times == 0) continue;
@@ -161,7 +208,9 @@ std::optional<DWORD> SimulatedWindows::Impl::Call::Fault() {
 }
 
 void SimulatedWindows::Impl::Call::Record(bool failed, DWORD error) {
-    w_.calls_.push_back(CallRecord{function_, detail_, failed, error});
+    record_.failed = failed;
+    record_.error = error;
+    w_.calls_.push_back(std::move(record_));
 }
 
 SimulatedWindows::Impl::OpenHandle* SimulatedWindows::Impl::Find(Handle h) {
@@ -194,6 +243,17 @@ SimulatedWindows::SimulatedWindows(Machine machine)
 
 SimulatedWindows::~SimulatedWindows() = default;
 
+void SimulatedWindows::ChangeMachineBeforeCall(std::size_t index,
+                                               std::function<void(Machine&)> change) {
+    changeAt_ = index;
+    change_ = std::move(change);
+}
+
+std::string SimulatedWindows::DeviceKeyOf(std::uint32_t device) const {
+    if (device == 0 || device > impl_->devices.size()) return {};
+    return DeviceKey(impl_->devices[device - 1]);
+}
+
 int SimulatedWindows::OpenHandleCount() const { return static_cast<int>(impl_->handles.size()); }
 
 int SimulatedWindows::OpenDeviceInfoSetCount() const {
@@ -204,7 +264,12 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
                                      DWORD shareMode, DWORD creationDisposition,
                                      DWORD flagsAndAttributes) {
     Impl::Call call(*this, "CreateFileA", std::string(fileName));
+    call.Access(desiredAccess);
     if (auto e = call.Fault()) return call.Fail(*e, INVALID_HANDLE_VALUE);
+    if (forbidWrites_ && (desiredAccess & GENERIC_WRITE) != 0) {
+        forbidWrites_("CreateFileA " + std::string(fileName) + " for writing");
+        return call.Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    }
 
     const bool deviceNamespace =
         StartsWithNoCase(fileName, "\\\\.\\") || StartsWithNoCase(fileName, "\\\\?\\");
@@ -221,6 +286,8 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
             }
             Impl::OpenHandle h(Impl::Kind::Disk, fileName, desiredAccess);
             h.disk = *disk;
+            h.device = impl_->DeviceNumberOf(*disk);
+            call.Reached(disk->number, h.device);
             return call.Ok(impl_->Add(std::move(h)));
         }
         if (p.kind == DevicePath::Kind::Volume) {
@@ -248,6 +315,8 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
             }
             Impl::OpenHandle h(Impl::Kind::Disk, fileName, desiredAccess);
             h.disk = disk;
+            h.device = impl_->DeviceNumberOf(disk);
+            call.Reached(disk.number, h.device);
             return call.Ok(impl_->Add(std::move(h)));
         }
         // "\\?\C:\dir\file" is an ordinary file name without parsing.

@@ -6,6 +6,7 @@
 // SET the storage driver receives, and can be told to fail any call.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -43,6 +44,13 @@ struct CallRecord {
                            // \\.\PHYSICALDRIVE1"
     bool failed = false;
     DWORD error = 0;  // last-error set by a failing call
+    // The typed facts of device calls, so tests need not read the detail.
+    std::optional<DWORD> access;  // CreateFileA: the access asked for
+    std::optional<DWORD> ioctl;   // DeviceIoControl: the control code
+    int disk = -1;                // the physical drive reached; -1: none
+    // Which device that was: one number per device the simulation has met
+    // (SameDevice), from 1; 0: none. DeviceKeyOf tells what it was.
+    std::uint32_t device = 0;
 };
 
 struct MessageBoxRecord {
@@ -56,7 +64,16 @@ struct HotplugWrite {
     int disk = 0;                     // physical drive number
     std::vector<std::uint8_t> bytes;  // the SET's input buffer as received
     bool ok = false;
+    std::string device;  // DeviceKey of the drive that received it
 };
+
+// What makes a drive one device rather than another that took its place:
+// its number, instance id, descriptor, geometry and device node. Flags and
+// injected errors are its state, not its identity. A lookalike (same model,
+// same id, another size) is another device; so, in this simulation, is a
+// card reader whose card was changed for one of another size.
+std::string DeviceKey(const SimDisk& disk);
+bool SameDevice(const SimDisk& a, const SimDisk& b);
 
 // A fault: calls of `function` (empty: any) whose detail contains `device`
 // (empty: any) fail with `error`; `times` < 0 means every time. The first
@@ -78,7 +95,10 @@ public:
     ~SimulatedWindows() override;
 
     // The machine may be replaced between operations (a disk plugged in or
-    // pulled out); open handles keep referring to what they opened.
+    // pulled out). A disk handle stays bound to the device it was opened on:
+    // while that device is on the machine (SameDevice) it reaches it, and
+    // once it is not, every request on the handle fails with ERROR_BAD_UNIT,
+    // never reaching the drive that now has its number.
     Machine& machine() { return machine_; }
     void SetMachine(Machine machine) { machine_ = std::move(machine); }
 
@@ -87,7 +107,18 @@ public:
 
     const std::vector<CallRecord>& calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
+    // Runs `change` on the machine just before the call that will be logged
+    // at index `index` of calls() (once).
+    void ChangeMachineBeforeCall(std::size_t index, std::function<void(Machine&)> change);
+    // Strict mode for paths that only read: an open asking for GENERIC_WRITE
+    // or a hotplug SET is reported to `forbidden` (a test fails there) and
+    // refused with ERROR_ACCESS_DENIED. An empty function ends the mode.
+    void ForbidWrites(std::function<void(const std::string& call)> forbidden) {
+        forbidWrites_ = std::move(forbidden);
+    }
     int OpenHandleCount() const;
+    // The DeviceKey of a device number of the call log; empty when unknown.
+    std::string DeviceKeyOf(std::uint32_t device) const;
     int OpenDeviceInfoSetCount() const;
     const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
     const std::vector<HotplugWrite>& hotplugWrites() const { return hotplugWrites_; }
@@ -145,6 +176,9 @@ private:
     std::vector<MessageBoxRecord> messageBoxes_;
     std::vector<HotplugWrite> hotplugWrites_;
     std::set<Hwnd> themeOff_;
+    std::optional<std::size_t> changeAt_;
+    std::function<void(Machine&)> change_;
+    std::function<void(const std::string&)> forbidWrites_;
     std::unique_ptr<SimFileSystem> files_;
     std::unique_ptr<Impl> impl_;
     DWORD lastError_ = 0;

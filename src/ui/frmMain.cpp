@@ -374,14 +374,26 @@ void frmMain::TurnOffThemesAndModerniseFonts(bool themes) {
 
 // --- a click on a row -------------------------------------------------------
 
-bool frmMain::RowDiskConfirmed(std::int16_t row, std::int32_t driveNumber) {
-    if (row < 0 || static_cast<std::size_t>(row) >= rowDisks_.size()) return false;
+const inventory::DiskIdentity* frmMain::RowDisk(std::int16_t row, std::int32_t driveNumber) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= rowDisks_.size()) return nullptr;
     const inventory::DiskIdentity& disk = rowDisks_[static_cast<std::size_t>(row)];
-    if (disk.Number != driveNumber) return false;
-    return inventory::ConfirmDisk(api_, disk).Confirmed();
+    return disk.Number == driveNumber ? &disk : nullptr;
 }
 
-void frmMain::ApplyRowFlags(std::int16_t row) {
+void frmMain::RefuseChangedDisk(std::int32_t driveNumber) {
+    tk_.ShowMessage(DiskChangedText(driveNumber), platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    RequestRebuild();
+}
+
+void frmMain::ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug) {
+    // The click events of these settings must not write again, or one
+    // refused click would show its error twice.
+    FlagScope restoring(restoringRow_);
+    tk_.SetCheck(Elem(kChkWCEO, row), CheckState(writeCacheEnableOverride));
+    tk_.SetCheck(Elem(kChkHPD, row), CheckState(deviceHotplug));
+}
+
+void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
     BusyScope busy(*this);
     const std::string caption = tk_.GetCaption(Elem(kLblDisks, row)).value_or("");
     const std::int32_t driveNumber = DiskNumberFromCaption(caption);
@@ -389,29 +401,38 @@ void frmMain::ApplyRowFlags(std::int16_t row) {
         tk_.ShowMessage("error", platform::MB_OK);
         return;
     }
-    // Disks may have been plugged, pulled or renumbered since the list was
-    // built; the number alone would then name a disk nobody chose.
-    if (!RowDiskConfirmed(row, driveNumber)) {
-        tk_.ShowMessage(DiskChangedText(driveNumber),
-                        platform::MB_OK | platform::MB_ICONEXCLAMATION);
-        RequestRebuild();
+    // Disks may have been plugged, pulled, renumbered or swapped since the
+    // list was built; the number alone would then name a disk nobody chose.
+    const inventory::DiskIdentity* disk = RowDisk(row, driveNumber);
+    if (!disk) {
+        RefuseChangedDisk(driveNumber);
         return;
     }
-    const bool writeCacheEnableOverride =
-        tk_.GetCheck(Elem(kChkWCEO, row)).value_or(kUnchecked) != kUnchecked;
-    const bool deviceHotplug = tk_.GetCheck(Elem(kChkHPD, row)).value_or(kUnchecked) != kUnchecked;
-    if (hotplug::WriteHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,
-                                  deviceHotplug)) {
+    // Only the clicked flag changes: the other one keeps what the driver
+    // holds now, which another program may have changed since the scan.
+    hotplug::HotplugChange change;
+    const bool on = tk_.GetCheck(Elem(std::string(box), row)).value_or(kUnchecked) != kUnchecked;
+    if (box == kChkWCEO) change.WriteCacheEnableOverride = on;
+    if (box == kChkHPD) change.DeviceHotplug = on;
+    const inventory::DiskIdentity identity = *disk;
+    change.Check = [&](platform::Handle drive) {
+        return inventory::ConfirmDisk(api_, drive, identity).Confirmed();
+    };
+    const hotplug::HotplugResult result =
+        hotplug::WriteHotplugChange(api_, Owner(), driveNumber, change);
+    if (result.ok()) {
+        ShowRowFlags(row, result.Written.WriteCacheEnableOverride(),
+                     result.Written.DeviceHotplug());
+        return;
+    }
+    if (result.FailedStep == hotplug::HotplugStep::Confirm || hotplug::DriveGone(result)) {
+        RefuseChangedDisk(driveNumber);
         return;
     }
     bool readWriteCache = false;
     bool readHotplug = false;
     if (!hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, readWriteCache, readHotplug)) return;
-    // Show what the drive holds; the click events of these settings must not
-    // write again, or one refused click would show its error twice.
-    FlagScope restoring(restoringRow_);
-    tk_.SetCheck(Elem(kChkWCEO, row), CheckState(readWriteCache));
-    tk_.SetCheck(Elem(kChkHPD, row), CheckState(readHotplug));
+    ShowRowFlags(row, readWriteCache, readHotplug);
 }
 
 // --- events -----------------------------------------------------------------
@@ -462,7 +483,7 @@ void frmMain::OnTimer(std::uint32_t id) {
 void frmMain::OnCheckClick(const std::string& name, std::int16_t index) {
     if (name != kChkWCEO && name != kChkHPD) return;
     if (LockMe || restoringRow_) return;
-    ApplyRowFlags(index);
+    ApplyRowFlags(index, name);
 }
 
 void frmMain::OnButtonClick(const std::string& name) {

@@ -50,7 +50,9 @@ public:
 
     void BuildDiskList();
     static bool IsEven(std::int32_t n);
-    void ApplyRowFlags(std::int16_t row);
+    // Writes the flag of `box` (kChkWCEO or kChkHPD) of row `row` as the box
+    // now shows it, keeping the driver's value of the other flag.
+    void ApplyRowFlags(std::int16_t row, std::string_view box);
     // The drive number between a leading "Disk " and the first colon, or -1.
     static std::int32_t DiskNumberFromCaption(std::string_view caption);
 
@@ -76,8 +78,12 @@ private:
     // message box of the program), once when they have ended.
     void RequestRebuild();
     void RebuildNow();
-    // True when drive N is still the disk row `row` was made for.
-    bool RowDiskConfirmed(std::int16_t row, std::int32_t driveNumber);
+    // The disk row `row` was made for, when the caption's number is still its.
+    const inventory::DiskIdentity* RowDisk(std::int16_t row, std::int32_t driveNumber) const;
+    // Tells the user that drive N is not the row's disk any more, and rescans.
+    void RefuseChangedDisk(std::int32_t driveNumber);
+    // Sets both boxes of a row without the click events writing again.
+    void ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug);
 
     platform::Hwnd Owner() const;
     // picList's top inside picListFrame in the design, in pixels at the

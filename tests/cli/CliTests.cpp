@@ -96,6 +96,17 @@ TEST_F(CliTest, ListShowsTheUsbDisksOrWithAllEveryDisk) {
     EXPECT_TRUE(win.hotplugWrites().empty());
 }
 
+// The scan, list and get only read: any open for writing or SET fails here.
+TEST_F(CliTest, ReadingCommandsNeverWrite) {
+    win.SetMachine(Scenario("failures.json"));
+    win.ForbidWrites([](const std::string& call) { ADD_FAILURE() << call; });
+    Cli({"list", "--all"});
+    Cli({"list", "--json"});
+    Cli({"get", "1"});
+    Cli({"get", "E:", "--json"});
+    win.ForbidWrites(nullptr);
+}
+
 TEST_F(CliTest, ListWithoutUsbDisks) {
     win.machine().disks.pop_back();
     ASSERT_EQ(Cli({"list"}), kExitOk);
@@ -451,9 +462,10 @@ TEST_F(CliTest, AChangedDiskIsRefused) {
         {"another stick at number 2",
          [](sim::Machine& m) { m.disks[2].instanceId = "USBSTOR\\DISK&VEN_OTHER\\1&0"; }, 0,
          "the device instance id differs"},
-        {"pulled", [](sim::Machine& m) { m.disks.pop_back(); }, 0, "the disk is gone"},
-        {"pulled after the check", [](sim::Machine& m) { m.disks.pop_back(); },
-         platform::GENERIC_READ | platform::GENERIC_WRITE, ""},
+        {"pulled", [](sim::Machine& m) { m.disks.pop_back(); }, 0, ""},
+        {"the same model and id, another size",
+         [](sim::Machine& m) { m.disks[2].geometry.cylinders *= 2; },
+         platform::GENERIC_READ | platform::GENERIC_WRITE, "the size differs"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -319,7 +319,7 @@ TEST_F(HotplugTest, QuietFormsMakeTheSameCallsAndShowNothing) {
               (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "CloseHandle"}));
 
     win.ClearCalls();
-    EXPECT_TRUE(WriteHotplugFlags(win, 3, {false, true, false}).ok());
+    EXPECT_TRUE(WriteHotplugFlags(win, 3, {false, true, false, {}}).ok());
     EXPECT_EQ(Functions(), (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET",
                                                      "DeviceIoControl SET", "CloseHandle"}));
     EXPECT_EQ(win.calls()[0].detail, "\\\\.\\PhysicalDrive3");
@@ -334,9 +334,9 @@ TEST_F(HotplugTest, QuietWriteKeepsTheFlagNotNamed) {
     };
     disk().hotplug = {8, 0, 0, 0, 1, 0, 0, 1};
     const Case cases[] = {
-        {{std::nullopt, true, false}, {8, 0, 0, 0, 1, 0, 1, 1}},
-        {{false, std::nullopt, false}, {8, 0, 0, 0, 1, 0, 1, 0}},
-        {{true, false, false}, {8, 0, 0, 0, 1, 0, 0, 1}},
+        {{std::nullopt, true, false, {}}, {8, 0, 0, 0, 1, 0, 1, 1}},
+        {{false, std::nullopt, false, {}}, {8, 0, 0, 0, 1, 0, 1, 0}},
+        {{true, false, false, {}}, {8, 0, 0, 0, 1, 0, 0, 1}},
     };
     for (const Case& c : cases) {
         const HotplugResult result = WriteHotplugFlags(win, 3, c.change);
@@ -348,7 +348,7 @@ TEST_F(HotplugTest, QuietWriteKeepsTheFlagNotNamed) {
 }
 
 TEST_F(HotplugTest, DryRunDoesEverythingButTheSet) {
-    const HotplugResult result = WriteHotplugFlags(win, 3, {true, std::nullopt, true});
+    const HotplugResult result = WriteHotplugFlags(win, 3, {true, std::nullopt, true, {}});
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.Written.bytes, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 1}));
     EXPECT_EQ(Functions(),
@@ -376,8 +376,9 @@ TEST_F(HotplugTest, QuietFailuresNameTheStepAndCode) {
         SCOPED_TRACE(HotplugStepName(c.step));
         SetUp();
         c.setUp(disk());
-        const HotplugResult result = c.write ? WriteHotplugFlags(win, c.drive, {true, true, false})
-                                             : ReadHotplugFlags(win, c.drive);
+        const HotplugResult result = c.write
+                                         ? WriteHotplugFlags(win, c.drive, {true, true, false, {}})
+                                         : ReadHotplugFlags(win, c.drive);
         EXPECT_EQ(result.FailedStep, c.step);
         EXPECT_EQ(result.Error, c.error);
         EXPECT_TRUE(win.messageBoxes().empty());

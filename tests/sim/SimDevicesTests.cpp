@@ -216,3 +216,75 @@ TEST(SimDevices, SuccessfulCallsKeepTheLastError) {
 
 }  // namespace
 }  // namespace plumvane::sim
+
+namespace plumvane::sim {
+namespace {
+
+// A handle reaches the device it was opened on, never the one that takes its
+// number later; the call log says which device each call reached.
+TEST(SimDevices, AHandleIsBoundToItsDevice) {
+    struct Case {
+        const char* name;
+        void (*change)(Machine&);
+        bool reachable;
+    };
+    const Case cases[] = {
+        {"unchanged but for its flags and errors",
+         [](Machine& m) {
+             m.disks[0].hotplug[7] = 1;
+             m.disks[0].errors.setHotplug = 0;
+         },
+         true},
+        {"pulled", [](Machine& m) { m.disks.erase(m.disks.begin()); }, false},
+        {"a lookalike of another size", [](Machine& m) { m.disks[0].geometry.cylinders = 3890; },
+         false},
+        {"another model at the same number", [](Machine& m) { m.disks[0].product = "Other"; },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedWindows w(TwoSticks());
+        const Handle h = Open(w, "\\\\.\\PhysicalDrive1", GENERIC_READ | GENERIC_WRITE);
+        c.change(w.machine());
+        std::array<Byte, 8> info{};
+        const BOOL got = Ioctl(w, h, IOCTL_STORAGE_GET_HOTPLUG_INFO, {}, info);
+        const std::array<Byte, 8> set{8, 0, 0, 0, 1, 0, 1, 1};
+        const BOOL sent = Ioctl(w, h, IOCTL_STORAGE_SET_HOTPLUG_INFO, set, {});
+        EXPECT_EQ(got, c.reachable ? TRUE : FALSE);
+        EXPECT_EQ(sent, c.reachable ? TRUE : FALSE);
+        if (!c.reachable) {
+            EXPECT_EQ(w.GetLastError(), ERROR_BAD_UNIT);
+        }
+        // A refused SET on a removed device reached nothing.
+        EXPECT_EQ(w.hotplugWrites().size(), c.reachable ? 1u : 0u);
+        const CallRecord open = w.calls().front();
+        const CallRecord last = w.calls().back();
+        EXPECT_EQ(open.access, GENERIC_READ | GENERIC_WRITE);
+        EXPECT_EQ(open.disk, 1);
+        EXPECT_EQ(last.ioctl, IOCTL_STORAGE_SET_HOTPLUG_INFO);
+        EXPECT_EQ(last.device, c.reachable ? open.device : 0u);
+        EXPECT_EQ(w.CloseHandle(h), TRUE);
+        // A new open reaches whatever has the number now.
+        const Handle again = Open(w, "\\\\.\\PhysicalDrive1");
+        if (again != INVALID_HANDLE_VALUE) {
+            EXPECT_EQ(w.calls().back().device != open.device, !c.reachable);
+            w.CloseHandle(again);
+        }
+    }
+}
+
+TEST(SimDevices, StrictModeRefusesWritesOnReadOnlyPaths) {
+    SimulatedWindows w(TwoSticks());
+    std::vector<std::string> forbidden;
+    w.ForbidWrites([&](const std::string& call) { forbidden.push_back(call); });
+    EXPECT_EQ(Open(w, "\\\\.\\PhysicalDrive1", GENERIC_READ | GENERIC_WRITE), INVALID_HANDLE_VALUE);
+    const Handle h = Open(w, "\\\\.\\PhysicalDrive1");
+    const std::array<Byte, 8> set{8, 0, 0, 0, 1, 0, 1, 1};
+    EXPECT_EQ(Ioctl(w, h, IOCTL_STORAGE_SET_HOTPLUG_INFO, set, {}), FALSE);
+    w.CloseHandle(h);
+    EXPECT_EQ(forbidden.size(), 2u);
+    EXPECT_TRUE(w.hotplugWrites().empty());
+}
+
+}  // namespace
+}  // namespace plumvane::sim

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "frmMainTestSupport.h"
 #include "hotplug/HotplugInfo.h"
@@ -127,20 +128,67 @@ TEST_F(PlugTest, AClickOnAChangedDiskIsRefusedAndTheListRebuiltOnceAfterTheBox) 
 TEST_F(PlugTest, TheRebuildOfARefusedClickWaitsUntilTheClickHasReturned) {
     Start(TwoSticks());
     win.machine().disks.erase(win.machine().disks.begin() + 1);
-    form.ApplyRowFlags(0);
+    form.ApplyRowFlags(0, kChkHPD);
     EXPECT_EQ(form.ListBuilds(), 1);
     tk.AdvanceClock(0);
     EXPECT_EQ(form.ListBuilds(), 2);
     EXPECT_EQ(Caption(0).rfind("Disk 2:", 0), 0u);
 }
 
-TEST_F(PlugTest, AnUnchangedDiskIsOnlyOpenedWithoutAccessBeforeTheWriteRunsAsAlways) {
-    Start(TwoSticks());
-    // The write's own calls, as it makes them alone.
-    TestWindows alone;
-    alone.SetMachine(TwoSticks());
-    ASSERT_TRUE(hotplug::WriteHotplugInfo(alone, *tk.WindowHwnd(), 1, false, true));
+// What identifies a row's disk is everything the row showed; and a click
+// changes only its own flag, whatever another program did to the other.
+TEST_F(PlugTest, AClickWritesOnlyToTheRowsDiskAndOnlyItsOwnFlag) {
+    struct Case {
+        const char* name;
+        std::function<void(sim::Machine&)> change;
+        std::optional<HotplugImage> written;  // none: refused
+        std::int16_t wceoAfter;
+    };
+    // Stick 1 with WriteCacheEnableOverride on, on E:.
+    sim::Machine before = UsbMachine(1);
+    before.disks[1].hotplug = Flags(false, true);
+    before.volumes = {{'C', 0u, 3, "", 0}, {'E', 1u, 2, "", 0}};
+    const Case cases[] = {
+        {"same id, another size", [](sim::Machine& m) { m.disks[1].geometry.cylinders *= 4; },
+         std::nullopt, kChecked},
+        {"same id, another model", [](sim::Machine& m) { m.disks[1].product = "Portable SSD"; },
+         std::nullopt, kChecked},
+        {"its letter is F: now", [](sim::Machine& m) { m.volumes[1].letter = 'F'; }, std::nullopt,
+         kChecked},
+        {"WriteCacheEnableOverride turned off elsewhere",
+         [](sim::Machine& m) { m.disks[1].hotplug = Flags(false, false); }, Flags(true, false),
+         kUnchecked},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto own = std::make_unique<OwnWindow>(before);
+        TestWindows& win = own->win;
+        c.change(win.machine());
+        ASSERT_EQ(own->tk.UserClickCheck(Elem(kChkHPD, 0)), Status::Ok);
+        if (c.written) {
+            ASSERT_EQ(win.hotplugWrites().size(), 1u);
+            EXPECT_EQ(win.hotplugWrites()[0].bytes,
+                      std::vector<std::uint8_t>(c.written->begin(), c.written->end()));
+            EXPECT_TRUE(win.messageBoxes().empty());
+            EXPECT_EQ(own->form.ListBuilds(), 1);
+        } else {
+            EXPECT_TRUE(win.hotplugWrites().empty());
+            ASSERT_EQ(win.messageBoxes().size(), 1u);
+            EXPECT_EQ(win.messageBoxes()[0].type, kExclamationBox);
+            EXPECT_EQ(own->form.ListBuilds(), 2);
+        }
+        // Either what the driver holds, or the rebuilt row: both show the drive.
+        EXPECT_EQ(own->tk.GetCheck(Elem(kChkWCEO, 0)), c.wceoAfter);
+        EXPECT_EQ(own->tk.GetCheck(Elem(kChkHPD, 0)), c.written ? kChecked : kUnchecked);
+        EXPECT_EQ(win.OpenHandleCount(), 0);
+    }
+}
 
+// The order users' drivers see for a click: one open of the drive for
+// reading and writing, the identity asked on that handle, GET and SET on it,
+// one close; every other open asks for no access.
+TEST_F(PlugTest, AClickConfirmsItsDiskOnTheWritesOwnHandle) {
+    Start(TwoSticks());
     win.ClearCalls();
     Click(kChkHPD, 0);
     ASSERT_EQ(win.hotplugWrites().size(), 1u);
@@ -148,30 +196,37 @@ TEST_F(PlugTest, AnUnchangedDiskIsOnlyOpenedWithoutAccessBeforeTheWriteRunsAsAlw
     EXPECT_TRUE(win.messageBoxes().empty());
     EXPECT_EQ(form.ListBuilds(), 1);
 
+    const std::string drive = "\\\\.\\PhysicalDrive1";
     const auto& calls = win.calls();
-    ASSERT_GT(calls.size(), alone.calls().size());
-    const std::size_t check = calls.size() - alone.calls().size();
-    for (std::size_t i = 0; i < alone.calls().size(); ++i) {
-        EXPECT_EQ(calls[check + i].function, alone.calls()[i].function) << i;
-        EXPECT_EQ(calls[check + i].detail, alone.calls()[i].detail) << i;
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().function, "CreateFileA");
+    EXPECT_EQ(calls.front().detail, drive);
+    EXPECT_EQ(calls.front().access, platform::GENERIC_READ | platform::GENERIC_WRITE);
+    EXPECT_EQ(calls.back().function, "CloseHandle");
+    EXPECT_EQ(calls.back().detail, drive);
+    std::vector<platform::DWORD> onDrive;
+    int opens = 0;
+    for (std::size_t i = 1; i < calls.size(); ++i) {
+        const sim::CallRecord& c = calls[i];
+        if (c.function == "CreateFileA") {
+            opens += c.detail == drive;
+            EXPECT_EQ(c.access, 0u) << c.detail;
+        }
+        if (c.ioctl && c.detail.ends_with(drive)) onDrive.push_back(*c.ioctl);
     }
-    int opened = 0, closed = 0;
-    for (std::size_t i = 0; i < check; ++i) {
-        opened += calls[i].function == "CreateFileA" && !calls[i].failed;
-        closed += calls[i].function == "CloseHandle";
-    }
-    EXPECT_GE(opened, 1);
-    EXPECT_EQ(opened, closed);
-    ASSERT_EQ(win.opens.size(), alone.opens.size() + static_cast<std::size_t>(opened));
-    for (std::size_t i = 0; i < static_cast<std::size_t>(opened); ++i) {
-        EXPECT_EQ(win.opens[i].access, 0u) << win.opens[i].name;
-    }
+    EXPECT_EQ(opens, 0);
+    EXPECT_EQ(onDrive, (std::vector<platform::DWORD>{
+                           platform::IOCTL_STORAGE_GET_DEVICE_NUMBER,
+                           platform::IOCTL_STORAGE_QUERY_PROPERTY,
+                           platform::IOCTL_DISK_GET_DRIVE_GEOMETRY,
+                           platform::IOCTL_STORAGE_GET_HOTPLUG_INFO,
+                           platform::IOCTL_STORAGE_SET_HOTPLUG_INFO,
+                       }));
 }
 
 // Every call of the identity check refused in turn.
 TEST_F(PlugTest, AFailedCallOfTheCheckRefusesTheClick) {
     const sim::Fault faults[] = {
-        {"CreateFileA", "PhysicalDrive1", 5, 1},
         {"CreateFileA", "PhysicalDrive1", 2, 1},
         {"DeviceIoControl", "0x002D1080 on \\\\.\\PhysicalDrive1", 1, 1},
         {"DeviceIoControl", "0x002D1400 on \\\\.\\PhysicalDrive1", 21, 1},

@@ -91,18 +91,13 @@ private:
     }
 };
 
-// Opens of a drive for the hotplug flags ("\\.\PhysicalDrive<n>"), not
-// counting those of the check that the drive is still the row's disk, which
-// alone asks the drive its number.
+// Opens of a drive for the hotplug flags ("\\.\PhysicalDrive<n>"): the
+// write's (which also confirms the disk) and the read's.
 inline int FlagOpensOf(const sim::SimulatedWindows& win) {
     int n = 0;
     for (const auto& call : win.calls()) {
         if (call.detail.find("PhysicalDrive") == std::string::npos) continue;
         if (call.function == "CreateFileA") ++n;
-        if (call.function == "DeviceIoControl" &&
-            call.detail.find("0x002D1080") != std::string::npos) {
-            --n;
-        }
     }
     return n;
 }

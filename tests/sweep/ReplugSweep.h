@@ -1,0 +1,32 @@
+#pragma once
+// The replug sweep: a click on every visible box of a session, and a
+// plumvane-cli set of every USB disk, each run again for every Windows call
+// it makes with its disk replaced just before that call, by a lookalike
+// (same model and instance id, another size), by another model at the same
+// number, or by nothing (pulled). After every run: no SET reached a device
+// other than the one the row (or the named disk) was made for, at most one
+// SET per click, nothing left open, and the user saw a refusal, an error or
+// a successful write to the right device.
+
+#include <string>
+#include <vector>
+
+#include "sim/Machine.h"
+
+namespace plumvane::sweep {
+
+enum class Replacement { Lookalike, OtherModel, Pulled };
+
+// Disk `number` of `machine` replaced as `how` says (its volumes go with a
+// pulled disk).
+void Replace(sim::Machine& machine, int number, Replacement how);
+
+struct ReplugResult {
+    long runs = 0;
+    long wrongWrites = 0;  // SETs that reached another device
+    std::vector<std::string> violations;
+};
+
+ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, int threads);
+
+}  // namespace plumvane::sweep
