@@ -166,6 +166,15 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
         return confirmation.Confirmed();
     };
     const hotplug::HotplugResult result = hotplug::WriteHotplugFlags(api, number, change);
+    // A query that fails while the disk is confirmed is a Windows failure
+    // like any other; 4 says only that another disk was found.
+    if (result.FailedStep == hotplug::HotplugStep::Confirm &&
+        confirmation.Check == inventory::DiskCheck::QueryFailed) {
+        return ReportFailure(api, o,
+                             std::string(hotplug::HotplugStepName(result.FailedStep)) + " (its " +
+                                 confirmation.What + ")",
+                             confirmation.Error, true);
+    }
     if (result.FailedStep == hotplug::HotplugStep::Confirm) {
         Error(o, DiskName(number, record) + " is not the disk the scan found any more: " +
                      confirmation.Reason() + "; nothing was written, run the command again");

@@ -485,6 +485,73 @@ TEST_F(CliTest, AChangedDiskIsRefused) {
     }
 }
 
+// 4 says another disk was found, nothing else. Before, a query that failed on
+// every try ended with 4 ("run the command again"), which could never help.
+TEST_F(CliTest, ExitCodesOfTheConfirmation) {
+    const platform::DWORD rw = platform::GENERIC_READ | platform::GENERIC_WRITE;
+    struct Case {
+        const char* name;
+        void (*failure)(sim::SimDisk&);
+        bool fromTheScanOn;  // else only from the write's open on
+        std::vector<std::string> extra;
+        int exit;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"descriptor refused on every try",
+         [](sim::SimDisk& d) { d.errors.queryProperty = 1; },
+         true,
+         {"--any-bus"},
+         kExitOk,
+         ""},
+        {"geometry refused on every try",
+         [](sim::SimDisk& d) { d.errors.geometry = 21; },
+         true,
+         {},
+         kExitOk,
+         ""},
+        {"geometry refused at the write only",
+         [](sim::SimDisk& d) { d.errors.geometry = 21; },
+         false,
+         {},
+         kExitWindowsFailure,
+         "plumvane-cli: error 21 confirming the disk (its drive geometry): The device is not "
+         "ready.\n"},
+        {"descriptor refused at the write only",
+         [](sim::SimDisk& d) { d.errors.queryProperty = 5; },
+         false,
+         {},
+         kExitAccessDenied,
+         "plumvane-cli: error 5 confirming the disk (its storage descriptor): Access is denied.\n"
+         "plumvane-cli: changing the flags needs an elevated prompt: start the command prompt "
+         "or PowerShell with \"Run as administrator\"\n"},
+        {"device number refused at the write only",
+         [](sim::SimDisk& d) { d.errors.deviceNumber = 1; },
+         false,
+         {},
+         kExitWindowsFailure,
+         "plumvane-cli: error 1 confirming the disk (its device number): Incorrect function.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        win.SetMachine(Scenario("plain.json"));
+        sim::Machine failing = Scenario("plain.json");
+        c.failure(failing.disks[2]);
+        if (c.fromTheScanOn) {
+            win.SetMachine(failing);
+        } else {
+            win.next = failing;
+            win.changeOnAccess = rw;
+        }
+        std::vector<std::string> args{"set", "2", "--hotplug", "off"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const std::size_t before = win.hotplugWrites().size();
+        EXPECT_EQ(Cli(args), c.exit);
+        EXPECT_EQ(output.err, c.err);
+        EXPECT_EQ(win.hotplugWrites().size() - before, c.exit == kExitOk ? 1u : 0u);
+    }
+}
+
 TEST_F(CliTest, TheScansBoxesBecomeNotes) {
     win.SetMachine(Scenario("failures.json"));
     ASSERT_EQ(Cli({"list", "--json"}), kExitOk);
