@@ -3,7 +3,8 @@
 #   - the executables' resources, imported DLLs and security flags, read back
 #     from the shipped 32-bit file, its 64-bit build and the demo;
 #   - plumvane-cli.exe: its file, and the program under Wine on Wine's disks
-#     (help, version, usage error, list as text and JSON, a missing disk);
+#     (help, version, usage error, list as text, JSON and numbers, a missing
+#     disk, a non-ASCII argument redirected and on a console, cmd's for /f);
 #   - plumvane.exe starts, shows its window, rescans on F5 and ends with exit
 #     code 0 when Close is clicked (real X input through xdotool);
 #   - the interactive demo shows a real message box for a refused write;

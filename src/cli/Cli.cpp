@@ -9,6 +9,7 @@
 #include "hotplug/HotplugInfo.h"
 #include "inventory/DiskIdentity.h"
 #include "inventory/DiskScan.h"
+#include "platform/TerminalText.h"
 #include "platform/Version.h"
 
 namespace plumvane::cli {
@@ -21,9 +22,17 @@ namespace {
 
 constexpr std::string_view kPrefix = "plumvane-cli: ";
 
+// Every line but the table's and JSON's (which make their fields safe
+// themselves) goes through these: device texts and what was typed are shown,
+// never obeyed, and one line stays one line.
+void Say(Output& o, std::string_view line) {
+    o.out += platform::TerminalSafe(line);
+    o.out += "\n";
+}
+
 void Error(Output& o, std::string_view line) {
     o.err += kPrefix;
-    o.err += line;
+    o.err += platform::TerminalSafe(line);
     o.err += "\n";
 }
 
@@ -31,16 +40,6 @@ struct Selection {
     std::int32_t number = -1;
     std::string refusal;  // why nothing was selected
 };
-
-bool IsDigits(std::string_view s) {
-    if (s.empty()) return false;
-    for (const char c : s) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -58,46 +57,39 @@ const DiskRecord* PresentRecord(const DiskInventory& inv, std::int32_t number) {
     return r.Present ? &r : nullptr;
 }
 
-// A number, a drive letter ("E:" or "e") or a whole device instance id, in
-// that order; the id is compared without regard to case, never by prefix.
-Selection Select(const DiskInventory& inv, std::string_view selector) {
-    if (IsDigits(selector)) {
+// The id is compared without regard to case, never by prefix.
+Selection Select(const DiskInventory& inv, const DiskSelector& selector) {
+    using Kind = DiskSelector::Kind;
+    const std::string& text = selector.text;
+    if (selector.kind == Kind::Number) {
         std::int32_t number = -1;
-        const auto [end, ec] =
-            std::from_chars(selector.data(), selector.data() + selector.size(), number);
-        if (ec == std::errc() && end == selector.data() + selector.size() &&
-            PresentRecord(inv, number)) {
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (ec == std::errc() && end == text.data() + text.size() && PresentRecord(inv, number)) {
             return {number, {}};
         }
-        return {-1, "no disk is present as number " + std::string(selector)};
+        return {-1, "no disk is present as number " + text};
     }
-    if ((selector.size() == 1 || (selector.size() == 2 && selector[1] == ':')) &&
-        IsAsciiLetter(selector[0])) {
-        const std::string letter(1, UpperAscii(selector[0]));
+    if (selector.kind == Kind::Letter) {
         for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
             const DiskRecord* r = PresentRecord(inv, n);
             if (!r) continue;
             for (std::int32_t i = 0; i < r->LetterCount && i < inventory::kLettersPerDisk; ++i) {
-                if (r->Letters[static_cast<std::size_t>(i)] == letter) return {n, {}};
+                if (r->Letters[static_cast<std::size_t>(i)] == text) return {n, {}};
             }
         }
-        return {-1, "no present disk has the drive letter " + letter + ":"};
+        return {-1, "no present disk has the drive letter " + text + ":"};
     }
     Selection found;
     int matches = 0;
     for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
         const DiskRecord* r = PresentRecord(inv, n);
-        if (r && !r->DeviceInstanceId.empty() && EqualNoCase(r->DeviceInstanceId, selector)) {
+        if (r && !r->DeviceInstanceId.empty() && EqualNoCase(r->DeviceInstanceId, text)) {
             if (matches++ == 0) found.number = n;
         }
     }
     // Windows keeps ids unique; a machine that does not is not guessed at.
-    if (matches > 1)
-        return {-1,
-                "the device instance id " + std::string(selector) + " names more than one disk"};
-    if (matches == 0) {
-        return {-1, "no present disk has the device instance id " + std::string(selector)};
-    }
+    if (matches > 1) return {-1, "the device instance id " + text + " names more than one disk"};
+    if (matches == 0) return {-1, "no present disk has the device instance id " + text};
     return found;
 }
 
@@ -112,10 +104,9 @@ DiskView ReadView(WindowsApi& api, std::int32_t number, const DiskRecord& record
 }
 
 // The exit code of a failed device step, with its lines on standard error.
-int ReportFailure(WindowsApi& api, Output& o, hotplug::HotplugStep step, DWORD error,
-                  bool writing) {
-    Error(o, "error " + std::to_string(error) + " " + std::string(hotplug::HotplugStepName(step)) +
-                 ": " + SystemErrorText(api, error));
+int ReportFailure(WindowsApi& api, Output& o, std::string_view step, DWORD error, bool writing) {
+    Error(o, "error " + std::to_string(error) + " " + std::string(step) + ": " +
+                 SystemErrorText(api, error));
     if (error != ERROR_ACCESS_DENIED) return kExitWindowsFailure;
     if (writing) {
         Error(o,
@@ -129,12 +120,19 @@ int List(WindowsApi& api, const Command& c, const DiskInventory& inv, Output& o)
     std::vector<DiskView> views;
     for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
         const DiskRecord* r = PresentRecord(inv, n);
-        if (r && (c.all || r->BusType == BusTypeUsb)) views.push_back(ReadView(api, n, *r));
+        if (!r || !(c.all || r->BusType == BusTypeUsb)) continue;
+        // The numbers alone need no flags: no disk is opened for them.
+        if (c.quiet) {
+            o.out += std::to_string(n) + "\n";
+        } else {
+            views.push_back(ReadView(api, n, *r));
+        }
     }
+    if (c.quiet) return kExitOk;
     if (c.json) {
         o.out += FormatListJson(views);
     } else if (views.empty()) {
-        o.out += c.all ? "no disks present\n" : "no USB disks present\n";
+        Say(o, c.all ? "no disks present" : "no USB disks present");
     } else {
         o.out += FormatTable(views);
     }
@@ -146,7 +144,8 @@ int Get(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     const DiskView view = ReadView(api, number, inv.Table[static_cast<std::size_t>(number)]);
     o.out += c.json ? FormatDiskJson(view) : FormatTable(std::span(&view, 1));
     if (view.flags.ok()) return kExitOk;
-    return ReportFailure(api, o, view.flags.FailedStep, view.flags.Error, false);
+    return ReportFailure(api, o, hotplug::HotplugStepName(view.flags.FailedStep), view.flags.Error,
+                         false);
 }
 
 std::string Change(std::string_view name, std::optional<bool> wanted, bool was) {
@@ -168,6 +167,15 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
         return confirmation.Confirmed();
     };
     const hotplug::HotplugResult result = hotplug::WriteHotplugFlags(api, number, change);
+    // A query that fails while the disk is confirmed is a Windows failure
+    // like any other; 4 says only that another disk was found.
+    if (result.FailedStep == hotplug::HotplugStep::Confirm &&
+        confirmation.Check == inventory::DiskCheck::QueryFailed) {
+        return ReportFailure(api, o,
+                             std::string(hotplug::HotplugStepName(result.FailedStep)) + " (its " +
+                                 confirmation.What + ")",
+                             confirmation.Error, true);
+    }
     if (result.FailedStep == hotplug::HotplugStep::Confirm) {
         Error(o, DiskName(number, record) + " is not the disk the scan found any more: " +
                      confirmation.Reason() + "; nothing was written, run the command again");
@@ -178,15 +186,20 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
                      " is gone since the scan; nothing was written, run the command again");
         return kExitDiskChanged;
     }
-    if (!result.ok()) return ReportFailure(api, o, result.FailedStep, result.Error, true);
-    o.out += DiskName(number, record) + ": " +
-             Change("DeviceHotplug", c.deviceHotplug, result.Read.DeviceHotplug()) + ", " +
-             Change("WriteCacheEnableOverride", c.writeCacheEnableOverride,
-                    result.Read.WriteCacheEnableOverride()) +
-             "\n";
-    o.out += c.dryRun ? "dry run: would write STORAGE_HOTPLUG_INFO " + HexBytes(result.Written) +
-                            "; nothing was written\n"
-                      : "wrote STORAGE_HOTPLUG_INFO " + HexBytes(result.Written) + "\n";
+    if (!result.ok())
+        return ReportFailure(api, o, hotplug::HotplugStepName(result.FailedStep), result.Error,
+                             true);
+    if (c.json) {
+        o.out += FormatSetJson(number, record, result, !c.dryRun);
+        return kExitOk;
+    }
+    Say(o, DiskName(number, record) + ": " +
+               Change("DeviceHotplug", c.deviceHotplug, result.Read.DeviceHotplug()) + ", " +
+               Change("WriteCacheEnableOverride", c.writeCacheEnableOverride,
+                      result.Read.WriteCacheEnableOverride()));
+    Say(o, c.dryRun ? "dry run: would write STORAGE_HOTPLUG_INFO " + HexBytes(result.Written) +
+                          "; nothing was written"
+                    : "wrote STORAGE_HOTPLUG_INFO " + HexBytes(result.Written));
     return kExitOk;
 }
 
@@ -214,7 +227,7 @@ int Run(const Command& command, WindowsApi& windows, bool simulation, Output& ou
         return kExitOk;
     }
     if (command.verb == Verb::Version) {
-        output.out += "plumvane-cli " + std::string(platform::kVersionText) + "\n";
+        Say(output, "plumvane-cli " + std::string(platform::kVersionText));
         return kExitOk;
     }
 
@@ -225,7 +238,7 @@ int Run(const Command& command, WindowsApi& windows, bool simulation, Output& ou
 
     if (command.verb == Verb::List) return List(api, command, *inv, output);
 
-    const Selection selection = Select(*inv, command.disk);
+    const Selection selection = Select(*inv, command.selector);
     if (selection.number < 0) {
         Error(output, selection.refusal);
         return kExitNoSuchDisk;

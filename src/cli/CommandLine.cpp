@@ -6,6 +6,30 @@ namespace plumvane::cli {
 
 namespace {
 
+constexpr std::string_view kDiskForms =
+    "a drive number (3), a drive letter (E:, e or E:\\), \\\\.\\PhysicalDrive3 or a device "
+    "instance id as list shows it";
+
+bool IsDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (const char c : s) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (UpperAscii(text[i]) != UpperAscii(prefix[i])) return false;
+    }
+    return true;
+}
+
 struct Parser {
     Parser(std::span<const std::string> a, bool sim) : args(a), simulation(sim) {}
     std::span<const std::string> args;
@@ -49,7 +73,9 @@ struct Parser {
         if (option == "--all") {
             c.all = Allowed(option, c.verb, {Verb::List});
         } else if (option == "--json") {
-            c.json = Allowed(option, c.verb, {Verb::List, Verb::Get});
+            c.json = Allowed(option, c.verb, {Verb::List, Verb::Get, Verb::Set});
+        } else if (option == "--quiet") {
+            c.quiet = Allowed(option, c.verb, {Verb::List});
         } else if (option == "--any-bus") {
             c.anyBus = Allowed(option, c.verb, {Verb::Get, Verb::Set});
         } else if (option == "--dry-run") {
@@ -73,6 +99,25 @@ struct Parser {
 
 }  // namespace
 
+std::optional<DiskSelector> ParseDiskSelector(std::string_view text) {
+    using Kind = DiskSelector::Kind;
+    if (IsDigits(text)) return DiskSelector{Kind::Number, std::string(text)};
+    constexpr std::string_view kDrive = "\\\\.\\PhysicalDrive";
+    if (StartsWithNoCase(text, kDrive) && IsDigits(text.substr(kDrive.size()))) {
+        return DiskSelector{Kind::Number, std::string(text.substr(kDrive.size()))};
+    }
+    if (!text.empty() && IsAsciiLetter(text[0]) &&
+        (text.size() == 1 || text.substr(1) == ":" || text.substr(1) == ":\\")) {
+        return DiskSelector{Kind::Letter, std::string(1, UpperAscii(text[0]))};
+    }
+    const bool path =
+        text.starts_with('\\') || (text.size() >= 2 && IsAsciiLetter(text[0]) && text[1] == ':');
+    if (!path && text.find('\\') != std::string_view::npos) {
+        return DiskSelector{Kind::InstanceId, std::string(text)};
+    }
+    return std::nullopt;
+}
+
 ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulation) {
     // --help and --version answer whatever else is there.
     Command c;
@@ -90,7 +135,8 @@ ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulatio
     std::optional<std::string> verb;
     // Options for the simulated machine may come before the command.
     while (p.next < args.size()) {
-        const std::string& a = args[p.next++];
+        const std::string& a = args[p.next] == "-q" ? "--quiet" : args[p.next];
+        ++p.next;
         if (!verb && !a.starts_with("-")) {
             verb = a;
             if (a == "list") {
@@ -115,26 +161,32 @@ ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulatio
         if (c.verb == Verb::List) return Refusal{"list takes no disk"};
         if (!c.disk.empty()) return Refusal{"one disk only; \"" + a + "\" is one too many"};
         if (a.empty()) return Refusal{"the disk is empty"};
+        const std::optional<DiskSelector> selector = ParseDiskSelector(a);
+        if (!selector)
+            return Refusal{"\"" + a + "\" is not a disk: give " + std::string(kDiskForms)};
         c.disk = a;
+        c.selector = *selector;
     }
 
     if (!verb) return Refusal{"no command given"};
     if ((c.verb == Verb::Get || c.verb == Verb::Set) && c.disk.empty()) {
-        return Refusal{*verb + " needs a disk: a number, a drive letter or a device instance id"};
+        return Refusal{*verb + " needs a disk: " + std::string(kDiskForms)};
     }
     if (c.verb == Verb::Set && !c.deviceHotplug && !c.writeCacheEnableOverride) {
         return Refusal{"set needs --hotplug on|off, --write-cache-override on|off or both"};
     }
+    if (c.quiet && c.json) return Refusal{"--quiet and --json do not go together"};
     if (simulation && c.scenario.empty()) return Refusal{"--scenario FILE is required"};
     return c;
 }
 
 std::string UsageText(bool simulation) {
     const std::string scenario = simulation ? "--scenario FILE [--show-writes] " : "";
-    return "usage: plumvane-cli " + scenario + "list [--all] [--json]\n" + "       plumvane-cli " +
-           scenario + "get <disk> [--any-bus] [--json]\n" + "       plumvane-cli " + scenario +
+    return "usage: plumvane-cli " + scenario + "list [--all] [--json | --quiet]\n" +
+           "       plumvane-cli " + scenario + "get <disk> [--any-bus] [--json]\n" +
+           "       plumvane-cli " + scenario +
            "set <disk> [--hotplug on|off] [--write-cache-override on|off] [--any-bus] "
-           "[--dry-run]\n" +
+           "[--dry-run] [--json]\n" +
            "       plumvane-cli --help | --version\n";
 }
 
@@ -147,11 +199,14 @@ std::string HelpText(bool simulation) {
         "  list              the USB disks (--all: every disk) in drive-number order\n"
         "  get <disk>        one disk\n"
         "  set <disk>        change one flag or both; a flag not named keeps its value\n"
-        "  --json            one JSON document (UTF-8) instead of a table\n"
+        "  --json            one JSON document (UTF-8) instead of a table; for set: the\n"
+        "                    disk, the flags before and after, and whether a SET was sent\n"
+        "  --quiet, -q       list: the disks' numbers alone, one a line\n"
         "  --any-bus         allow a disk that is not on the USB bus\n"
         "  --dry-run         do everything but the write, and show what it would write\n\n"
-        "<disk> is a drive number (3), a drive letter of one of its volumes (E: or e)\n"
-        "or a device instance id as list shows it (any case).\n\n"
+        "<disk> is a drive number (3 or \\\\.\\PhysicalDrive3), a drive letter of one of\n"
+        "its volumes (E:, e or E:\\) or a whole device instance id as list shows it\n"
+        "(any case).\n\n"
         "Exit codes: 0 done; 1 a Windows call failed; 2 bad usage; 3 no such disk, or\n"
         "not on the USB bus without --any-bus; 4 the disk changed since the scan;\n"
         "5 access denied (writing needs an elevated prompt).\n";

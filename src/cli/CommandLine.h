@@ -12,11 +12,27 @@ namespace plumvane::cli {
 
 enum class Verb { Help, Version, List, Get, Set };
 
+// A disk as a Windows user names it, in one of the accepted forms.
+struct DiskSelector {
+    enum class Kind { Number, Letter, InstanceId };
+    Kind kind = Kind::Number;
+    // Number: its digits; Letter: the letter in capitals; InstanceId: as typed.
+    std::string text;
+};
+
+// 3 or \\.\PhysicalDrive3 (any case): a number. E, e:, E:\ : a letter.
+// Text with a backslash that is neither of those nor another path (it does
+// not start with a backslash or a drive letter): an instance id. Anything
+// else is no disk at all.
+std::optional<DiskSelector> ParseDiskSelector(std::string_view text);
+
 struct Command {
     Verb verb = Verb::Help;
     bool all = false;                              // list: every disk, not only the USB ones
-    bool json = false;                             // list, get
+    bool json = false;                             // list, get, set
+    bool quiet = false;                            // list: the numbers alone
     std::string disk;                              // get, set: the selector as typed
+    DiskSelector selector;                         // get, set: what it names
     bool anyBus = false;                           // get, set: a disk off the USB bus may be chosen
     std::optional<bool> deviceHotplug;             // set --hotplug
     std::optional<bool> writeCacheEnableOverride;  // set --write-cache-override

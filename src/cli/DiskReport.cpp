@@ -4,33 +4,16 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include "platform/TerminalText.h"
+
 namespace plumvane::cli {
 
 namespace {
 
+using platform::TerminalSafe;
+
 constexpr std::size_t kLineWidth = 100;
 constexpr std::string_view kIndent = "      ";
-
-// Device texts are shown, never obeyed: control characters (a terminal's
-// escape sequences among them, C1 controls included) become '?'.
-std::string Printable(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto u = static_cast<unsigned char>(text[i]);
-        if (u < 0x20 || u == 0x7F) {
-            out += '?';
-        } else if (u == 0xC2 && i + 1 < text.size() &&
-                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            out += '?';  // U+0080 to U+009F
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 // Characters, not bytes: UTF-8 continuation bytes do not count.
 std::size_t Width(std::string_view text) {
@@ -53,7 +36,7 @@ std::string Fit(std::string_view text, std::size_t width) {
 }
 
 std::string Column(std::string_view text, std::size_t width) {
-    std::string out = Fit(Printable(text), width);
+    std::string out = Fit(TerminalSafe(text), width);
     out.append(width - Width(out) + 2, ' ');
     return out;
 }
@@ -70,7 +53,7 @@ std::string LettersText(const inventory::DiskRecord& record, std::string_view se
 // A long text over as many indented lines as it needs.
 void AppendWrapped(std::string& out, std::string_view label, std::string_view text) {
     std::string line = std::string(kIndent) + std::string(label);
-    const std::string printable = Printable(text);
+    const std::string printable = TerminalSafe(text);
     std::string_view rest = printable;
     const std::size_t room = kLineWidth - line.size();
     while (true) {
@@ -108,7 +91,33 @@ nlohmann::ordered_json DiskObject(const DiskView& d) {
 
 std::string Dump(const nlohmann::ordered_json& j) {
     // Text that is not UTF-8 is replaced, never thrown over.
-    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    const std::string text =
+        j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    // The dump escapes C0 controls but leaves DEL and the C1 controls (U+0080
+    // to U+009F) raw, and a terminal may obey those: escaped, the strings'
+    // values stay the same. They occur only inside strings.
+    std::string out;
+    out.reserve(text.size() + 1);
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        unsigned code = 0x100;
+        if (u == 0x7F) {
+            code = u;
+        } else if (u == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            code = static_cast<unsigned char>(text[++i]);
+        }
+        if (code == 0x100) {
+            out += text[i];
+        } else {
+            out += "\\u00";
+            out += kDigits[code >> 4];
+            out += kDigits[code & 0xF];
+        }
+    }
+    return out + "\n";
 }
 
 const char* OnOff(bool on) { return on ? "on" : "off"; }
@@ -136,9 +145,10 @@ std::string HexBytes(const hotplug::STORAGE_HOTPLUG_INFO& info) {
 }
 
 std::string FormatTable(std::span<const DiskView> disks) {
+    // The flags in the window's order.
     std::string out = "DISK  " + Column("DESCRIPTION", 32) + Column("SIZE", 9) +
-                      Column("LETTERS", 11) + Column("BUS", 7) + Column("HOTPLUG", 7) +
-                      "WCE-OVERRIDE\n";
+                      Column("LETTERS", 11) + Column("BUS", 7) + Column("WCE-OVERRIDE", 12) +
+                      "HOTPLUG\n";
     for (const DiskView& d : disks) {
         const inventory::DiskRecord& r = *d.record;
         std::string number = std::to_string(d.number);
@@ -146,10 +156,10 @@ std::string FormatTable(std::span<const DiskView> disks) {
         out += Column(r.Description, 32) + Column(r.SizeText, 9) + Column(LettersText(r, " "), 11) +
                Column(BusName(r.BusType), 7);
         if (d.flags.ok()) {
-            out += Column(OnOff(d.flags.Read.DeviceHotplug()), 7);
-            out += OnOff(d.flags.Read.WriteCacheEnableOverride());
+            out += Column(OnOff(d.flags.Read.WriteCacheEnableOverride()), 12);
+            out += OnOff(d.flags.Read.DeviceHotplug());
         } else {
-            out += Column("-", 7) + "-";
+            out += Column("-", 12) + "-";
         }
         out += "\n";
         AppendWrapped(out, "id: ", r.DeviceInstanceId.empty() ? "(none)" : r.DeviceInstanceId);
@@ -164,6 +174,23 @@ std::string FormatTable(std::span<const DiskView> disks) {
 }
 
 std::string FormatDiskJson(const DiskView& disk) { return Dump(DiskObject(disk)); }
+
+std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
+                          const hotplug::HotplugResult& result, bool sent) {
+    const auto flags = [](const hotplug::STORAGE_HOTPLUG_INFO& info) {
+        return nlohmann::ordered_json{{"writeCacheEnableOverride", info.WriteCacheEnableOverride()},
+                                      {"deviceHotplug", info.DeviceHotplug()}};
+    };
+    nlohmann::ordered_json j;
+    j["disk"] = {{"number", number},
+                 {"description", record.Description},
+                 {"deviceInstanceId", record.DeviceInstanceId}};
+    j["before"] = flags(result.Read);
+    j["after"] = flags(result.Written);
+    j["hotplugInfo"] = HexBytes(result.Written);
+    j["sent"] = sent;
+    return Dump(j);
+}
 
 std::string FormatListJson(std::span<const DiskView> disks) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();

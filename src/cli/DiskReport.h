@@ -29,6 +29,14 @@ std::string FormatDiskJson(const DiskView& disk);
 // {"disks": [...]} in drive-number order.
 std::string FormatListJson(std::span<const DiskView> disks);
 
+// What set did: {"disk": {"number", "description", "deviceInstanceId"},
+// "before": and "after": {"writeCacheEnableOverride", "deviceHotplug"},
+// "hotplugInfo": the 16 hex digits sent (or, not sent, that would have
+// been), "sent": whether the SET went to the driver}. `after` is what the
+// SET carried: the driver's own answer is not read back.
+std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
+                          const hotplug::HotplugResult& result, bool sent);
+
 // "USB", "SATA", "NVMe", ... for a STORAGE_BUS_TYPE; the number otherwise.
 std::string BusName(std::int32_t busType);
 

@@ -1,12 +1,17 @@
-// plumvane-cli.exe: the console program over the real Windows API. Results
-// go to standard output, errors to standard error: in the console's output
-// code page on a console, as UTF-8 when redirected to a file or a pipe.
+// plumvane-cli.exe: the console program over the real Windows API. The
+// arguments are read in UTF-16, whatever the ANSI code page. Results go to
+// standard output, errors to standard error: as UTF-16 to a console (every
+// character shows, whatever its code page), as UTF-8 when redirected to a
+// file or a pipe.
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "cli/Arguments_win.h"
 #include "cli/Cli.h"
 #include "platform/NativeWindows.h"
 #include "platform/SystemLibrary.h"
@@ -14,25 +19,27 @@
 
 namespace {
 
-// The standard handles belong to the process: written to, never closed.
-void Write(DWORD which, const std::string& utf8) {
-    if (utf8.empty()) return;
-    const HANDLE out = GetStdHandle(which);
-    if (out == INVALID_HANDLE_VALUE || out == nullptr) return;
-    std::string bytes = utf8;
-    DWORD mode = 0;
-    if (GetFileType(out) == FILE_TYPE_CHAR && GetConsoleMode(out, &mode)) {
-        const UINT codePage = GetConsoleOutputCP();
-        if (codePage != CP_UTF8) {
-            bytes = plumvane::platform::Utf8ToCodePage(utf8, codePage);
-            if (bytes.empty()) bytes = utf8;  // better unconverted than lost
-        }
-    }
+void WriteBytes(HANDLE out, const char* data, std::size_t size) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
+    while (done < size) {
         DWORD written = 0;
-        if (!WriteFile(out, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
-                       nullptr) ||
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 20));
+        if (!WriteFile(out, data + done, chunk, &written, nullptr) || written == 0) return;
+        done += written;
+    }
+}
+
+void WriteConsoleText(HANDLE console, const std::wstring& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        DWORD written = 0;
+        // Consoles of old Windows refuse large writes.
+        std::size_t chunk = std::min<std::size_t>(text.size() - done, 8192);
+        // A character of two UTF-16 units goes out whole.
+        const wchar_t last = text[done + chunk - 1];
+        if (chunk > 1 && done + chunk < text.size() && last >= 0xD800 && last <= 0xDBFF) --chunk;
+        if (!WriteConsoleW(console, text.data() + done, static_cast<DWORD>(chunk), &written,
+                           nullptr) ||
             written == 0) {
             return;
         }
@@ -40,15 +47,39 @@ void Write(DWORD which, const std::string& utf8) {
     }
 }
 
+// The standard handles belong to the process: written to, never closed.
+void Write(DWORD which, const std::string& utf8) {
+    if (utf8.empty()) return;
+    const HANDLE out = GetStdHandle(which);
+    if (out == INVALID_HANDLE_VALUE || out == nullptr) return;
+    DWORD mode = 0;
+    if (GetFileType(out) == FILE_TYPE_CHAR && GetConsoleMode(out, &mode)) {
+        const std::wstring wide = plumvane::platform::Utf8ToWide(utf8);
+        // Not converted: the bytes, better than nothing.
+        if (!wide.empty()) {
+            WriteConsoleText(out, wide);
+            return;
+        }
+    }
+    WriteBytes(out, utf8.data(), utf8.size());
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
     using namespace plumvane;
     platform::RestrictDllSearchToSystemFolder();
-    const std::vector<std::string> args(argv + 1, argv + argc);
     cli::Output output;
     int code = cli::kExitOk;
-    const cli::ParsedCommand parsed = cli::ParseCommandLine(args, false);
+    // main's own argv is in the ANSI code page: a character outside it would
+    // arrive as '?'.
+    const std::optional<std::vector<std::string>> args = cli::Utf8Arguments(GetCommandLineW());
+    if (!args) {
+        output.err += "plumvane-cli: the command line cannot be read\n";
+        Write(STD_ERROR_HANDLE, output.err);
+        return cli::kExitWindowsFailure;
+    }
+    const cli::ParsedCommand parsed = cli::ParseCommandLine(*args, false);
     if (const auto* refusal = std::get_if<cli::Refusal>(&parsed)) {
         code = cli::RefuseUsage(*refusal, false, output);
     } else {

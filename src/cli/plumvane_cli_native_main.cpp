@@ -8,6 +8,7 @@
 
 #include "cli/Cli.h"
 #include "cli/DiskReport.h"
+#include "platform/TerminalText.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
 
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
         try {
             if (!command.scenario.empty()) machine = sim::LoadScenarioFile(command.scenario);
         } catch (const sim::ScenarioError& e) {
-            std::cerr << "plumvane-cli: " << e.what() << "\n";
+            std::cerr << "plumvane-cli: " << platform::TerminalSafe(e.what()) << "\n";
             return cli::kExitUsage;
         }
         sim::SimulatedWindows windows(std::move(machine));

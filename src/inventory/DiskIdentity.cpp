@@ -48,14 +48,27 @@ DiskConfirmation ConfirmDisk(WindowsApi& api, Handle drive, const DiskIdentity& 
 
     // Each value as the scan makes it, so a fallback compares as the scan
     // recorded it: a reader without media is "no media" both times, and a
-    // query that failed at the scan but answers now shows a changed disk.
+    // query that failed at the scan but answers now shows a changed disk. A
+    // query that answered at the scan and fails now says nothing about the
+    // disk, so it is reported as the failure it is.
+    std::string description;
     std::int32_t busType = 0;
-    const std::string description = GetStorageDescription(api, drive, busType);
+    if (!QueryStorageDescription(api, drive, description, busType)) {
+        const DWORD error = api.GetLastError();
+        if (static_cast<std::uint32_t>(busType) != identity.BusType ||
+            description != identity.Description) {
+            return Outcome(DiskCheck::QueryFailed, "storage descriptor", error);
+        }
+    }
     if (static_cast<std::uint32_t>(busType) != identity.BusType) {
         return Outcome(DiskCheck::Differs, "bus type");
     }
     if (description != identity.Description) return Outcome(DiskCheck::Differs, "description");
-    if (FormatDiskSize(api, GetDriveGeometry(api, drive)) != identity.SizeText) {
+    DISK_GEOMETRY geometry;
+    const bool measured = QueryDriveGeometry(api, drive, geometry);
+    const DWORD geometryError = measured ? 0 : api.GetLastError();
+    if (FormatDiskSize(api, geometry) != identity.SizeText) {
+        if (!measured) return Outcome(DiskCheck::QueryFailed, "drive geometry", geometryError);
         return Outcome(DiskCheck::Differs, "size");
     }
     // Compared empty or not: a disk that has gained or lost an id is another disk.

@@ -89,10 +89,10 @@ TEST_F(CliTest, ListShowsTheUsbDisksOrWithAllEveryDisk) {
     ASSERT_EQ(Cli({"list"}), kExitOk);
     EXPECT_EQ(
         output.out,
-        "DISK  DESCRIPTION                       SIZE       LETTERS      BUS      HOTPLUG  "
-        "WCE-OVERRIDE\n"
-        "   2  SanDisk Cruzer Blade              14.9 GB    E: G:        USB      on       "
-        "off\n"
+        "DISK  DESCRIPTION                       SIZE       LETTERS      BUS      WCE-OVERRIDE  "
+        "HOTPLUG\n"
+        "   2  SanDisk Cruzer Blade              14.9 GB    E: G:        USB      off           "
+        "on\n"
         "      id: USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\\4C530001230413108063&0\n");
     EXPECT_TRUE(win.hotplugWrites().empty());
 }
@@ -144,14 +144,95 @@ TEST_F(CliTest, SixteenUsbDisksInNumberOrderWithinOneHundredColumns) {
     EXPECT_NE(joined.find("id:USBSTOR\\" + std::string(190, 'I')), std::string::npos);
 }
 
+// The numbers alone, for a script's loop: an id wrapped over several lines
+// (some of them starting with digits) adds none.
+TEST_F(CliTest, QuietListIsTheNumbersAlone) {
+    win.SetMachine(Scenario("hub16.json"));
+    win.machine().disks[3].instanceId =
+        "USBSTOR\\" + std::string(60, 'D') + "\\" + std::string(40, '3') + " 0 1&0\n2";
+    ASSERT_EQ(Cli({"list", "-q"}), kExitOk);
+    std::string expected;
+    for (int n : [&] {
+             EXPECT_EQ(Cli({"list", "--json"}), kExitOk);
+             return ListedNumbers();
+         }()) {
+        expected += std::to_string(n) + "\n";
+    }
+    ASSERT_EQ(Cli({"list", "--quiet"}), kExitOk);
+    EXPECT_EQ(output.out, expected);
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 16);
+
+    win.machine().disks.clear();
+    ASSERT_EQ(Cli({"list", "-q", "--all"}), kExitOk);
+    EXPECT_EQ(output.out, "");
+}
+
 TEST_F(CliTest, ADeviceTextCannotSteerTheTerminal) {
-    // 0x9D is U+009D (OSC) in the machine's code page.
+    // 0x9D is U+009D (OSC) in the machine's code page; it never ends.
     Disk(2).vendor = "Evil\x1b]0;pwned\x07\x9d";
     ASSERT_EQ(Cli({"list"}), kExitOk);
     EXPECT_EQ(output.out.find('\x1b'), std::string::npos);
-    EXPECT_NE(output.out.find("Evil?]0;pwned??"), std::string::npos);
+    EXPECT_NE(output.out.find("Evil?? Cruzer Blade"), std::string::npos);
+    // JSON escapes instead, the C1 control too: the value is kept.
     ASSERT_EQ(Cli({"list", "--json"}), kExitOk);
+    EXPECT_NE(output.out.find(R"("Evil\u001b]0;pwned\u0007\u009d Cruzer Blade")"),
+              std::string::npos);
     EXPECT_EQ(Json()["disks"][0]["description"], "Evil\x1b]0;pwned\x07\u009d Cruzer Blade");
+}
+
+// Whatever a device or a command line says: no byte of any output, text or
+// error, is a control character (JSON escapes them instead).
+TEST_F(CliTest, HostileTextsReachNoTerminalRaw) {
+    const std::string texts[] = {
+        "\x1b[2J\x1b]0;Administrator: pwned\x07",  // clears the screen, retitles the console
+        "\x9b"
+        "31m\x9d"
+        "0;t\x9c\x90q",               // 8-bit forms, in the machine's code page
+        "x\r\n   3  fake\tline\x7f",  // a forged line for a script
+    };
+    const auto check = [](const std::string& what, const std::string& bytes) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto u = static_cast<unsigned char>(bytes[i]);
+            const bool c1 = u == 0xC2 && i + 1 < bytes.size() &&
+                            static_cast<unsigned char>(bytes[i + 1]) >= 0x80 &&
+                            static_cast<unsigned char>(bytes[i + 1]) <= 0x9F;
+            EXPECT_FALSE((u < 0x20 && u != '\n') || u == 0x7F || c1)
+                << what << ": byte " << i << " of " << ::testing::PrintToString(bytes);
+        }
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        const struct {
+            std::vector<std::string> args;
+            void (*setUp)(sim::SimDisk&);
+        } runs[] = {
+            {{"list"}, nullptr},
+            {{"list", "--all", "--json"}, nullptr},
+            {{"get", "2"}, [](sim::SimDisk& d) { d.errors.getHotplug = 21; }},
+            {{"get", "2", "--json"}, nullptr},
+            {{"set", "2", "--hotplug", "off"}, nullptr},
+            {{"set", "2", "--hotplug", "off", "--json"}, nullptr},
+            {{"set", "2", "--hotplug", "off"}, [](sim::SimDisk& d) { d.errors.setHotplug = 5; }},
+            {{"set", "0", "--hotplug", "off"}, nullptr},  // not USB
+            {{"get", "USBSTOR\\" + text}, nullptr},       // no such id
+            {{"get", text + "\xff\xc0"}, nullptr},        // not a disk, not UTF-8
+            {{text}, nullptr},                            // not a command
+        };
+        for (const auto& run : runs) {
+            win.SetMachine(Scenario("plain.json"));
+            Disk(0).product = text;
+            Disk(2).vendor = text;
+            if (run.setUp) run.setUp(Disk(2));
+            const int exit = Cli(run.args);
+            const std::string what = ::testing::PrintToString(run.args);
+            check(what + " out", output.out);
+            check(what + " err", output.err);
+            EXPECT_FALSE(output.out.empty() && output.err.empty()) << what << " exit " << exit;
+            if (run.args.back() == "--json") {
+                EXPECT_NO_THROW(Json()) << what;
+            }
+        }
+    }
 }
 
 // Every way of naming the USB stick, and names that must not reach it.
@@ -169,14 +250,21 @@ TEST_F(CliTest, Selectors) {
         {"usbstor\\disk&ven_sandisk&prod_cruzer_blade&rev_1.00\\4c530001230413108063&0", kExitOk},
         {"USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\\4C530001230413108063",
          kExitNoSuchDisk},  // a prefix
-        {"USBSTOR", kExitNoSuchDisk},
         {"3", kExitNoSuchDisk},
         {"99", kExitNoSuchDisk},
         {"100", kExitNoSuchDisk},
         {"99999999999999999999", kExitNoSuchDisk},
         {"Q:", kExitNoSuchDisk},
-        {"E:\\", kExitNoSuchDisk},
-        {"-", kExitNoSuchDisk},
+        {"E:\\", kExitOk},
+        {"\\\\.\\PhysicalDrive2", kExitOk},
+        {"\\\\.\\PHYSICALDRIVE02", kExitOk},
+        {"\\\\.\\PhysicalDrive9", kExitNoSuchDisk},
+        // Not one of the forms at all.
+        {"USBSTOR", kExitUsage},
+        {"-", kExitUsage},
+        {"E:\\x", kExitUsage},
+        {"\\\\.\\PhysicalDrive", kExitUsage},
+        {"\\\\?\\usbstor#disk", kExitUsage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.disk);
@@ -186,7 +274,10 @@ TEST_F(CliTest, Selectors) {
             EXPECT_EQ(Json()["deviceHotplug"], true);
         } else {
             EXPECT_EQ(output.out, "");
-            EXPECT_TRUE(output.err.starts_with("plumvane-cli: no ")) << output.err;
+            EXPECT_TRUE(output.err.starts_with(
+                c.exit == kExitUsage ? "plumvane-cli: \"" + c.disk + "\" is not a disk: give a "
+                                     : "plumvane-cli: no "))
+                << output.err;
         }
     }
     EXPECT_TRUE(win.hotplugWrites().empty());
@@ -264,6 +355,33 @@ TEST_F(CliTest, DryRunWritesNothing) {
               "off -> on\ndry run: would write STORAGE_HOTPLUG_INFO 0800000001000101; nothing "
               "was written\n");
     EXPECT_EQ(Disk(2).hotplug, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 0}));
+}
+
+// For a script: the disk, the flags before and after, whether a SET went out.
+// A flag asked for at the value it has is sent again all the same.
+TEST_F(CliTest, SetAsJson) {
+    const auto expected = [](bool wceAfter, const char* hex, bool sent) {
+        nlohmann::json j = nlohmann::json::parse(R"({
+            "disk": {"number": 2, "description": "SanDisk Cruzer Blade",
+                     "deviceInstanceId": "USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\\4C530001230413108063&0"},
+            "before": {"writeCacheEnableOverride": false, "deviceHotplug": true},
+            "after": {"writeCacheEnableOverride": false, "deviceHotplug": true}})");
+        j["after"]["writeCacheEnableOverride"] = wceAfter;
+        j["hotplugInfo"] = hex;
+        j["sent"] = sent;
+        return j;
+    };
+    ASSERT_EQ(Cli({"set", "E:", "--write-cache-override", "on", "--dry-run", "--json"}), kExitOk);
+    EXPECT_EQ(Json(), expected(true, "0800000001000101", false));
+    EXPECT_TRUE(win.hotplugWrites().empty());
+    ASSERT_EQ(Cli({"set", "E:", "--hotplug", "on", "--json"}), kExitOk);
+    EXPECT_EQ(Json(), expected(false, "0800000001000100", true));
+    EXPECT_EQ(win.hotplugWrites().size(), 1u);
+
+    // A failure says so on standard error only.
+    Disk(2).errors.setHotplug = 5;
+    EXPECT_EQ(Cli({"set", "E:", "--hotplug", "off", "--json"}), kExitAccessDenied);
+    EXPECT_EQ(output.out, "");
 }
 
 TEST_F(CliTest, RefusedAndFailingWrites) {
@@ -365,6 +483,73 @@ TEST_F(CliTest, AChangedDiskIsRefused) {
                                        : "is not the disk the scan found any more: " + c.reason;
         EXPECT_EQ(output.err, "plumvane-cli: disk 2 (SanDisk Cruzer Blade) " + reason +
                                   "; nothing was written, run the command again\n");
+    }
+}
+
+// 4 says another disk was found, nothing else. Before, a query that failed on
+// every try ended with 4 ("run the command again"), which could never help.
+TEST_F(CliTest, ExitCodesOfTheConfirmation) {
+    const platform::DWORD rw = platform::GENERIC_READ | platform::GENERIC_WRITE;
+    struct Case {
+        const char* name;
+        void (*failure)(sim::SimDisk&);
+        bool fromTheScanOn;  // else only from the write's open on
+        std::vector<std::string> extra;
+        int exit;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"descriptor refused on every try",
+         [](sim::SimDisk& d) { d.errors.queryProperty = 1; },
+         true,
+         {"--any-bus"},
+         kExitOk,
+         ""},
+        {"geometry refused on every try",
+         [](sim::SimDisk& d) { d.errors.geometry = 21; },
+         true,
+         {},
+         kExitOk,
+         ""},
+        {"geometry refused at the write only",
+         [](sim::SimDisk& d) { d.errors.geometry = 21; },
+         false,
+         {},
+         kExitWindowsFailure,
+         "plumvane-cli: error 21 confirming the disk (its drive geometry): The device is not "
+         "ready.\n"},
+        {"descriptor refused at the write only",
+         [](sim::SimDisk& d) { d.errors.queryProperty = 5; },
+         false,
+         {},
+         kExitAccessDenied,
+         "plumvane-cli: error 5 confirming the disk (its storage descriptor): Access is denied.\n"
+         "plumvane-cli: changing the flags needs an elevated prompt: start the command prompt "
+         "or PowerShell with \"Run as administrator\"\n"},
+        {"device number refused at the write only",
+         [](sim::SimDisk& d) { d.errors.deviceNumber = 1; },
+         false,
+         {},
+         kExitWindowsFailure,
+         "plumvane-cli: error 1 confirming the disk (its device number): Incorrect function.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        win.SetMachine(Scenario("plain.json"));
+        sim::Machine failing = Scenario("plain.json");
+        c.failure(failing.disks[2]);
+        if (c.fromTheScanOn) {
+            win.SetMachine(failing);
+        } else {
+            win.next = failing;
+            win.changeOnAccess = rw;
+        }
+        std::vector<std::string> args{"set", "2", "--hotplug", "off"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const std::size_t before = win.hotplugWrites().size();
+        EXPECT_EQ(Cli(args), c.exit);
+        EXPECT_EQ(output.err, c.err);
+        EXPECT_EQ(win.hotplugWrites().size() - before, c.exit == kExitOk ? 1u : 0u);
     }
 }
 

@@ -28,6 +28,7 @@ TEST(CommandLineTest, CommandsAndTheirOptions) {
 
     c = Accepted({"list", "--json", "--all"});
     EXPECT_TRUE(c.all && c.json);
+    EXPECT_TRUE(Accepted({"list", "-q"}).quiet);
 
     c = Accepted({"get", "E:", "--json", "--any-bus"});
     EXPECT_EQ(c.verb, Verb::Get);
@@ -78,7 +79,9 @@ TEST(CommandLineTest, Refusals) {
         {{"list", "3"}, "list takes no disk"},
         {{"list", "--dry-run"}, "--dry-run does not go with this command"},
         {{"get", "1", "--all"}, "--all does not go with this command"},
-        {{"get"}, "get needs a disk: a number, a drive letter or a device instance id"},
+        {{"get"},
+         "get needs a disk: a drive number (3), a drive letter (E:, e or E:\\), "
+         "\\\\.\\PhysicalDrive3 or a device instance id as list shows it"},
         {{"get", "1", "2"}, "one disk only; \"2\" is one too many"},
         {{"get", ""}, "the disk is empty"},
         {{"get", "-1"}, "unknown option -1"},
@@ -87,7 +90,11 @@ TEST(CommandLineTest, Refusals) {
         {{"set", "1", "--hotplug", "--dry-run"}, "--hotplug needs a value"},
         {{"set", "1", "--hotplug", "yes"}, "--hotplug takes on or off, not \"yes\""},
         {{"set", "1", "--hotplug", "on", "--hotplug", "off"}, "--hotplug is given twice"},
-        {{"set", "1", "--hotplug", "on", "--json"}, "--json does not go with this command"},
+        {{"list", "-q", "--json"}, "--quiet and --json do not go together"},
+        {{"get", "1", "-q"}, "--quiet does not go with this command"},
+        {{"get", "USBSTOR"},
+         "\"USBSTOR\" is not a disk: give a drive number (3), a drive letter (E:, e or E:\\), "
+         "\\\\.\\PhysicalDrive3 or a device instance id as list shows it"},
         {{"list", "--colour"}, "unknown option --colour"},
         {{"list", "--scenario", "m.json"}, "unknown option --scenario"},
     };

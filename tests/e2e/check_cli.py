@@ -8,9 +8,12 @@ with the number of failures.
 """
 import json
 import os
+import pty
+import select
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_resources  # noqa: E402
@@ -63,6 +66,49 @@ def run(cmd, **kw):
     return p.returncode, p.stdout, p.stderr
 
 
+def run_in_console(cmd, timeout=180):
+    """Runs cmd with a terminal as its standard handles, so that Wine gives the
+    program a console; returns the exit code and what the terminal received."""
+    master, slave = pty.openpty()
+    p = subprocess.Popen(cmd, stdin=slave, stdout=slave, stderr=slave, close_fds=True)
+    os.close(slave)
+    out = b""
+    end = time.time() + timeout
+    while time.time() < end:
+        ready, _, _ = select.select([master], [], [], 0.5)
+        if ready:
+            try:
+                data = os.read(master, 4096)
+            except OSError:
+                break
+            if not data:
+                break
+            out += data
+        elif p.poll() is not None:
+            break
+    if p.poll() is None:
+        p.kill()
+    code = p.wait()
+    os.close(master)
+    return code, out
+
+
+def control_bytes(data):
+    """The control characters in UTF-8 text, line breaks apart."""
+    text = data.decode("utf-8", "replace")
+    return [c for c in text if (ord(c) < 0x20 and c not in "\r\n") or 0x7F <= ord(c) <= 0x9F]
+
+
+def json_documents(data):
+    decoder, text, docs = json.JSONDecoder(), data.decode("utf-8"), []
+    text = text.strip()
+    while text:
+        doc, end = decoder.raw_decode(text)
+        docs.append(doc)
+        text = text[end:].strip()
+    return docs
+
+
 def check_wine(wine_run, exe):
     def cli(*args):
         return run([wine_run, exe, *args])
@@ -92,6 +138,49 @@ def check_wine(wine_run, exe):
     report("under Wine: get 99 exits with 3",
            None if code == 3 and not out else f"exit {code}, {err[:200]!r}")
 
+    # Characters outside any ANSI code page arrive whole and come back as
+    # UTF-8 when redirected, and to a console.
+    typed = "é中文"
+    wanted = f'plumvane-cli: "{typed}" is not a disk'.encode("utf-8")
+    code, out, err = cli("get", typed)
+    report("under Wine: a non-ASCII argument comes back whole in a redirected UTF-8 stream",
+           None if code == 2 and err.startswith(wanted) else f"exit {code}, {err[:120]!r}")
+    code, shown = run_in_console([wine_run, exe, "get", typed])
+    report("under Wine: a non-ASCII argument comes back whole on a console",
+           None if code == 2 and wanted in shown else f"exit {code}, {shown[:200]!r}")
+    code, out, err = cli("get", "\x1b]0;pwned\x07\x1b[2J\u009b31m\t")
+    report("under Wine: an argument's escape sequences reach standard error as '?'",
+           None if code == 2 and not control_bytes(err) and b'"????"' in err
+           else f"exit {code}, {err[:120]!r}")
+
+    # The numbers alone, and the README's loops in Wine's cmd.
+    code, out, err = cli("list", "--all", "-q")
+    _, listed, _ = cli("list", "--all", "--json")
+    try:
+        want = [d["number"] for d in json.loads(listed.decode("utf-8"))["disks"]]
+    except (ValueError, KeyError, UnicodeDecodeError):
+        want = None
+    lines = out.decode("utf-8", "replace").splitlines()
+    report(f"under Wine: list --all -q prints the numbers alone ({len(lines)})",
+           None if code == 0 and want is not None and lines == [str(n) for n in want]
+           else f"exit {code}, {out[:120]!r}, wanted {want}")
+    folder = os.path.dirname(os.path.abspath(exe))
+    wine_run = os.path.abspath(wine_run)
+    code, out, err = run([wine_run, "cmd", "/c",
+                          "for /f %d in ('plumvane-cli list -q') do plumvane-cli set %d --hotplug on"],
+                         cwd=folder)
+    report("under Wine's cmd: the README's loop over list -q runs (no USB disk: no set)",
+           None if code == 0 and not out and not err else f"exit {code}, {out[:120]!r} {err[:120]!r}")
+    code, out, err = run([wine_run, "cmd", "/c",
+                          "for /f %d in ('plumvane-cli list --all -q') do "
+                          "plumvane-cli get %d --any-bus --json"], cwd=folder)
+    try:
+        got = [d["number"] for d in json_documents(out)]
+    except (ValueError, KeyError, UnicodeDecodeError) as e:
+        got = f"not JSON documents ({e})"
+    report("under Wine's cmd: for /f over list --all -q gets every disk",
+           None if want is not None and got == want else f"got {got}, wanted {want}")
+
 
 def check_native(native, scenarios):
     plain = os.path.join(scenarios, "plain.json")
@@ -104,6 +193,15 @@ def check_native(native, scenarios):
                           "--dry-run", "--show-writes"])
     report("native: --dry-run sends no SET",
            None if code == 0 and err == b"" and b"would write" in out else f"exit {code}, {err!r}")
+    code, out, err = run([native, "--scenario", plain, "set", "E:", "--hotplug", "off", "--json"])
+    try:
+        done = json.loads(out.decode("utf-8"))
+        why = None if code == 0 and done["sent"] is True and done["disk"]["number"] == 2 \
+            and done["before"]["deviceHotplug"] is True and done["after"]["deviceHotplug"] is False \
+            else f"exit {code}, {done}"
+    except (ValueError, KeyError, UnicodeDecodeError) as e:
+        why = f"exit {code}, not the JSON object ({e}): {out[:200]!r}"
+    report("native: set --json tells what was sent", why)
     code, out, err = run([native, "--scenario", os.path.join(scenarios, "missing.json"), "list"])
     report("native: a scenario that cannot be read exits with 2",
            None if code == 2 and not out else f"exit {code}")

@@ -35,6 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(c.deviceHotplug || c.writeCacheEnableOverride);
     }
     if (c.verb == Verb::Get) FUZZ_CHECK(!c.disk.empty());
+    // A disk named is one of the forms: a number is digits, a letter one capital.
+    if (!c.disk.empty()) {
+        const std::string& t = c.selector.text;
+        if (c.selector.kind == DiskSelector::Kind::Number) {
+            FUZZ_CHECK(!t.empty() && t.find_first_not_of("0123456789") == std::string::npos);
+        } else if (c.selector.kind == DiskSelector::Kind::Letter) {
+            FUZZ_CHECK(t.size() == 1 && t[0] >= 'A' && t[0] <= 'Z');
+        } else {
+            FUZZ_CHECK(t == c.disk && t.find('\\') != std::string::npos && t[0] != '\\');
+        }
+    }
+    FUZZ_CHECK(!(c.quiet && c.json));
     if (!simulation) FUZZ_CHECK(c.scenario.empty() && !c.showWrites);
     return 0;
 }
