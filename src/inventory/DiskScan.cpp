@@ -8,6 +8,7 @@
 
 #include "inventory/DeviceInstance.h"
 #include "inventory/StorageQueries.h"
+#include "platform/AsciiCase.h"
 #include "platform/DevicePaths.h"
 #include "platform/ProgramName.h"
 #include "platform/UniqueResource.h"
@@ -187,9 +188,7 @@ bool IsFloppyDevice(WindowsApi& api, std::string_view driveName) {
     for (std::size_t start = 0; start + kNeedle.size() <= target.size(); ++start) {
         bool match = true;
         for (std::size_t i = 0; i < kNeedle.size() && match; ++i) {
-            Byte c = target[start + i];
-            if (c >= 'A' && c <= 'Z') c = static_cast<Byte>(c - 'A' + 'a');
-            match = c == static_cast<Byte>(kNeedle[i]);
+            match = AsciiLower(static_cast<char>(target[start + i])) == kNeedle[i];
         }
         if (match) return true;
     }

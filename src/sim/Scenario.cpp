@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/AsciiCase.h"
 #include "platform/HexText.h"
 #include "platform/WinDefs.h"
 
@@ -230,7 +231,7 @@ SimVolume ReadVolume(const json& v, const std::string& path, std::size_t index,
     if (l.size() != 1 || !std::isalpha(static_cast<unsigned char>(l[0]))) {
         Refuse(Child(path, "letter"), "expected one letter A to Z");
     }
-    vol.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(l[0])));
+    vol.letter = platform::AsciiUpper(l[0]);
 
     auto disk = v.find("disk");
     if (disk == v.end()) {
