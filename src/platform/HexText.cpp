@@ -2,17 +2,6 @@
 
 namespace plumvane::platform {
 
-namespace {
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
-
 std::string HexBytes(std::span<const std::uint8_t> bytes, HexCase letters) {
     const char* digits = letters == HexCase::Upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string out;
@@ -29,7 +18,7 @@ std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text, st
     int high = -1;  // the first digit of a byte, while its second is awaited
     for (const char c : text) {
         if (c == ' ') continue;
-        const int value = DigitValue(c);
+        const int value = HexDigitValue(c);
         if (value < 0) {
             error = "expected hex digits, found '" + std::string(1, c) + "'";
             return std::nullopt;

@@ -13,6 +13,15 @@ namespace plumvane::platform {
 
 enum class HexCase { Lower, Upper };
 
+// The value of one hex digit, either case; -1 for any other character.
+template <typename Char>
+constexpr int HexDigitValue(Char c) {
+    if (c >= Char('0') && c <= Char('9')) return static_cast<int>(c - Char('0'));
+    if (c >= Char('a') && c <= Char('f')) return static_cast<int>(c - Char('a')) + 10;
+    if (c >= Char('A') && c <= Char('F')) return static_cast<int>(c - Char('A')) + 10;
+    return -1;
+}
+
 // Two digits a byte, nothing between them.
 std::string HexBytes(std::span<const std::uint8_t> bytes, HexCase letters = HexCase::Lower);
 
