@@ -213,7 +213,7 @@ std::string SystemErrorText(WindowsApi& windows, DWORD code) {
     return text.empty() ? "unknown error" : text;
 }
 
-int Run(const Command& command, WindowsApi& windows, bool simulation, Output& output) {
+int RunCommand(const Command& command, WindowsApi& windows, bool simulation, Output& output) {
     if (command.verb == Verb::Help) {
         output.out += HelpText(simulation);
         return kExitOk;

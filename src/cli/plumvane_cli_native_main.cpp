@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
             return cli::kExitUsage;
         }
         sim::SimulatedWindows windows(std::move(machine));
-        code = cli::Run(command, windows, true, output);
+        code = cli::RunCommand(command, windows, true, output);
         if (command.showWrites) {
             for (const sim::HotplugWrite& w : windows.hotplugWrites()) {
                 const std::string hex = platform::HexBytes(w.bytes, platform::HexCase::Upper);

@@ -53,7 +53,7 @@ protected:
         if (const auto* refusal = std::get_if<Refusal>(&parsed)) {
             return RefuseUsage(*refusal, false, output);
         }
-        return cli::Run(std::get<Command>(parsed), win, false, output);
+        return cli::RunCommand(std::get<Command>(parsed), win, false, output);
     }
     nlohmann::json Json() { return nlohmann::json::parse(output.out); }
     sim::SimDisk& Disk(int number) {
