@@ -1,6 +1,6 @@
 #include "platform/DevicePaths.h"
 
-#include "platform/WinDefs.h"
+#include "platform/UniqueResource.h"
 
 namespace plumvane::platform {
 

@@ -1,6 +1,5 @@
 #pragma once
-// The names the program opens devices by, and how it opens one to ask it
-// something.
+// The names the program opens devices by.
 
 #include <cstdint>
 #include <optional>
@@ -8,7 +7,6 @@
 #include <string_view>
 
 #include "platform/HexText.h"
-#include "platform/UniqueResource.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::platform {
@@ -21,11 +19,6 @@ inline constexpr std::string_view kFlagsDriveSpelling = "PhysicalDrive";
 
 // "\\.\<spelling><number>", e.g. \\.\PHYSICALDRIVE3.
 std::string PhysicalDrivePath(std::string_view spelling, std::int32_t number);
-
-// Opens a drive, volume or device interface to query it: no access right is
-// asked for, which every user may do, and the device stays shared for reading
-// and writing. Empty when the open fails (GetLastError says why).
-UniqueDeviceHandle OpenForQueries(WindowsApi& api, std::string_view path);
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", any letter case.
 constexpr std::optional<Guid> ParseGuidText(std::wstring_view s) {
