@@ -56,12 +56,14 @@ HotplugResult Fail(HotplugResult& result, HotplugStep step, DWORD error,
     return result;
 }
 
-HotplugResult ReadFlags(WindowsApi& api, std::int32_t driveNumber, const FailureReport& report) {
+HotplugResult ReadFlags(WindowsApi& api, std::int32_t driveNumber, const FailureReport& report,
+                        const DriveCheck& check = {}) {
     HotplugResult result;
     // No access right asked for, so reading works for every user.
     UniqueDeviceHandle drive =
         OpenForQueries(api, PhysicalDrivePath(kFlagsDriveSpelling, driveNumber));
     if (!drive) return Fail(result, HotplugStep::Open, api.GetLastError(), report);
+    if (check && !check(drive.get())) return Fail(result, HotplugStep::Confirm, 0, report);
     if (!GetHotplugInfo(api, drive.get(), result.Read)) {
         return Fail(result, HotplugStep::Get, api.GetLastError(), report);
     }
@@ -172,6 +174,16 @@ HotplugResult WriteHotplugChange(WindowsApi& api, Hwnd owner, std::int32_t drive
 
 HotplugResult ReadHotplugFlags(WindowsApi& api, std::int32_t driveNumber) {
     return ReadFlags(api, driveNumber, Quiet);
+}
+
+HotplugResult ReadHotplugChecked(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
+                                 const DriveCheck& check) {
+    return ReadFlags(
+        api, driveNumber,
+        [&](HotplugStep step, DWORD error) {
+            if (step == HotplugStep::Open) ShowDeviceError(api, owner, error, step);
+        },
+        check);
 }
 
 HotplugResult WriteHotplugFlags(WindowsApi& api, std::int32_t driveNumber,

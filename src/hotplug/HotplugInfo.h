@@ -93,6 +93,11 @@ HotplugResult WriteHotplugFlags(platform::WindowsApi& api, std::int32_t driveNum
 HotplugResult WriteHotplugChange(platform::WindowsApi& api, platform::Hwnd owner,
                                  std::int32_t driveNumber, const HotplugChange& change);
 
+// ReadHotplugInfo's read with `check` asked on its handle before the GET: a
+// refused check stops it there (FailedStep Confirm) without a message.
+HotplugResult ReadHotplugChecked(platform::WindowsApi& api, platform::Hwnd owner,
+                                 std::int32_t driveNumber, const DriveCheck& check);
+
 // True when the write's open failed because no drive has that number any more.
 bool DriveGone(const HotplugResult& result);
 

@@ -63,10 +63,17 @@ void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
         RefuseChangedDisk(driveNumber);
         return;
     }
-    bool readWriteCache = false;
-    bool readHotplug = false;
-    if (!hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, readWriteCache, readHotplug)) return;
-    ShowRowFlags(row, readWriteCache, readHotplug);
+    // The read-back opens the drive anew, and a device pulled during the
+    // write may have left its number to another disk: its flags must not
+    // show in this row, so it is refused as a changed disk is.
+    const hotplug::HotplugResult read =
+        hotplug::ReadHotplugChecked(api_, Owner(), driveNumber, change.Check);
+    if (read.FailedStep == hotplug::HotplugStep::Confirm) {
+        RefuseChangedDisk(driveNumber);
+        return;
+    }
+    if (!read.ok()) return;
+    ShowRowFlags(row, read.Read.WriteCacheEnableOverride(), read.Read.DeviceHotplug());
 }
 
 }  // namespace plumvane::ui

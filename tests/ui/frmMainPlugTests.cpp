@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -252,6 +253,39 @@ TEST_F(PlugTest, AFailedCallOfTheCheckRefusesTheClick) {
         EXPECT_EQ(win.OpenHandleCount(), 0);
         EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
     }
+}
+
+// A stick pulled during the write, another one at its number by the
+// read-back: before, the read-back put the other stick's flags into the row.
+TEST_F(PlugTest, TheReadBackOfAFailedWriteShowsNoOtherDisksFlags) {
+    sim::Machine before = TwoSticks();
+    OwnWindow probe(before);
+    probe.win.ClearCalls();
+    ASSERT_EQ(probe.tk.UserClickCheck(Elem(kChkHPD, 0)), Status::Ok);
+    const auto& calls = probe.win.calls();
+    const auto set = std::find_if(calls.begin(), calls.end(), [](const sim::CallRecord& c) {
+        return c.ioctl == platform::IOCTL_STORAGE_SET_HOTPLUG_INFO;
+    });
+    ASSERT_NE(set, calls.end());
+
+    OwnWindow own(before);
+    own.win.ClearCalls();
+    own.win.ChangeMachineBeforeCall(static_cast<std::size_t>(set - calls.begin()),
+                                    [](sim::Machine& m) {
+                                        m.disks[1] = Usb(1, Flags(true, true));
+                                        m.disks[1].product = "Other Stick";
+                                        m.disks[1].instanceId = "USBSTOR\\DISK&VEN_OTHER\\1";
+                                    });
+    ASSERT_EQ(own.tk.UserClickCheck(Elem(kChkHPD, 0)), Status::Ok);
+    EXPECT_TRUE(own.win.hotplugWrites().empty());
+    // The SET's own error, then the refusal.
+    ASSERT_EQ(own.win.messageBoxes().size(), 2u);
+    EXPECT_EQ(own.win.messageBoxes()[1].type, kExclamationBox);
+    EXPECT_EQ(own.form.ListBuilds(), 2);
+    EXPECT_NE(own.tk.GetCaption(Elem(kLblDisks, 0)).value_or("").find("Other Stick"),
+              std::string::npos);
+    EXPECT_EQ(own.tk.GetCheck(Elem(kChkHPD, 0)), kChecked);
+    EXPECT_EQ(own.win.OpenHandleCount(), 0);
 }
 
 // --- plugging and pulling -----------------------------------------------------------------
