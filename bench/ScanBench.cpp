@@ -11,7 +11,7 @@
 
 #include "app/ModelSession.h"
 #include "inventory/DiskScan.h"
-#include "inventory/SimMachines.h"
+#include "sim/TestMachines.h"
 #include "platform/WinDefs.h"
 
 namespace {
@@ -60,7 +60,7 @@ int main() {
                 "scan calls", "minimum", "ratio", "median ms", "list calls", "minimum", "ratio",
                 "median ms");
     for (const int usb : kUsbCounts) {
-        const sim::Machine described = inventory::testing::HubMachine(usb);
+        const sim::Machine described = sim::testing::HubMachine(usb);
         const Machine m{static_cast<int>(described.disks.size()),
                         static_cast<int>(described.volumes.size()), usb};
 

@@ -1,7 +1,9 @@
 # Build helpers shared by every folder.
 #
-# File names mark the platform: *_win.cpp is compiled only for Windows,
-# *_linux.cpp only for the native Linux build; everything else is portable.
+# File names mark the platform: *_win.cpp (and every file that includes
+# <windows.h> is named so) is compiled only for Windows, *_linux.cpp only for
+# the native Linux build; everything else is portable. Entry points
+# (*_main.cpp, *_main_win.cpp) go to their executables, not to the libraries.
 
 if(WIN32)
   # One static executable: nothing but system DLLs beside it.
@@ -26,6 +28,20 @@ if(WIN32)
   endif()
 endif()
 
+# The version as the program has always shown it, the minor number in two
+# digits: 0.3 reads "0.03". The one source of that text: the version
+# resources, platform/Version.h (generated) and version.txt in the build
+# folder, which the end-to-end checks read.
+set(minor ${PROJECT_VERSION_MINOR})
+if(minor LESS 10)
+  set(minor "0${minor}")
+endif()
+set(PLUMVANE_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${minor}")
+set(PLUMVANE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${PROJECT_SOURCE_DIR}/src/platform/Version.h.in
+               ${PLUMVANE_GENERATED_DIR}/platform/Version.h @ONLY)
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.txt CONTENT "${PLUMVANE_VERSION_TEXT}\n" @ONLY)
+
 include(GoogleTest)
 
 function(plumvane_warnings target)
@@ -48,7 +64,10 @@ function(plumvane_sources out)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(result)
   foreach(f IN LISTS all)
-    if(f MATCHES "_win\\.cpp$")
+    if(f MATCHES "_(main|exe)(_win)?\\.cpp$")
+      # entry points (and *_exe.cpp, what only the shipped programs link)
+      # are added to their executables explicitly
+    elseif(f MATCHES "_win\\.cpp$")
       if(WIN32)
         list(APPEND result ${f})
       endif()
@@ -56,9 +75,6 @@ function(plumvane_sources out)
       if(NOT WIN32)
         list(APPEND result ${f})
       endif()
-    elseif(f MATCHES "_(main|exe)\\.cpp$")
-      # entry points (and *_exe.cpp, what only the shipped programs link)
-      # are added to their executables explicitly
     elseif(NOT WIN32 OR NOT A_WINDOWS_SIDE_ONLY)
       list(APPEND result ${f})
     endif()
@@ -141,13 +157,6 @@ function(plumvane_resources target)
   else()
     set(PLUMVANE_MANIFEST_ARCH x86)
   endif()
-  # The version as the program has always shown it, the minor number in two
-  # digits: 0.3 reads "0.03".
-  set(minor ${PROJECT_VERSION_MINOR})
-  if(minor LESS 10)
-    set(minor "0${minor}")
-  endif()
-  set(PLUMVANE_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${minor}")
   set(patch ${PROJECT_VERSION_PATCH})
   if(NOT patch)
     set(patch 0)

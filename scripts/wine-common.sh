@@ -1,19 +1,42 @@
-# Shared by scripts/demo.sh and scripts/e2e.sh (sourced, not run).
-# Picks the Windows build that can run here, builds targets in it, runs a
-# private Xvfb display and makes the Wine prefix.
+# Shared by ./run, scripts/demo.sh, scripts/e2e.sh and scripts/wine-prefix.sh
+# (sourced, not run). Picks the Windows build that can run here and Wine's
+# programs for it, builds targets in it, runs a private Xvfb display and makes
+# the Wine prefix.
 
-# The 32-bit build where this machine can run 32-bit Wine (the same test as
-# ./run), else the 64-bit build of the same sources.
+# The 32-bit build where this machine can run 32-bit Wine, else the 64-bit
+# build of the same sources (some VM kernels refuse 32-bit programs). Without
+# Wine nothing runs them, and the 32-bit build is the one.
 choose_run_preset() {
   RUN_PRESET=mingw-i686
-  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then RUN_PRESET=mingw-x86_64; fi
+  if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    RUN_PRESET=mingw-x86_64
+  fi
   RUN_BUILD=$ROOT/build/$RUN_PRESET
 }
 
+# The one place that picks Wine's programs for a build: WINE_LOADER and
+# WINE_SERVER for a preset (mingw-i686, mingw-x86_64) or a WINEARCH (win32,
+# win64). Debian ships the 64-bit server as wineserver64 where both are installed.
+wine_tools() {
+  case "$1" in
+    *x86_64* | win64)
+      WINE_LOADER=/usr/lib/wine/wine64
+      WINE_SERVER=wineserver
+      [ -x /usr/lib/wine/wineserver64 ] && WINE_SERVER=/usr/lib/wine/wineserver64
+      ;;
+    *)
+      WINE_LOADER=/usr/lib/wine/wine
+      WINE_SERVER=wineserver
+      ;;
+  esac
+}
+
+# Builds targets of a preset, configuring the build folder first when it has
+# none yet (once configured, the build itself reruns CMake when needed).
 build_targets() {  # build_targets PRESET TARGET...
   local preset=$1
   shift
-  cmake --preset "$preset" >/dev/null
+  [ -f "$ROOT/build/$preset/build.ninja" ] || cmake --preset "$preset" >/dev/null
   cmake --build "$ROOT/build/$preset" --target "$@" >/dev/null
 }
 
@@ -56,9 +79,8 @@ wait_for_window() {
 
 # The wineserver of the prefix, waited for so the next run starts clean.
 wine_server_wait() {
-  local server=wineserver
-  [ "$RUN_PRESET" = mingw-x86_64 ] && [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
-  WINEPREFIX="$RUN_BUILD/wineprefix" "$server" -w 2>/dev/null || true
+  wine_tools "$RUN_PRESET"
+  WINEPREFIX="$RUN_BUILD/wineprefix" "$WINE_SERVER" -w 2>/dev/null || true
 }
 
 # Runs a Windows program in a Wine virtual desktop, which draws the title bar

@@ -29,9 +29,9 @@ cp "$fonts"/* "$prefix/drive_c/windows/Fonts/"
 "$dir/wine-run.sh" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
   /v 'Microsoft Sans Serif' /t REG_SZ /d 'MS Sans Serif' /f >/dev/null 2>&1
 # Wine writes its registry files when its server ends.
-server=wineserver
-grep -q 'WINEARCH=win64' "$dir/wine-run.sh" && [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
-WINEPREFIX=$prefix "$server" -w 2>/dev/null || true
+. "$(dirname "$0")/wine-common.sh"
+wine_tools "$(sed -n 's/^export WINEARCH=//p' "$dir/wine-run.sh")"
+WINEPREFIX=$prefix "$WINE_SERVER" -w 2>/dev/null || true
 if ! grep -q '^"Microsoft Sans Serif"="MS Sans Serif"' "$prefix/system.reg"; then
   echo "wine-prefix.sh: the font substitute did not reach $prefix/system.reg" >&2
   exit 1

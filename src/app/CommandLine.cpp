@@ -55,15 +55,15 @@ std::optional<sim::Machine> LoadScenarios(const Driver& driver, const CommandLin
     }
 }
 
-std::optional<Run> PrepareRun(const Driver& driver, int argc, const char* const* argv,
-                              std::ostream& err) {
+std::optional<PreparedRun> PrepareRun(const Driver& driver, int argc, const char* const* argv,
+                                      std::ostream& err) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     auto parsed = ParseCommandLine(driver, args);
     if (const auto* refusal = std::get_if<std::string>(&parsed)) {
         err << *refusal;
         return std::nullopt;
     }
-    Run run{std::move(std::get<CommandLine>(parsed)), {}};
+    PreparedRun run{std::move(std::get<CommandLine>(parsed)), {}};
     std::string refusal;
     auto machine = LoadScenarios(driver, run.line, refusal);
     if (!machine) {

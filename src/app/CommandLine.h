@@ -44,15 +44,15 @@ std::optional<sim::Machine> LoadScenarios(const Driver& driver, const CommandLin
                                           std::string& refusal);
 
 // What a driver runs: its command line and the scenario's machine.
-struct Run {
+struct PreparedRun {
     CommandLine line;
     sim::Machine machine;
 };
 
 // ParseCommandLine and LoadScenarios over main's arguments; empty after
 // printing the refusal on `err`.
-std::optional<Run> PrepareRun(const Driver& driver, int argc, const char* const* argv,
-                              std::ostream& err);
+std::optional<PreparedRun> PrepareRun(const Driver& driver, int argc, const char* const* argv,
+                                      std::ostream& err);
 
 // Performs the actions in order, saying on `err` which ones the window did not
 // take. False, after saying why, when a scenario can no longer be read (it

@@ -38,6 +38,12 @@ bool ModelUserDriver::Wait(std::uint32_t milliseconds) {
     return true;
 }
 
-ModelSession::ModelSession(sim::Machine m) : machine(std::move(m)) { form.Start(); }
+ModelSession::ModelSession(sim::Machine m, Start start) : machine(std::move(m)) {
+    if (start == Start::Now) form.Start();
+}
+
+nlohmann::ordered_json ModelSession::State() const {
+    return DumpState({toolkit, inventory, machine, form.LockMe, form.ListBuilds()});
+}
 
 }  // namespace plumvane::app

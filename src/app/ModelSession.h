@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Actions.h"
+#include "app/StateDump.h"
 #include "inventory/DiskTable.h"
 #include "sim/SimulatedWindows.h"
 #include "ui/ModelToolkit.h"
@@ -38,9 +39,15 @@ private:
     ui::ModelToolkit& tk_;
 };
 
-// A machine, the toolkit, the disk table and the window, started.
+// A machine, the toolkit, the disk table and the window: the one session the
+// headless driver, the benchmark and the tests run on.
 struct ModelSession {
-    explicit ModelSession(sim::Machine machine);
+    // Later: the window is not started, so that a test can first prepare the
+    // machine (inject a fault, say) and then call form.Start().
+    enum class Start { Now, Later };
+    explicit ModelSession(sim::Machine machine, Start start = Start::Now);
+    // The window and the machine as DumpState shows them.
+    nlohmann::ordered_json State() const;
     sim::SimulatedWindows machine;
     RecordingModelToolkit toolkit{machine};
     inventory::DiskInventory inventory;

@@ -21,7 +21,4 @@ struct DumpInput {
 
 nlohmann::ordered_json DumpState(const DumpInput& in);
 
-// Hex text of bytes, two lower-case digits each.
-std::string HexBytes(const std::vector<std::uint8_t>& bytes);
-
 }  // namespace plumvane::app

@@ -6,7 +6,6 @@
 
 #include "app/CommandLine.h"
 #include "app/ModelSession.h"
-#include "app/StateDump.h"
 
 int main(int argc, char** argv) {
     using namespace plumvane;
@@ -16,9 +15,6 @@ int main(int argc, char** argv) {
 
     app::ModelSession session(std::move(run->machine));
     if (!app::PerformAll(driver, run->line, session.user, session.machine, std::cerr)) return 2;
-    std::cout << app::DumpState({session.toolkit, session.inventory, session.machine,
-                                 session.form.LockMe, session.form.ListBuilds()})
-                     .dump(2)
-              << "\n";
+    std::cout << session.State().dump(2) << "\n";
     return 0;
 }

@@ -9,7 +9,9 @@
 #include "hotplug/HotplugInfo.h"
 #include "inventory/DiskIdentity.h"
 #include "inventory/DiskScan.h"
+#include "platform/AsciiCase.h"
 #include "platform/TerminalText.h"
+#include "platform/Version.h"
 
 namespace plumvane::cli {
 
@@ -39,16 +41,6 @@ struct Selection {
     std::int32_t number = -1;
     std::string refusal;  // why nothing was selected
 };
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    }
-    return true;
-}
 
 const DiskRecord* PresentRecord(const DiskInventory& inv, std::int32_t number) {
     if (number < 0 || number >= inventory::kDiskSlots) return nullptr;
@@ -82,7 +74,8 @@ Selection Select(const DiskInventory& inv, const DiskSelector& selector) {
     int matches = 0;
     for (std::int32_t n = 0; n < inventory::kDiskSlots; ++n) {
         const DiskRecord* r = PresentRecord(inv, n);
-        if (r && !r->DeviceInstanceId.empty() && EqualNoCase(r->DeviceInstanceId, text)) {
+        if (r && !r->DeviceInstanceId.empty() &&
+            platform::EqualIgnoringAsciiCase(r->DeviceInstanceId, text)) {
             if (matches++ == 0) found.number = n;
         }
     }
@@ -220,13 +213,13 @@ std::string SystemErrorText(WindowsApi& windows, DWORD code) {
     return text.empty() ? "unknown error" : text;
 }
 
-int Run(const Command& command, WindowsApi& windows, bool simulation, Output& output) {
+int RunCommand(const Command& command, WindowsApi& windows, bool simulation, Output& output) {
     if (command.verb == Verb::Help) {
         output.out += HelpText(simulation);
         return kExitOk;
     }
     if (command.verb == Verb::Version) {
-        Say(output, "plumvane-cli " + std::string(kVersion));
+        Say(output, "plumvane-cli " + std::string(platform::kVersionText));
         return kExitOk;
     }
 

@@ -11,8 +11,6 @@
 
 namespace plumvane::cli {
 
-inline constexpr std::string_view kVersion = "0.03";  // as in the version resource
-
 enum ExitCode : int {
     kExitOk = 0,
     kExitWindowsFailure = 1,
@@ -32,7 +30,8 @@ int RefuseUsage(const Refusal& refusal, bool simulation, Output& output);
 
 // Runs a parsed command. No message box is ever shown: what the libraries
 // would show goes to output.err.
-int Run(const Command& command, platform::WindowsApi& windows, bool simulation, Output& output);
+int RunCommand(const Command& command, platform::WindowsApi& windows, bool simulation,
+               Output& output);
 
 // The system's text for an error code, on one line, without the final
 // full stop's trailing blanks; "unknown error" when the system has none.

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "platform/AsciiCase.h"
+
 namespace plumvane::cli {
 
 namespace {
@@ -18,17 +20,8 @@ bool IsDigits(std::string_view s) {
     return true;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (UpperAscii(text[i]) != UpperAscii(prefix[i])) return false;
-    }
-    return true;
-}
+using platform::AsciiUpper;
+using platform::IsAsciiLetter;
 
 struct Parser {
     Parser(std::span<const std::string> a, bool sim) : args(a), simulation(sim) {}
@@ -103,12 +96,13 @@ std::optional<DiskSelector> ParseDiskSelector(std::string_view text) {
     using Kind = DiskSelector::Kind;
     if (IsDigits(text)) return DiskSelector{Kind::Number, std::string(text)};
     constexpr std::string_view kDrive = "\\\\.\\PhysicalDrive";
-    if (StartsWithNoCase(text, kDrive) && IsDigits(text.substr(kDrive.size()))) {
+    if (platform::StartsWithIgnoringAsciiCase(text, kDrive) &&
+        IsDigits(text.substr(kDrive.size()))) {
         return DiskSelector{Kind::Number, std::string(text.substr(kDrive.size()))};
     }
     if (!text.empty() && IsAsciiLetter(text[0]) &&
         (text.size() == 1 || text.substr(1) == ":" || text.substr(1) == ":\\")) {
-        return DiskSelector{Kind::Letter, std::string(1, UpperAscii(text[0]))};
+        return DiskSelector{Kind::Letter, std::string(1, AsciiUpper(text[0]))};
     }
     const bool path =
         text.starts_with('\\') || (text.size() >= 2 && IsAsciiLetter(text[0]) && text[1] == ':');

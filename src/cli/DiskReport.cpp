@@ -4,6 +4,7 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include "platform/HexText.h"
 #include "platform/TerminalText.h"
 
 namespace plumvane::cli {
@@ -98,7 +99,6 @@ std::string Dump(const nlohmann::ordered_json& j) {
     // values stay the same. They occur only inside strings.
     std::string out;
     out.reserve(text.size() + 1);
-    static constexpr char kDigits[] = "0123456789abcdef";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto u = static_cast<unsigned char>(text[i]);
         unsigned code = 0x100;
@@ -112,9 +112,8 @@ std::string Dump(const nlohmann::ordered_json& j) {
         if (code == 0x100) {
             out += text[i];
         } else {
-            out += "\\u00";
-            out += kDigits[code >> 4];
-            out += kDigits[code & 0xF];
+            const std::uint8_t byte = static_cast<std::uint8_t>(code);
+            out += "\\u00" + platform::HexBytes({&byte, 1});
         }
     }
     return out + "\n";
@@ -135,13 +134,7 @@ std::string BusName(std::int32_t busType) {
 }
 
 std::string HexBytes(const hotplug::STORAGE_HOTPLUG_INFO& info) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (const platform::Byte b : info.bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0xF];
-    }
-    return out;
+    return platform::HexBytes(info.bytes, platform::HexCase::Upper);
 }
 
 std::string FormatTable(std::span<const DiskView> disks) {

@@ -8,6 +8,7 @@
 
 #include "cli/Cli.h"
 #include "cli/DiskReport.h"
+#include "platform/HexText.h"
 #include "platform/TerminalText.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
@@ -30,15 +31,10 @@ int main(int argc, char** argv) {
             return cli::kExitUsage;
         }
         sim::SimulatedWindows windows(std::move(machine));
-        code = cli::Run(command, windows, true, output);
+        code = cli::RunCommand(command, windows, true, output);
         if (command.showWrites) {
             for (const sim::HotplugWrite& w : windows.hotplugWrites()) {
-                std::string hex;
-                for (const std::uint8_t b : w.bytes) {
-                    static constexpr char kDigits[] = "0123456789ABCDEF";
-                    hex += kDigits[b >> 4];
-                    hex += kDigits[b & 0xF];
-                }
+                const std::string hex = platform::HexBytes(w.bytes, platform::HexCase::Upper);
                 output.err += "SET disk " + std::to_string(w.disk) + ": " + hex +
                               (w.ok ? " accepted\n" : " refused\n");
             }

@@ -59,10 +59,9 @@ HotplugResult Fail(HotplugResult& result, HotplugStep step, DWORD error,
 HotplugResult ReadFlags(WindowsApi& api, std::int32_t driveNumber, const FailureReport& report,
                         const DriveCheck& check = {}) {
     HotplugResult result;
-    // Access 0: the query needs no right, so reading works for every user.
-    UniqueDeviceHandle drive(api,
-                             api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber), 0,
-                                             kShareReadWrite, OPEN_EXISTING, 0));
+    // No access right asked for, so reading works for every user.
+    UniqueDeviceHandle drive =
+        OpenForQueries(api, PhysicalDrivePath(kFlagsDriveSpelling, driveNumber));
     if (!drive) return Fail(result, HotplugStep::Open, api.GetLastError(), report);
     if (check && !check(drive.get())) return Fail(result, HotplugStep::Confirm, 0, report);
     if (!GetHotplugInfo(api, drive.get(), result.Read)) {

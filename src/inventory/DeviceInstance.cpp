@@ -66,8 +66,7 @@ void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
         // An empty path names no device: it is never handed to CreateFileA.
         if (path.empty()) continue;
 
-        UniqueDeviceHandle device(
-            api, api.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
+        UniqueDeviceHandle device = OpenForQueries(api, path);
         if (!device) continue;
         const std::int32_t number = GetDeviceNumber(api, device.get());
         device.reset();

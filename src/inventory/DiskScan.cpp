@@ -8,6 +8,7 @@
 
 #include "inventory/DeviceInstance.h"
 #include "inventory/StorageQueries.h"
+#include "platform/AsciiCase.h"
 #include "platform/DevicePaths.h"
 #include "platform/ProgramName.h"
 #include "platform/UniqueResource.h"
@@ -20,14 +21,7 @@ using namespace platform;
 namespace {
 
 constexpr std::string_view kNoDiskDescription = "------------------------";
-constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr std::size_t kDosDeviceChars = 260;
-
-// Queries need no access right; asking for none also works without
-// administrator rights.
-Handle OpenForQueries(WindowsApi& api, const std::string& path) {
-    return api.CreateFileA(path, 0, kShareReadWrite, OPEN_EXISTING, 0);
-}
 
 // Capacity in units of 1,000,000 bytes, ties to even; -1 without cylinders.
 std::int32_t SizeInMegabytes(const DISK_GEOMETRY& geometry) {
@@ -72,7 +66,7 @@ void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, DevInstLoo
                std::int32_t number) {
     DiskRecord& record = inventory.Table[static_cast<std::size_t>(number)];
     record.Path = PhysicalDrivePath(kScanDriveSpelling, number);
-    UniqueDeviceHandle drive(api, OpenForQueries(api, record.Path));
+    UniqueDeviceHandle drive = OpenForQueries(api, record.Path);
     if (!drive) {
         RecordMissingDrive(record);
         return;
@@ -94,7 +88,7 @@ void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, DevInstLoo
 
 // The disk a volume lies on; -1 when it cannot be opened or spans disks.
 std::int32_t DiskOfVolume(WindowsApi& api, const std::string& volumePath) {
-    UniqueDeviceHandle volume(api, OpenForQueries(api, volumePath));
+    UniqueDeviceHandle volume = OpenForQueries(api, volumePath);
     if (!volume) return -1;
     return GetDeviceNumber(api, volume.get());
 }
@@ -154,8 +148,6 @@ void ScanDisks(WindowsApi& api, Hwnd owner, DiskInventory& inventory) {
     for (char letter = 'A'; letter <= 'Z'; ++letter) ScanLetter(api, inventory, letter);
 }
 
-void ScanDisks(WindowsApi& api, Hwnd owner) { ScanDisks(api, owner, ProcessDiskInventory()); }
-
 std::string LettersOfDisk(WindowsApi& api, std::int32_t number) {
     std::string letters;
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
@@ -189,9 +181,7 @@ bool IsFloppyDevice(WindowsApi& api, std::string_view driveName) {
     for (std::size_t start = 0; start + kNeedle.size() <= target.size(); ++start) {
         bool match = true;
         for (std::size_t i = 0; i < kNeedle.size() && match; ++i) {
-            Byte c = target[start + i];
-            if (c >= 'A' && c <= 'Z') c = static_cast<Byte>(c - 'A' + 'a');
-            match = c == static_cast<Byte>(kNeedle[i]);
+            match = AsciiLower(static_cast<char>(target[start + i])) == kNeedle[i];
         }
         if (match) return true;
     }

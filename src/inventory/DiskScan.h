@@ -14,7 +14,6 @@ namespace plumvane::inventory {
 // owner: the window that owns the "err" box shown for a drive whose device
 // number differs from the one it was opened by.
 void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner, DiskInventory& inventory);
-void ScanDisks(platform::WindowsApi& api, platform::Hwnd owner);
 
 // The letters of drive `number` as a scan files them, e.g. "E: G: ": the
 // same walk over A to Z with the same calls.

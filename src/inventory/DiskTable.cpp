@@ -32,6 +32,4 @@ void ClearDiskTable(DiskInventory& inventory) {
     }
 }
 
-void ClearDiskTable() { ClearDiskTable(ProcessDiskInventory()); }
-
 }  // namespace plumvane::inventory

@@ -43,6 +43,5 @@ DiskInventory& ProcessDiskInventory();
 // forgets DeviceInstanceId, DriveType and BusType, so a disk that has gone
 // since the last scan is no longer taken for a USB disk.
 void ClearDiskTable(DiskInventory& inventory);
-void ClearDiskTable();
 
 }  // namespace plumvane::inventory

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/HexText.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::platform {
@@ -19,15 +20,6 @@ inline constexpr std::string_view kFlagsDriveSpelling = "PhysicalDrive";
 // "\\.\<spelling><number>", e.g. \\.\PHYSICALDRIVE3.
 std::string PhysicalDrivePath(std::string_view spelling, std::int32_t number);
 
-namespace detail {
-constexpr int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-}  // namespace detail
-
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", any letter case.
 constexpr std::optional<Guid> ParseGuidText(std::wstring_view s) {
     if (s.size() != 38 || s.front() != L'{' || s.back() != L'}') return std::nullopt;
@@ -39,8 +31,8 @@ constexpr std::optional<Guid> ParseGuidText(std::wstring_view s) {
             ++i;
             continue;
         }
-        const int hi = detail::HexDigit(s[i]);
-        const int lo = detail::HexDigit(s[i + 1]);
+        const int hi = HexDigitValue(s[i]);
+        const int lo = HexDigitValue(s[i + 1]);
         if (hi < 0 || lo < 0) return std::nullopt;
         bytes[b++] = static_cast<std::uint8_t>(hi * 16 + lo);
         i += 2;

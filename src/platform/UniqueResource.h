@@ -6,6 +6,7 @@
 // Closing preserves the thread's last-error code, so a cleanup never replaces
 // the code that a caller is about to show the user.
 
+#include <string_view>
 #include <utility>
 
 #include "platform/WinDefs.h"
@@ -53,6 +54,11 @@ private:
 
 using UniqueDeviceHandle = UniqueResource<Handle, INVALID_HANDLE_VALUE, &WindowsApi::CloseHandle>;
 using UniqueFileHandle = UniqueDeviceHandle;
+
+// Opens a drive, volume or device interface to query it: no access right is
+// asked for, which every user may do, and the device stays shared for reading
+// and writing. Empty when the open fails (GetLastError says why).
+UniqueDeviceHandle OpenForQueries(WindowsApi& api, std::string_view path);
 using UniqueDevInfoSet =
     UniqueResource<DevInfoSet, INVALID_DEVINFO_SET, &WindowsApi::SetupDiDestroyDeviceInfoList>;
 

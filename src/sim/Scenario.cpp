@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/AsciiCase.h"
+#include "platform/HexText.h"
 #include "platform/WinDefs.h"
 
 namespace plumvane::sim {
@@ -69,21 +71,10 @@ bool Boolean(const json& v, const std::string& path) {
 
 // Hex digits, two per byte; blanks between them are ignored.
 std::vector<std::uint8_t> HexBytes(const json& v, const std::string& path) {
-    const std::string text = Text(v, path);
-    std::string digits;
-    for (char c : text) {
-        if (c == ' ') continue;
-        if (!std::isxdigit(static_cast<unsigned char>(c))) {
-            Refuse(path, "expected hex digits, found '" + std::string(1, c) + "'");
-        }
-        digits += c;
-    }
-    if (digits.size() % 2 != 0) Refuse(path, "expected an even number of hex digits");
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        bytes.push_back(static_cast<std::uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
+    std::string error;
+    auto bytes = platform::ParseHexBytes(Text(v, path), error);
+    if (!bytes) Refuse(path, error);
+    return std::move(*bytes);
 }
 
 template <typename F>
@@ -240,7 +231,7 @@ SimVolume ReadVolume(const json& v, const std::string& path, std::size_t index,
     if (l.size() != 1 || !std::isalpha(static_cast<unsigned char>(l[0]))) {
         Refuse(Child(path, "letter"), "expected one letter A to Z");
     }
-    vol.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(l[0])));
+    vol.letter = platform::AsciiUpper(l[0]);
 
     auto disk = v.find("disk");
     if (disk == v.end()) {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/AsciiCase.h"
 #include "platform/ByteLayout.h"
 #include "sim/SimImpl.h"
 
@@ -199,10 +200,9 @@ UINT SimulatedWindows::GetDriveTypeA(std::string_view rootPathName) {
                            rootPathName[1] == ':' &&
                            (rootPathName.size() == 2 || rootPathName[2] == '\\');
     if (drivePath) {
-        const char letter =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(rootPathName[0])));
+        const char letter = platform::AsciiUpper(rootPathName[0]);
         for (const SimVolume& v : machine_.volumes) {
-            if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) {
+            if (platform::AsciiUpper(v.letter) == letter) {
                 return call.Ok(static_cast<UINT>(v.driveType));
             }
         }
@@ -215,10 +215,9 @@ DWORD SimulatedWindows::QueryDosDeviceA(std::string_view deviceName, std::span<B
     if (auto e = call.Fault()) return call.Fail(*e, DWORD{0});
     const SimVolume* volume = nullptr;
     if (deviceName.size() == 2 && deviceName[1] == ':') {
-        const char letter =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(deviceName[0])));
+        const char letter = platform::AsciiUpper(deviceName[0]);
         for (const SimVolume& v : machine_.volumes) {
-            if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) volume = &v;
+            if (platform::AsciiUpper(v.letter) == letter) volume = &v;
         }
     }
     if (!volume) return call.Fail(ERROR_FILE_NOT_FOUND, DWORD{0});

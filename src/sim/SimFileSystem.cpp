@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/AsciiCase.h"
 #include "platform/WinDefs.h"
 
 namespace plumvane::sim {
@@ -41,7 +42,7 @@ std::string Key(std::string_view name) {
     std::string key(name);
     for (char& c : key) {
         if (c == '/') c = '\\';
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = platform::AsciiUpper(c);
     }
     return key;
 }

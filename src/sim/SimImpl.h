@@ -25,7 +25,6 @@ inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr Guid kDiskDriveClassGuid{
     0x4d36e967, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
-std::string LowerAscii(std::string_view text);
 std::string GuidText(const Guid& g);  // "{53f56307-b6bf-...}", lower case
 // "<what> 0x<hex>", how the call log names handles, sets and windows.
 std::string HexText(std::string_view what, unsigned long long value);

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/AsciiCase.h"
 #include "platform/ByteLayout.h"
 #include "platform/DevicePaths.h"
 #include "sim/SimImpl.h"
@@ -18,17 +19,12 @@ using namespace platform;
 
 namespace {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
-}
-
 // `device` names a device within a call's detail; "PHYSICALDRIVE1" must not
 // also match "PHYSICALDRIVE10".
 bool DetailNamesDevice(std::string_view detail, std::string_view device) {
     if (device.empty()) return true;
-    const std::string d = LowerAscii(detail);
-    const std::string want = LowerAscii(device);
+    const std::string d = AsciiLowered(detail);
+    const std::string want = AsciiLowered(device);
     const bool endsInDigit = std::isdigit(static_cast<unsigned char>(want.back())) != 0;
     for (std::size_t at = d.find(want); at != std::string::npos; at = d.find(want, at + 1)) {
         const std::size_t after = at + want.size();
@@ -52,7 +48,7 @@ DevicePath ParseDevicePath(std::string_view rest) {
     DevicePath p;
     p.rest = std::string(rest);
     constexpr std::string_view kDrive = "physicaldrive";
-    if (StartsWithNoCase(rest, kDrive)) {
+    if (StartsWithIgnoringAsciiCase(rest, kDrive)) {
         const std::string_view digits = rest.substr(kDrive.size());
         // The object names are PhysicalDrive0, PhysicalDrive1, ...: no sign,
         // no leading zero.
@@ -68,7 +64,7 @@ DevicePath ParseDevicePath(std::string_view rest) {
     }
     if (rest.size() == 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
         p.kind = DevicePath::Kind::Volume;
-        p.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+        p.letter = AsciiUpper(rest[0]);
     }
     return p;
 }
@@ -80,12 +76,6 @@ std::string HandleText(Handle h) {
 }  // namespace
 
 // --- shared helpers ------------------------------------------------------
-
-std::string LowerAscii(std::string_view text) {
-    std::string s(text);
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string HexText(std::string_view what, unsigned long long value) {
     char hex[24];
@@ -113,9 +103,7 @@ std::string EffectiveInstanceId(const SimDisk& disk) {
     auto field = [](std::string_view text) {
         std::string s;
         for (char c : text) {
-            s += (c == ' ' || c == '\\' || c == '#' || c == '&')
-                     ? '_'
-                     : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            s += (c == ' ' || c == '\\' || c == '#' || c == '&') ? '_' : AsciiUpper(c);
         }
         return s;
     };
@@ -159,7 +147,7 @@ bool SameDevice(const SimDisk& a, const SimDisk& b) {
 
 std::string EffectiveInterfacePath(const SimDisk& disk) {
     if (!disk.interfacePath.empty()) return disk.interfacePath;
-    std::string id = LowerAscii(EffectiveInstanceId(disk));
+    std::string id = AsciiLowered(EffectiveInstanceId(disk));
     for (char& c : id) {
         if (c == '\\') c = '#';
     }
@@ -271,8 +259,8 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
         return call.Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     }
 
-    const bool deviceNamespace =
-        StartsWithNoCase(fileName, "\\\\.\\") || StartsWithNoCase(fileName, "\\\\?\\");
+    const bool deviceNamespace = StartsWithIgnoringAsciiCase(fileName, "\\\\.\\") ||
+                                 StartsWithIgnoringAsciiCase(fileName, "\\\\?\\");
     std::string_view fileNameForFs = fileName;
     if (deviceNamespace) {
         const DevicePath p = ParseDevicePath(fileName.substr(4));
@@ -292,7 +280,7 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
         }
         if (p.kind == DevicePath::Kind::Volume) {
             for (const SimVolume& v : machine_.volumes) {
-                if (std::toupper(static_cast<unsigned char>(v.letter)) != p.letter) continue;
+                if (AsciiUpper(v.letter) != p.letter) continue;
                 if (v.openError) return call.Fail(v.openError, INVALID_HANDLE_VALUE);
                 Impl::OpenHandle h(Impl::Kind::Volume, fileName, desiredAccess);
                 h.volume = v;
@@ -302,11 +290,11 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
         }
         // A disk-class interface path opens the same disk; "\\.\" and "\\?\"
         // both name the device namespace.
-        const std::string wanted = LowerAscii(p.rest);
+        const std::string wanted = AsciiLowered(p.rest);
         for (const SimDisk& disk : machine_.disks) {
             if (!disk.devInst) continue;
             const std::string itf = EffectiveInterfacePath(disk);
-            if (itf.size() < 4 || LowerAscii(std::string_view(itf).substr(4)) != wanted) {
+            if (itf.size() < 4 || AsciiLowered(std::string_view(itf).substr(4)) != wanted) {
                 continue;
             }
             if (disk.errors.open) return call.Fail(disk.errors.open, INVALID_HANDLE_VALUE);

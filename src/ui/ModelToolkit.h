@@ -70,7 +70,6 @@ public:
     // How often painting was held back (first holds only) and let go again.
     int RedrawHoldCount() const { return redrawHolds_; }
     int RedrawReleaseCount() const { return redrawReleases_; }
-    std::string WindowCaptionText() const { return caption_; }
     std::pair<int, int> ClientSize() const { return {clientWidth_, clientHeight_}; }
     // A pane's inside: its size less the border.
     std::optional<std::pair<int, int>> InsideSize(const ControlRef& ref) const;

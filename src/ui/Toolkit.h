@@ -208,9 +208,6 @@ struct DeviceChange {
     friend bool operator==(const DeviceChange&, const DeviceChange&) = default;
 };
 
-// Property values by name, for enumeration and dumps.
-using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, platform::Hwnd>;
-
 // Callbacks the form sets. All default to doing nothing.
 class EventSink {
 public:
@@ -318,43 +315,6 @@ public:
     Status SetTop(const ControlRef& r, int v) { return SetMetric(r, Metric::Top, v); }
     Status SetWidth(const ControlRef& r, int v) { return SetMetric(r, Metric::Width, v); }
     Status SetHeight(const ControlRef& r, int v) { return SetMetric(r, Metric::Height, v); }
-
-    // A property by its name: Left, Top, Width, Height, Visible, BackColor,
-    // Caption, FontName, Hwnd, Value (check state or scroll value), Min, Max,
-    // SmallChange, LargeChange, AccessibleName. Empty when the control or the property is
-    // missing.
-    std::optional<PropertyValue> GetProperty(const ControlRef& ref, std::string_view name) const {
-        const auto widen = [](auto v) -> std::optional<PropertyValue> {
-            if (!v) return std::nullopt;
-            return PropertyValue(static_cast<std::int32_t>(*v));
-        };
-        if (name == "Left") return widen(GetMetric(ref, Metric::Left));
-        if (name == "Top") return widen(GetMetric(ref, Metric::Top));
-        if (name == "Width") return widen(GetMetric(ref, Metric::Width));
-        if (name == "Height") return widen(GetMetric(ref, Metric::Height));
-        if (name == "Min") return widen(GetScroll(ref, ScrollField::Min));
-        if (name == "Max") return widen(GetScroll(ref, ScrollField::Max));
-        if (name == "SmallChange") return widen(GetScroll(ref, ScrollField::SmallChange));
-        if (name == "LargeChange") return widen(GetScroll(ref, ScrollField::LargeChange));
-        if (name == "Value") {
-            if (auto s = GetCheck(ref)) return widen(s);
-            return widen(GetScroll(ref, ScrollField::Value));
-        }
-        if (name == "Visible") {
-            if (auto v = GetVisible(ref)) return PropertyValue(*v);
-        } else if (name == "BackColor") {
-            if (auto v = GetBackColor(ref)) return PropertyValue(*v);
-        } else if (name == "Caption") {
-            if (auto v = GetCaption(ref)) return PropertyValue(*v);
-        } else if (name == "FontName") {
-            if (auto v = GetFontName(ref)) return PropertyValue(*v);
-        } else if (name == "Hwnd") {
-            if (auto v = GetHwnd(ref)) return PropertyValue(*v);
-        } else if (name == "AccessibleName") {
-            if (auto v = GetAccessibleName(ref)) return PropertyValue(*v);
-        }
-        return std::nullopt;
-    }
 
 private:
     EventSink* sink_ = nullptr;

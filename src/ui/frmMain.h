@@ -1,7 +1,9 @@
 #pragma once
 // The main window's behaviour: the USB disk list and the reactions to load,
 // check-box clicks, F5, scrolling and Close. Written once against Toolkit, so
-// the same code runs on real Win32 controls and in memory.
+// the same code runs on real Win32 controls and in memory. The list is built
+// in frmMainList.cpp, a click written in frmMainClick.cpp, the events handled
+// in frmMainEvents.cpp.
 
 #include <cstdint>
 #include <string>
@@ -38,15 +40,21 @@ public:
     // fills the list and shows the window.
     Status Start();
 
-    // True exactly while BuildDiskList runs; the check-box handlers ignore
-    // the click events that the list's own settings raise meanwhile.
+    // Re-entrancy. Every check-box setting raises a click event, and a
+    // message box runs a message loop that delivers timers and device
+    // notifications while it is open, so a build or a click can be entered
+    // from inside another. Three guards, with these rules:
+    // - LockMe: true exactly while BuildDiskList runs. Click events then come
+    //   from the list's own settings: the handlers ignore them (no write),
+    //   and a focus event scrolls nothing.
+    // - restoringRow_: true while a click shows a row's flags again (after a
+    //   write, or the driver's values after a refused one). Those settings'
+    //   click events start no second write.
+    // - busy_ and rebuildPending_: a rebuild asked for (F5, the plug timer,
+    //   a refused click) while a build or a click runs is not run inside it;
+    //   it is noted, and when the last of them ends it starts once, on a 0 ms
+    //   timer, after the event that ended has returned (BusyScope).
     bool LockMe = false;
-
-    // For tests and the benchmark only: every build destroys all rows and
-    // makes them anew with the list's painting not held and every control's
-    // theme turned off again, as builds once did, to compare the kept rows
-    // against.
-    bool rebuildAllRows = false;
 
     void BuildDiskList();
     static bool IsEven(std::int32_t n);
@@ -70,9 +78,7 @@ public:
     void OnFocus(const std::string& name, std::int16_t index) override;
 
 private:
-    // Counts the running builds and clicks; when the last ends, a rebuild
-    // asked for meanwhile is started on a 0 ms timer, so it runs after the
-    // event that ended has returned.
+    // Counts the running builds and clicks for the rebuild guard (see LockMe).
     class BusyScope;
     // Rebuilds as F5 does; while a build or a click runs (and with them every
     // message box of the program), once when they have ended.
@@ -96,26 +102,26 @@ private:
     int RowParts(std::int16_t row) const;
     void SetWindowIcons();
     void SetScrollBase();
-    void AddRow(std::int16_t row);
-    // A row of the previous build made to look as AddRow would make it.
+    // Makes row `row` look as a new copy of row 0 placed below the row above
+    // would: a row the previous build left whole is kept and set only where
+    // it differs, one that is not whole is made anew.
     void KeepRow(std::int16_t row);
     void TurnOffTheme(const ControlRef& control);
     void FitListPane(std::int16_t lastRow);
     void ShowRowBoxes(bool visible);
     void ScrollRowIntoView(std::int16_t row);
     void FillRow(std::int16_t row, std::int32_t driveNumber);
-    void TurnOffThemesAndModerniseFonts(bool themes);
+    // The design's font face becomes its modern name on every control.
+    void ModerniseFonts();
 
     Toolkit& tk_;
     platform::WindowsApi& api_;
     inventory::DiskInventory& inventory_;
-    // Set while ApplyRowFlags puts a drive's real flags back into a row, so
-    // the click events of that restore start no second write.
-    bool restoringRow_ = false;
+    bool restoringRow_ = false;  // see LockMe
     // The disk each row was made for, by row index, from the last build.
     std::vector<inventory::DiskIdentity> rowDisks_;
-    int busy_ = 0;
-    bool rebuildPending_ = false;
+    int busy_ = 0;                 // see LockMe
+    bool rebuildPending_ = false;  // see LockMe
     int listBuilds_ = 0;
 };
 

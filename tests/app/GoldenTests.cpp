@@ -1,11 +1,14 @@
 // The window cases kept in tests/scenarios/window/manifest.json: each runs
 // its actions on a session and must dump exactly the JSON kept in
 // tests/scenarios/expected/<name>.json, so any change of behaviour shows as a
-// diff. PLUMVANE_UPDATE_GOLDEN=1 writes the files anew instead.
+// diff. Each case is a test of its own (GoldenTest.DumpsItsExpectedState/<name>,
+// the name's dashes as underscores). PLUMVANE_UPDATE_GOLDEN=1 writes the files
+// anew instead.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +17,6 @@
 #include <vector>
 
 #include "app/ModelSession.h"
-#include "app/StateDump.h"
 #include "sim/Scenario.h"
 
 namespace plumvane::app {
@@ -74,39 +76,58 @@ std::string RunCase(const Json& entry) {
         std::string note;
         Perform(*action, session.user, session.machine, note);
     }
-    return DumpState({session.toolkit, session.inventory, session.machine, session.form.LockMe,
-                      session.form.ListBuilds()})
-               .dump(2) +
-           "\n";
+    return session.State().dump(2) + "\n";
 }
 
-TEST(GoldenTest, EveryKeptCaseDumpsItsExpectedState) {
-    const Json manifest = Json::parse(ReadText(kTests / "scenarios/window/manifest.json"));
-    const bool update = std::getenv("PLUMVANE_UPDATE_GOLDEN") != nullptr &&
-                        std::string(std::getenv("PLUMVANE_UPDATE_GOLDEN")) == "1";
-    ASSERT_FALSE(manifest.at("cases").empty());
-    for (const auto& entry : manifest.at("cases")) {
-        const std::string name = entry.at("name").get<std::string>();
-        SCOPED_TRACE(name);
-        const fs::path expectedFile = kTests / "scenarios/expected" / (name + ".json");
-        const std::string actual = RunCase(entry);
-        if (update) {
-            std::ofstream(expectedFile, std::ios::binary) << actual;
-            continue;
-        }
-        ASSERT_TRUE(fs::exists(expectedFile))
-            << expectedFile << " is missing; PLUMVANE_UPDATE_GOLDEN=1 writes it";
-        const std::string expected = ReadText(expectedFile);
-        EXPECT_TRUE(expected == actual)
-            << name << ": the window's state differs from " << expectedFile
-            << " (PLUMVANE_UPDATE_GOLDEN=1 accepts the new state)\n"
-            << Diff(expected, actual);
-    }
+Json Manifest() { return Json::parse(ReadText(kTests / "scenarios/window/manifest.json")); }
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> names;
+    const Json manifest = Manifest();
+    for (const auto& entry : manifest.at("cases")) names.push_back(entry.at("name"));
+    return names;
 }
+
+// One test a case, named for it, so that `ctest -R stale_usb_pulled` runs one.
+std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string name = info.param;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+class GoldenTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenTest, DumpsItsExpectedState) {
+    const std::string& name = GetParam();
+    const Json manifest = Manifest();
+    const auto& cases = manifest.at("cases");
+    const auto entry = std::find_if(cases.begin(), cases.end(),
+                                    [&](const Json& c) { return c.at("name") == name; });
+    ASSERT_NE(entry, cases.end());
+    const fs::path expectedFile = kTests / "scenarios/expected" / (name + ".json");
+    const std::string actual = RunCase(*entry);
+    const char* update = std::getenv("PLUMVANE_UPDATE_GOLDEN");
+    if (update != nullptr && std::string(update) == "1") {
+        std::ofstream(expectedFile, std::ios::binary) << actual;
+        return;
+    }
+    ASSERT_TRUE(fs::exists(expectedFile))
+        << expectedFile << " is missing; PLUMVANE_UPDATE_GOLDEN=1 writes it";
+    const std::string expected = ReadText(expectedFile);
+    EXPECT_TRUE(expected == actual) << name << ": the window's state differs from " << expectedFile
+                                    << " (PLUMVANE_UPDATE_GOLDEN=1 accepts the new state)\n"
+                                    << Diff(expected, actual);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeptCases, GoldenTest, ::testing::ValuesIn(CaseNames()), TestName);
+
+TEST(GoldenManifestTest, HoldsCases) { EXPECT_FALSE(Manifest().at("cases").empty()); }
 
 // Every kept case has its expected file, and every expected file its case.
-TEST(GoldenTest, ManifestAndExpectedFilesMatch) {
-    const Json manifest = Json::parse(ReadText(kTests / "scenarios/window/manifest.json"));
+TEST(GoldenManifestTest, ManifestAndExpectedFilesMatch) {
+    const Json manifest = Manifest();
     std::vector<std::string> names;
     for (const auto& entry : manifest.at("cases")) {
         names.push_back(entry.at("name").get<std::string>());

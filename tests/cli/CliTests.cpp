@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "platform/Version.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
@@ -52,7 +53,7 @@ protected:
         if (const auto* refusal = std::get_if<Refusal>(&parsed)) {
             return RefuseUsage(*refusal, false, output);
         }
-        return cli::Run(std::get<Command>(parsed), win, false, output);
+        return cli::RunCommand(std::get<Command>(parsed), win, false, output);
     }
     nlohmann::json Json() { return nlohmann::json::parse(output.out); }
     sim::SimDisk& Disk(int number) {
@@ -568,7 +569,7 @@ TEST_F(CliTest, UsageHelpAndVersion) {
     EXPECT_EQ(Cli({"--help"}), kExitOk);
     EXPECT_NE(output.out.find("usage: plumvane-cli"), std::string::npos);
     EXPECT_EQ(Cli({"--version"}), kExitOk);
-    EXPECT_EQ(output.out, "plumvane-cli 0.03\n");
+    EXPECT_EQ(output.out, "plumvane-cli " + std::string(platform::kVersionText) + "\n");
     // Neither touches the machine.
     EXPECT_TRUE(win.calls().empty());
 }

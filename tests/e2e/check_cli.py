@@ -51,7 +51,8 @@ def check_shipped(exe):
         except (ValueError, UnicodeDecodeError) as e:
             strings = {"error": str(e)}
         wanted = {"OriginalFilename": "plumvane-cli.exe", "InternalName": "plumvane-cli",
-                  "FileVersion": "0.03", "ProductName": "Plumvane"}
+                  "FileVersion": version_strings.project_version(exe),
+                  "ProductName": "Plumvane"}
         got = {k: strings.get(k) for k in wanted}
         report("its version resource names plumvane-cli.exe",
                None if got == wanted else f"found {got}")
@@ -116,8 +117,9 @@ def check_wine(wine_run, exe):
     report("under Wine: --help prints the usage, exit 0",
            None if code == 0 and b"usage: plumvane-cli" in out else f"exit {code}, {err[:200]!r}")
     code, out, _ = cli("--version")
-    report("under Wine: --version prints plumvane-cli 0.03",
-           None if code == 0 and out.strip() == b"plumvane-cli 0.03" else f"exit {code}, {out!r}")
+    version = f"plumvane-cli {version_strings.project_version(exe)}"
+    report(f"under Wine: --version prints {version}",
+           None if code == 0 and out.strip() == version.encode() else f"exit {code}, {out!r}")
     code, out, err = cli("frobnicate")
     report("under Wine: a usage error exits with 2, the usage on standard error",
            None if code == 2 and not out and b"usage: plumvane-cli" in err

@@ -92,7 +92,8 @@ def check_version(exe, tmp):
         report("version resource: one string table", f"found {sorted(tables)}")
         return
     strings = next(iter(tables.values()))
-    wanted = {"FileVersion": "0.03", "ProductVersion": "0.03", "Comments": "",
+    version = version_strings.project_version(exe)
+    wanted = {"FileVersion": version, "ProductVersion": version, "Comments": "",
               "ProductName": "Plumvane", "FileDescription": DESCRIPTION}
     for name, text in wanted.items():
         got = strings.get(name)

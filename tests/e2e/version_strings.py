@@ -7,6 +7,7 @@ Prints {"fixed": {"fileVersion": "a.b.c.d", "productVersion": ...},
 Exits with 1 on a block that runs outside the data.
 """
 import json
+import os
 import struct
 import sys
 
@@ -40,6 +41,19 @@ def children(data, start, end):
         block = read_block(data, at)
         yield block
         at = align4(block[4])
+
+
+def project_version(path):
+    """The version text the build made from project(VERSION): version.txt in
+    the build folder that holds `path` (the folder with CMakeCache.txt)."""
+    folder = os.path.dirname(os.path.abspath(path))
+    while not os.path.exists(os.path.join(folder, "CMakeCache.txt")):
+        parent = os.path.dirname(folder)
+        if parent == folder:
+            raise ValueError(f"{path} is in no build folder")
+        folder = parent
+    with open(os.path.join(folder, "version.txt"), encoding="ascii") as f:
+        return f.read().strip()
 
 
 def version_text(ms, ls):

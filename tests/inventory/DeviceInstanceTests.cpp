@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "inventory/DescriptorImages.h"
 #include "inventory/DeviceInstance.h"
-#include "inventory/TestMachines.h"
 
 namespace plumvane::inventory {
 namespace {

@@ -3,9 +3,9 @@
 #include <functional>
 #include <memory>
 
+#include "inventory/DescriptorImages.h"
 #include "inventory/DiskIdentity.h"
 #include "inventory/DiskScan.h"
-#include "inventory/TestMachines.h"
 #include "platform/WinDefs.h"
 
 namespace plumvane::inventory {

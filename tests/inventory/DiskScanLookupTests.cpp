@@ -7,9 +7,9 @@
 #include <memory>
 #include <set>
 
+#include "inventory/DescriptorImages.h"
 #include "inventory/DeviceInstance.h"
 #include "inventory/DiskScan.h"
-#include "inventory/TestMachines.h"
 #include "sim/Scenario.h"
 
 namespace plumvane::inventory {

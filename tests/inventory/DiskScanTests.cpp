@@ -4,8 +4,8 @@
 #include <map>
 #include <memory>
 
+#include "inventory/DescriptorImages.h"
 #include "inventory/DiskScan.h"
-#include "inventory/TestMachines.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 
@@ -325,12 +325,12 @@ TEST(DriveFilterTest, FloppyByItsDosDevice) {
     EXPECT_FALSE(IsFloppyDevice(win, "Q:"));  // the query fails
 }
 
-TEST(ProcessInventoryTest, ScanAndClearWithoutATableUseTheProgramsOwn) {
+TEST(ProcessInventoryTest, TheProgramsOwnTableScansAndClears) {
     sim::SimulatedWindows win;
     win.machine().disks = {UsbDisk(0)};
-    ScanDisks(win, kOwner);
+    ScanDisks(win, kOwner, ProcessDiskInventory());
     EXPECT_EQ(ProcessDiskInventory().DiskCount, 1);
-    ClearDiskTable();
+    ClearDiskTable(ProcessDiskInventory());
     EXPECT_EQ(ProcessDiskInventory().DiskCount, 0);
     EXPECT_EQ(ProcessDiskInventory().Table[0].SizeText, "0");
 }

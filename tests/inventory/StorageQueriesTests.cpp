@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "inventory/DescriptorImages.h"
 #include "inventory/StorageQueries.h"
-#include "inventory/TestMachines.h"
 #include "platform/UniqueResource.h"
 
 namespace plumvane::inventory {

@@ -27,18 +27,11 @@ namespace {
 
 using platform::DWORD;
 
-// ModelSession without its start, so that a fault can be injected first.
-struct Session {
-    explicit Session(const sim::Machine& m) : machine(m) {}
-    sim::SimulatedWindows machine;
-    app::RecordingModelToolkit toolkit{machine};
-    inventory::DiskInventory inventory;
-    ui::frmMain form{toolkit, machine, inventory};
-    app::ModelUserDriver user{toolkit};
-};
+// The window starts as the first step, after the fault is injected.
+using Session = app::ModelSession;
 
 struct Run {
-    explicit Run(const sim::Machine& m) : s(m) {}
+    explicit Run(const sim::Machine& m) : s(m, Session::Start::Later) {}
     Session s;
     std::string step;
     std::vector<std::string> violations;

@@ -199,7 +199,7 @@ void SetRun(const sim::Machine& machine, int number, std::optional<std::size_t> 
                                            "on",  "--write-cache-override", "off"};
     const auto command = std::get<cli::Command>(cli::ParseCommandLine(args, false));
     cli::Output output;
-    const int exit = cli::Run(command, w, false, output);
+    const int exit = cli::RunCommand(command, w, false, output);
     const Seen seen = Look(w, 0, 0, device);
     // A refusal or an error is an exit code other than 0 with a line on
     // standard error; a message box is never shown.

@@ -1,6 +1,7 @@
-// The toolkit on real Win32 windows, run under Wine: the design's rectangles,
-// the events raised from Win32 notifications, key preview, the keyboard and
-// the names screen readers get.
+// The toolkit on real Win32 windows, run under Wine: the rules both toolkits
+// keep (ToolkitRules.h), then what only real windows show: the design's
+// rectangles, the events raised from Win32 notifications, key preview, the
+// keyboard and the names screen readers get.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,10 +9,12 @@
 #include <string>
 #include <tuple>
 
+#include "app/Win32Session.h"
 #include "platform/GdiOwners_win.h"
 #include "ui/DesignPixels.h"
 #include "ui/EventRecorder.h"
 #include "ui/FormDesign.h"
+#include "ui/ToolkitRules.h"
 #include "ui/Win32Toolkit.h"
 
 #ifndef NOMINMAX
@@ -25,6 +28,17 @@
 #include <oleacc.h>
 
 #include "platform/DevicePaths.h"
+
+namespace plumvane::ui::testing {
+
+struct Win32Rig {
+    Win32Toolkit tk;
+    app::Win32UserDriver user{tk};
+    void Settle() { tk.PumpMessages(); }
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ToolkitRulesTest, Win32Rig);
+
+}  // namespace plumvane::ui::testing
 
 namespace plumvane::ui {
 namespace {
@@ -108,7 +122,9 @@ TEST_F(Win32ToolkitTest, DefaultFontIsMsSansSerifAndAFaceChangeReachesTheWindow)
     EXPECT_EQ(tk.SetFontName(Ctl(kListVScroll), "Arial"), Status::NoSuchProperty);
 }
 
-TEST_F(Win32ToolkitTest, BmClickAndProgramChangeEachRaiseOneClick) {
+// The toolkit's side of a click is the shared suite's; here the window's own
+// messages.
+TEST_F(Win32ToolkitTest, BmClickAndBmSetCheckEachRaiseOneClick) {
     ShowAndSettle();
     HWND box = Native(Elem(kChkWCEO, 0));
     SendMessageW(box, BM_CLICK, 0, 0);
@@ -122,25 +138,14 @@ TEST_F(Win32ToolkitTest, BmClickAndProgramChangeEachRaiseOneClick) {
     SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
     EXPECT_EQ(rec.events.size(), 2u);
     EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kUnchecked);
-
-    rec.events.clear();
-    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::Ok);
-    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::Ok);
-    EXPECT_EQ(rec.events, Events{"click:chkHPD(0)"});
-    // A grayed box takes a click to checked, as the model does.
-    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kGrayed), Status::Ok);
-    SendMessageW(Native(Elem(kChkHPD, 0)), BM_CLICK, 0, 0);
-    EXPECT_EQ(tk.GetCheck(Elem(kChkHPD, 0)), kChecked);
-    EXPECT_EQ(rec.events.size(), 3u);
 }
 
-TEST_F(Win32ToolkitTest, NestedStateChangeInsideTheClickHandler) {
+TEST_F(Win32ToolkitTest, ABoxSetBackInsideItsClickHandlerShowsTheStateItWasSetTo) {
     ShowAndSettle();
     rec.onCheck = [&](const std::string&, std::int16_t) {
         if (tk.GetCheck(Elem(kChkWCEO, 0)) == kChecked) tk.SetCheck(Elem(kChkWCEO, 0), kUnchecked);
     };
     SendMessageW(Native(Elem(kChkWCEO, 0)), BM_CLICK, 0, 0);
-    EXPECT_EQ(rec.events, (Events{"click:chkWCEO(0)", "click:chkWCEO(0)"}));
     EXPECT_EQ(SendMessageW(Native(Elem(kChkWCEO, 0)), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
@@ -195,29 +200,14 @@ TEST_F(Win32ToolkitTest, TabGoesThroughTheButtonAndEveryRowsBoxesBothWays) {
     EXPECT_EQ(std::count(rec.events.begin(), rec.events.end(), "key:9:1"), n);
 }
 
-TEST_F(Win32ToolkitTest, SpaceAndReturnWorkTheFocusedControlAfterTheWindowSawThem) {
-    struct Case {
-        ControlRef focus;
-        WPARAM key;
-        Events events;
-    };
-    const Case cases[] = {
-        {Elem(kChkWCEO, 0), VK_SPACE, {"key:32:0", "click:chkWCEO(0)"}},
-        {Elem(kChkWCEO, 0), VK_RETURN, {"key:13:0"}},
-        {Elem(kChkHPD, 0), VK_ESCAPE, {"key:27:0"}},
-        {Ctl(kCmdClose), VK_SPACE, {"key:32:0", "button:cmdClose"}},
-        {Ctl(kCmdClose), VK_RETURN, {"key:13:0", "button:cmdClose"}},
-    };
+// Which keys work which control is the shared suite's; a key pressed as the
+// keyboard sends it (down, then up) checks the real box.
+TEST_F(Win32ToolkitTest, SpaceOnAFocusedBoxChecksTheRealBox) {
     ShowAndSettle();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(RefText(c.focus) + " key " + std::to_string(c.key));
-        ASSERT_EQ(tk.Focus(c.focus), Status::Ok);
-        rec.events.clear();
-        PressKey(Native(c.focus), c.key);
-        tk.PumpMessages();
-        EXPECT_EQ(rec.events, c.events);
-    }
-    EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kChecked);
+    ASSERT_EQ(tk.Focus(Elem(kChkWCEO, 0)), Status::Ok);
+    PressKey(Native(Elem(kChkWCEO, 0)), VK_SPACE);
+    tk.PumpMessages();
+    EXPECT_EQ(rec.events, (Events{"key:32:0", "click:chkWCEO(0)"}));
     EXPECT_EQ(SendMessageW(Native(Elem(kChkWCEO, 0)), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
@@ -262,7 +252,6 @@ bool SystemTakesAnnotations(HWND h) {
 TEST_F(Win32ToolkitTest, ACheckBoxsAccessibleNameReachesScreenReadersAndShowsNothing) {
     ASSERT_EQ(tk.SetAccessibleName(Elem(kChkHPD, 0), "Disk 3 DeviceHotplug"), Status::Ok);
     ASSERT_EQ(tk.CreateElement(kChkHPD, 1), Status::Ok);
-    EXPECT_EQ(tk.GetAccessibleName(Elem(kChkHPD, 1)), "Disk 3 DeviceHotplug");
     ASSERT_EQ(tk.SetAccessibleName(Elem(kChkWCEO, 0), "Disk 3 WriteCacheEnableOverride"),
               Status::Ok);
     ShowAndSettle();
@@ -333,8 +322,6 @@ TEST_F(Win32ToolkitTest, RangeBelowItsMinimumRunsInvertedOnTheWin32Bar) {
 
 TEST_F(Win32ToolkitTest, ArrayElementsAreRealWindowsMadeAndDestroyed) {
     ASSERT_EQ(tk.SetCheck(Elem(kChkWCEO, 0), kChecked), Status::Ok);
-    ASSERT_EQ(tk.SetBackColor(Elem(kChkWCEO, 0), 0xF8F8F8), Status::Ok);
-    rec.events.clear();
     ASSERT_EQ(tk.CreateElement(kChkWCEO, 1), Status::Ok);
     HWND copy = Native(Elem(kChkWCEO, 1));
     EXPECT_NE(copy, Native(Elem(kChkWCEO, 0)));
@@ -342,15 +329,11 @@ TEST_F(Win32ToolkitTest, ArrayElementsAreRealWindowsMadeAndDestroyed) {
     EXPECT_EQ(GetParent(copy), Native(Ctl(kPicList)));
     EXPECT_EQ(RectOf(Elem(kChkWCEO, 1)), RectOf(Elem(kChkWCEO, 0)));
     EXPECT_EQ(SendMessageW(copy, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(tk.GetBackColor(Elem(kChkWCEO, 1)), 0xF8F8F8u);
-    EXPECT_TRUE(rec.events.empty());
 
     EXPECT_EQ(tk.SetTop(Elem(kChkWCEO, 1), 17), Status::Ok);
     EXPECT_EQ(std::get<1>(RectOf(Elem(kChkWCEO, 1))), 17);
-    EXPECT_EQ(tk.DestroyElement(kChkWCEO, 0), Status::NotAllowed);
     EXPECT_EQ(tk.DestroyElement(kChkWCEO, 1), Status::Ok);
     EXPECT_FALSE(IsWindow(copy));
-    EXPECT_EQ(tk.DestroyElement(kChkWCEO, 1), Status::NoSuchControl);
 }
 
 TEST_F(Win32ToolkitTest, BackgroundsComeFromTheControlsColour) {
@@ -497,16 +480,11 @@ TEST_F(Win32ToolkitTest, DeviceChangesOfDisksAndVolumesBecomeEvents) {
     EXPECT_FALSE(tk.HearsDiskInterfaces());
 }
 
-TEST_F(Win32ToolkitTest, CloseButtonClickAndUnload) {
+TEST_F(Win32ToolkitTest, UnloadDestroysTheWindowAndEndsTheMessageLoop) {
     ShowAndSettle();
-    SendMessageW(Native(Ctl(kCmdClose)), BM_CLICK, 0, 0);
-    EXPECT_EQ(rec.events, Events{"button:cmdClose"});
     HWND window = H(tk.WindowHwnd().value());
     ASSERT_EQ(tk.Unload(), Status::Ok);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_FALSE(tk.IsOpen());
-    EXPECT_TRUE(tk.Controls().empty());
-    EXPECT_EQ(tk.SetCheck(Elem(kChkHPD, 0), kChecked), Status::NoWindow);
     EXPECT_EQ(tk.RunMessageLoop(), 0);
 }
 

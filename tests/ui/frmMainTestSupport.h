@@ -1,6 +1,6 @@
 #pragma once
-// The main window on the in-memory toolkit over a simulated machine, with
-// small machine builders, for the window's tests.
+// The main window on the in-memory toolkit over a simulated machine, for the
+// window's tests; the machines come from sim/TestMachines.h.
 
 #include <gtest/gtest.h>
 
@@ -12,42 +12,18 @@
 
 #include "inventory/DiskTable.h"
 #include "sim/SimulatedWindows.h"
+#include "sim/TestMachines.h"
 #include "ui/FormDesign.h"
 #include "ui/ModelToolkit.h"
 #include "ui/frmMain.h"
 
 namespace plumvane::ui::testing {
 
-using HotplugImage = std::array<std::uint8_t, 8>;
-// Size 8, MediaRemovable 1, then DeviceHotplug and WriteCacheEnableOverride.
-inline HotplugImage Flags(bool deviceHotplug, bool writeCacheEnableOverride) {
-    return {8, 0, 0, 0, 1, 0, deviceHotplug, writeCacheEnableOverride};
-}
-
-inline sim::SimDisk Disk(int number, std::int32_t bus, HotplugImage hotplug = Flags(false, false)) {
-    sim::SimDisk disk;
-    disk.number = number;
-    disk.deviceNumber = static_cast<std::uint32_t>(number);
-    disk.vendor = bus == 7 ? "SanDisk" : "";
-    disk.product = bus == 7 ? "Cruzer Blade" : "Internal SSD";
-    disk.bus = bus;
-    disk.geometry = {1946, bus == 7 ? 11u : 12u, 255, 63, 512};
-    disk.hotplug = hotplug;
-    disk.devInst = static_cast<std::uint32_t>(3000 + number);
-    disk.instanceId = "USBSTOR\\DISK&VEN_TEST\\" + std::to_string(number);
-    return disk;
-}
-inline sim::SimDisk Usb(int number, HotplugImage hotplug = Flags(false, false)) {
-    return Disk(number, 7, hotplug);
-}
-
-// An internal SATA disk at 0 and `usbCount` USB sticks at 1, 2, ...
-inline sim::Machine UsbMachine(int usbCount) {
-    sim::Machine m;
-    m.disks.push_back(Disk(0, 11));
-    for (int i = 1; i <= usbCount; ++i) m.disks.push_back(Usb(i));
-    return m;
-}
+using sim::testing::Disk;
+using sim::testing::Flags;
+using sim::testing::HotplugImage;
+using sim::testing::Usb;
+using sim::testing::UsbMachine;
 
 // The simulated machine, also recording the access each open asks for
 // (the call log leaves it out) and running `whileBoxOpen` once, inside the

@@ -1,6 +1,6 @@
 #pragma once
-// Small builders for simulated machines, so each test says only what matters
-// to it.
+// The inventory tests' byte images of a device's answers, and their check
+// that nothing is left open; the machines come from sim/TestMachines.h.
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "inventory/SimMachines.h"
 #include "platform/ByteLayout.h"
 #include "sim/SimulatedWindows.h"
+#include "sim/TestMachines.h"
 
 namespace plumvane::inventory::testing {
+
+using namespace sim::testing;  // NOLINT: the machine builders, by their short names
 
 // A STORAGE_DEVICE_DESCRIPTOR image of `size` zero bytes with the given
 // offsets and bus type; texts are placed with Put.

@@ -84,7 +84,7 @@ int main() {
         code = cli::RefuseUsage(*refusal, false, output);
     } else {
         platform::NativeWindows windows;
-        code = cli::Run(std::get<cli::Command>(parsed), windows, false, output);
+        code = cli::RunCommand(std::get<cli::Command>(parsed), windows, false, output);
     }
     Write(STD_OUTPUT_HANDLE, output.out);
     Write(STD_ERROR_HANDLE, output.err);

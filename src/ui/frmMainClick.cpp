@@ -1,0 +1,79 @@
+// A click on a row's box: the write of that flag to the row's disk, once the
+// disk is confirmed to be the row's.
+#include <string>
+
+#include "hotplug/HotplugInfo.h"
+#include "platform/WinDefs.h"
+#include "ui/frmMainParts.h"
+
+namespace plumvane::ui {
+
+const inventory::DiskIdentity* frmMain::RowDisk(std::int16_t row, std::int32_t driveNumber) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= rowDisks_.size()) return nullptr;
+    const inventory::DiskIdentity& disk = rowDisks_[static_cast<std::size_t>(row)];
+    return disk.Number == driveNumber ? &disk : nullptr;
+}
+
+void frmMain::RefuseChangedDisk(std::int32_t driveNumber) {
+    tk_.ShowMessage(DiskChangedText(driveNumber), platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    RequestRebuild();
+}
+
+void frmMain::ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug) {
+    // The click events of these settings must not write again, or one
+    // refused click would show its error twice.
+    SetWhileInScope restoring(restoringRow_);
+    tk_.SetCheck(Elem(kChkWCEO, row), CheckState(writeCacheEnableOverride));
+    tk_.SetCheck(Elem(kChkHPD, row), CheckState(deviceHotplug));
+}
+
+void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
+    BusyScope busy(*this);
+    const std::string caption = tk_.GetCaption(Elem(kLblDisks, row)).value_or("");
+    const std::int32_t driveNumber = DiskNumberFromCaption(caption);
+    if (driveNumber == -1) {
+        tk_.ShowMessage("error", platform::MB_OK);
+        return;
+    }
+    // Disks may have been plugged, pulled, renumbered or swapped since the
+    // list was built; the number alone would then name a disk nobody chose.
+    const inventory::DiskIdentity* disk = RowDisk(row, driveNumber);
+    if (!disk) {
+        RefuseChangedDisk(driveNumber);
+        return;
+    }
+    // Only the clicked flag changes: the other one keeps what the driver
+    // holds now, which another program may have changed since the scan.
+    hotplug::HotplugChange change;
+    const bool on = tk_.GetCheck(Elem(std::string(box), row)).value_or(kUnchecked) != kUnchecked;
+    if (box == kChkWCEO) change.WriteCacheEnableOverride = on;
+    if (box == kChkHPD) change.DeviceHotplug = on;
+    const inventory::DiskIdentity identity = *disk;
+    change.Check = [&](platform::Handle drive) {
+        return inventory::ConfirmDisk(api_, drive, identity).Confirmed();
+    };
+    const hotplug::HotplugResult result =
+        hotplug::WriteHotplugChange(api_, Owner(), driveNumber, change);
+    if (result.ok()) {
+        ShowRowFlags(row, result.Written.WriteCacheEnableOverride(),
+                     result.Written.DeviceHotplug());
+        return;
+    }
+    if (result.FailedStep == hotplug::HotplugStep::Confirm || hotplug::DriveGone(result)) {
+        RefuseChangedDisk(driveNumber);
+        return;
+    }
+    // The read-back opens the drive anew, and a device pulled during the
+    // write may have left its number to another disk: its flags must not
+    // show in this row, so it is refused as a changed disk is.
+    const hotplug::HotplugResult read =
+        hotplug::ReadHotplugChecked(api_, Owner(), driveNumber, change.Check);
+    if (read.FailedStep == hotplug::HotplugStep::Confirm) {
+        RefuseChangedDisk(driveNumber);
+        return;
+    }
+    if (!read.ok()) return;
+    ShowRowFlags(row, read.Read.WriteCacheEnableOverride(), read.Read.DeviceHotplug());
+}
+
+}  // namespace plumvane::ui
