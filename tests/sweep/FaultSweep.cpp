@@ -1,19 +1,17 @@
 #include "sweep/FaultSweep.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 #include "app/ModelSession.h"
 #include "platform/DevicePaths.h"
 #include "platform/WinDefs.h"
+#include "sweep/Parallel.h"
 #include "ui/FormDesign.h"
 #include "ui/frmMain.h"
 
@@ -465,23 +463,17 @@ SweepResult Sweep(const sim::Machine& machine, const std::string& label, int thr
         result.violations.push_back(gCurrentRun + ": " + v);
     }
     const std::vector<Target> targets = SweepTargets(reference);
-    std::atomic<std::size_t> next{0};
-    std::mutex merge;
-    auto work = [&] {
-        SweepResult mine;
-        for (std::size_t i = next++; i < targets.size(); i = next++) {
+    ForEachInParallel<SweepResult>(
+        targets.size(), threads,
+        [&](std::size_t i, SweepResult& mine) {
             SweepTarget(machine, reference, targets[i], label, mine);
-        }
-        gCurrentRun.clear();
-        const std::lock_guard<std::mutex> lock(merge);
-        result.runs += mine.runs;
-        result.violations.insert(result.violations.end(), mine.violations.begin(),
-                                 mine.violations.end());
-    };
-    std::vector<std::thread> pool;
-    for (int i = 1; i < threads; ++i) pool.emplace_back(work);
-    work();
-    for (std::thread& th : pool) th.join();
+        },
+        [&](SweepResult& mine) {
+            gCurrentRun.clear();
+            result.runs += mine.runs;
+            result.violations.insert(result.violations.end(), mine.violations.begin(),
+                                     mine.violations.end());
+        });
     std::sort(result.violations.begin(), result.violations.end());
     return result;
 }

@@ -1,11 +1,8 @@
 #include "sweep/ReplugSweep.h"
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "app/ModelSession.h"
 #include "cli/Cli.h"
@@ -14,6 +11,7 @@
 #include "platform/DevicePaths.h"
 #include "platform/WinDefs.h"
 #include "sim/SimulatedWindows.h"
+#include "sweep/Parallel.h"
 #include "ui/FormDesign.h"
 #include "ui/frmMain.h"
 
@@ -313,21 +311,14 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
         }
     }
 
-    std::atomic<std::size_t> next{0};
-    std::mutex merge;
-    auto work = [&] {
-        ReplugResult mine;
-        for (std::size_t i = next++; i < jobs.size(); i = next++) jobs[i].run(mine);
-        const std::lock_guard<std::mutex> lock(merge);
-        result.runs += mine.runs;
-        result.wrongWrites += mine.wrongWrites;
-        result.violations.insert(result.violations.end(), mine.violations.begin(),
-                                 mine.violations.end());
-    };
-    std::vector<std::thread> pool;
-    for (int i = 1; i < threads; ++i) pool.emplace_back(work);
-    work();
-    for (std::thread& th : pool) th.join();
+    ForEachInParallel<ReplugResult>(
+        jobs.size(), threads, [&](std::size_t i, ReplugResult& mine) { jobs[i].run(mine); },
+        [&](ReplugResult& mine) {
+            result.runs += mine.runs;
+            result.wrongWrites += mine.wrongWrites;
+            result.violations.insert(result.violations.end(), mine.violations.begin(),
+                                     mine.violations.end());
+        });
     std::sort(result.violations.begin(), result.violations.end());
     return result;
 }
