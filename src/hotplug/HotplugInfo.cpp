@@ -137,12 +137,7 @@ std::string_view HotplugStepName(HotplugStep step) {
 
 bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                      bool& writeCacheEnableOverride, bool& deviceHotplug) {
-    const HotplugResult result = ReadFlags(api, driveNumber, [&](HotplugStep step, DWORD error) {
-        // A failed open is shown to the user, a failed query is not.
-        if (step == HotplugStep::Open) {
-            ShowDeviceError(api, owner, error, step);
-        }
-    });
+    const HotplugResult result = ReadHotplugChecked(api, owner, driveNumber, {});
     if (!result.ok()) return false;
     writeCacheEnableOverride = result.Read.WriteCacheEnableOverride();
     deviceHotplug = result.Read.DeviceHotplug();
@@ -181,6 +176,7 @@ HotplugResult ReadHotplugChecked(WindowsApi& api, Hwnd owner, std::int32_t drive
     return ReadFlags(
         api, driveNumber,
         [&](HotplugStep step, DWORD error) {
+            // A failed open is shown to the user, a failed query is not.
             if (step == HotplugStep::Open) ShowDeviceError(api, owner, error, step);
         },
         check);
