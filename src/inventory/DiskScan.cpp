@@ -102,6 +102,12 @@ struct LetterProbe {
     bool filed = false;
 };
 
+// "E: G: ": the row shows the text and the click compares it, so both make it here.
+void AppendLetter(std::string& letters, char letter) {
+    letters += letter;
+    letters += ": ";
+}
+
 LetterProbe ProbeLetter(WindowsApi& api, char letter) {
     const std::string volumePath = std::string("\\\\.\\") + letter + ':';
     const std::string rootPath = std::string(1, letter) + ":\\";
@@ -133,8 +139,7 @@ void ScanLetter(WindowsApi& api, DiskInventory& inventory, char letter) {
     if (record.LetterCount >= kLettersPerDisk) return;  // one per letter; never reached
     record.Letters[static_cast<std::size_t>(record.LetterCount)] = std::string(1, letter);
     ++record.LetterCount;
-    record.LettersText += letter;
-    record.LettersText += ": ";
+    AppendLetter(record.LettersText, letter);
 }
 
 }  // namespace
@@ -153,8 +158,7 @@ std::string LettersOfDisk(WindowsApi& api, std::int32_t number) {
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const LetterProbe probe = ProbeLetter(api, letter);
         if (probe.disk != number || !probe.filed) continue;
-        letters += letter;
-        letters += ": ";
+        AppendLetter(letters, letter);
     }
     return letters;
 }
