@@ -228,5 +228,42 @@ TEST(RecordCommand, WritesTheHeaderAndRefusesWhatDoesNotGoWithIt) {
     }
 }
 
+// The corpus of real devices as plumvane-cli lists them: padded texts
+// trimmed, empty ones "unknown", readers without media, bridges as USB.
+TEST(RealCorpus, ListsEachDiskAsItsLogShowedIt) {
+    struct Row {
+        const char* file;
+        int number;
+        const char* description;
+        const char* sizeText;
+        int busType;
+    };
+    const Row rows[] = {
+        {"sticks-from-rufus-logs.json", 1, "Kingmax Kingmax", "30.3 GB", 7},
+        {"sticks-from-rufus-logs.json", 2, "Intenso Speed Line", "14.7 GB", 7},
+        {"sticks-from-rufus-logs.json", 3, "ADATA USB Flash Drive", "14.5 GB", 7},
+        {"sticks-from-rufus-logs.json", 5, "unknown", "7.5 GB", 7},
+        {"sticks-from-rufus-logs.json", 0, "Samsung SSD 860 EVO 500GB", "465.8 GB", 11},
+        {"reader-and-bridges.json", 1, "Generic- Multi-Card", "no media", 7},
+        {"reader-and-bridges.json", 3, "Generic- Multi-Card", "no media", 7},
+        {"reader-and-bridges.json", 4, "ASMT 2115", "931.5 GB", 7},
+        {"reader-and-bridges.json", 5, "ADplus SuperVer", "232.9 GB", 7},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + " disk " + std::to_string(row.number));
+        const nlohmann::json list = nlohmann::json::parse(ListAll(sim::LoadScenarioFile(
+            std::string(PLUMVANE_TEST_DATA_DIR) + "/scenarios/real/" + row.file)));
+        bool found = false;
+        for (const auto& disk : list["disks"]) {
+            if (disk["number"] != row.number) continue;
+            found = true;
+            EXPECT_EQ(disk["description"], row.description);
+            EXPECT_EQ(disk["sizeText"], row.sizeText);
+            EXPECT_EQ(disk["busType"], row.busType);
+        }
+        EXPECT_TRUE(found);
+    }
+}
+
 }  // namespace
 }  // namespace plumvane::cli
