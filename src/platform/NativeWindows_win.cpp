@@ -195,7 +195,7 @@ BOOL NativeWindows::OpenProcessToken(DWORD desiredAccess, Handle& token) {
     }
     ::HANDLE opened = nullptr;
     const BOOL ok = open(::GetCurrentProcess(), desiredAccess, &opened);
-    if (CallSucceeded(ok)) token = FromWin(opened);
+    if (ok) token = FromWin(opened);
     return ok;
 }
 
