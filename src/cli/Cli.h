@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/CommandLine.h"
+#include "platform/SystemErrorText.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::cli {
@@ -39,8 +40,7 @@ int RunCommand(const Command& command, platform::WindowsApi& windows, bool simul
 // written whole, else why not. Returns the exit code.
 int FinishRecordFile(const Command& command, const std::string& error, Output& output);
 
-// The system's text for an error code, on one line, without the final
-// full stop's trailing blanks; "unknown error" when the system has none.
-std::string SystemErrorText(platform::WindowsApi& windows, platform::DWORD code);
+// The system's text for an error code (platform/SystemErrorText.h).
+using platform::SystemErrorText;
 
 }  // namespace plumvane::cli

@@ -11,6 +11,7 @@
 #include "inventory/StorageLayouts.h"
 #include "platform/ByteLayout.h"
 #include "platform/DevicePaths.h"
+#include "platform/Elevation.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
 
@@ -235,6 +236,7 @@ std::optional<SimVolume> RecordLetter(WindowsApi& api, char letter, Recording& r
 Recording RecordMachine(WindowsApi& api) {
     Recording r;
     r.machine.numberFormat = api.GetUserNumberFormat();
+    r.machine.elevated = ProcessRunsElevated(api);
     for (std::int32_t number = 0; number < inventory::kDiskSlots; ++number) {
         if (std::optional<SimDisk> disk = RecordDrive(api, number)) {
             r.machine.disks.push_back(std::move(*disk));

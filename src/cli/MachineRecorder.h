@@ -25,7 +25,8 @@ struct Recording {
 // descriptor, the geometry and the hotplug bytes, each query's error where it
 // failed), the disk-class interfaces that answer a device number (path,
 // device node, instance id), the letters A to Z (drive type, DOS device, the
-// volume's disk or its open's error) and the user's number format.
+// volume's disk or its open's error), the user's number format and whether
+// the process runs elevated.
 Recording RecordMachine(platform::WindowsApi& api);
 
 // Serial numbers replaced by stand-ins of the same length and character

@@ -109,6 +109,8 @@ std::string ScenarioText(const Recording& recording, bool serialsMasked) {
     doc["description"] = description;
     doc["recorded"] = {{"by", "plumvane-cli " + std::string(platform::kVersionText)},
                        {"serials", serialsMasked ? "masked" : "kept"}};
+    // Unelevated, the window offers to start itself again at a refused write.
+    doc["elevated"] = m.elevated;
     doc["numberFormat"] = {{"decimalSeparator", m.numberFormat.decimalSeparator},
                            {"groupSeparator", m.numberFormat.groupSeparator},
                            {"grouping", m.numberFormat.grouping},

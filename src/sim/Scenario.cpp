@@ -276,7 +276,9 @@ std::string LibraryReason(const json::exception& e) {
 }
 
 Machine ReadMachine(const json& root) {
-    Object(root, "", {"description", "recorded", "numberFormat", "disks", "volumes"});
+    Object(root, "",
+           {"description", "recorded", "numberFormat", "elevated", "elevateError", "disks",
+            "volumes"});
     Machine m;
     IfPresent(root, "description", [](const json& x) { Text(x, "description"); });
     // Written by plumvane-cli record; the machine is the same either way.
@@ -288,6 +290,9 @@ Machine ReadMachine(const json& root) {
             if (v != "masked" && v != "kept") Refuse("recorded.serials", "expected masked or kept");
         });
     });
+    IfPresent(root, "elevated", [&](const json& x) { m.elevated = Boolean(x, "elevated"); });
+    IfPresent(root, "elevateError",
+              [&](const json& x) { m.elevateError = ErrorCode(x, "elevateError"); });
     IfPresent(root, "numberFormat",
               [&](const json& x) { m.numberFormat = ReadNumberFormat(x, "numberFormat"); });
     IfPresent(root, "disks", [&](const json& x) {

@@ -50,7 +50,7 @@ std::string Record(const sim::Machine& machine, bool keepSerials) {
     EXPECT_EQ(RunCommand(command, windows, true, output), kExitOk);
     EXPECT_EQ(output.err, "");
     for (const sim::CallRecord& call : windows.calls()) {
-        if (call.access) {
+        if (call.function == "CreateFileA") {
             EXPECT_EQ(*call.access, 0u) << call.detail;
         }
     }
