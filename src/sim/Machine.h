@@ -69,6 +69,14 @@ struct SimVolume {
 
 struct Machine {
     platform::NumberFormat numberFormat;
+    // The process's token: unelevated, every open of a physical drive that
+    // asks for GENERIC_READ or GENERIC_WRITE is refused with
+    // ERROR_ACCESS_DENIED, as Windows refuses a process without
+    // administrator rights.
+    bool elevated = true;
+    // Nonzero: a ShellExecuteExW start fails with it (ERROR_CANCELLED: the
+    // user declined the User Account Control prompt).
+    DWORD elevateError = 0;
     std::vector<SimDisk> disks;
     std::vector<SimVolume> volumes;
 };

@@ -44,7 +44,7 @@ report "both executables signed, each giving back its unsigned bytes without the
 [ "$status" -eq 0 ] || exit 1
 
 epoch=$(git log -1 --format=%ct)
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/mingw-i686/CMakeCache.txt)
+version=$(cat build/mingw-i686/version.txt)  # the program's own text, e.g. 0.03
 python3 scripts/make-dist.py "$work/dist" "$version" "$epoch" "$work/signed/plumvane.exe" \
   "$work/signed/plumvane-cli.exe" README.md LICENSE >/dev/null
 python3 tests/dist/check_dist.py "$work/dist" "$work/signed" "$epoch" | sed 's/^\(....\) /\1 signed: /' \

@@ -70,6 +70,9 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
               "volumes[0].disk: missing (a disk number, or null for a volume spanning disks)");
     EXPECT_EQ(RefusalOf(R"({"numberFormat": {"leadingZero": 1}})"),
               "numberFormat.leadingZero: expected true or false");
+    EXPECT_EQ(RefusalOf(R"({"elevated": "no"})"), "elevated: expected true or false");
+    EXPECT_EQ(RefusalOf(R"({"elevateError": -5})"),
+              "elevateError: expected an integer from 0 to 4294967295");
     EXPECT_EQ(RefusalOf(R"({"disks": [{"interfacePath": "usb#1"}]})"),
               R"(disks[0].interfacePath: expected a device path starting with \\?\)");
     EXPECT_EQ(RefusalOf("[]"), "scenario: expected an object");
