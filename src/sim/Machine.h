@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScreenDpi.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::sim {
@@ -69,6 +70,9 @@ struct SimVolume {
 
 struct Machine {
     platform::NumberFormat numberFormat;
+    // The screen's DPI when the window starts. Absent: kDefaultScreenDpi for
+    // the in-memory window, the real screen's for real windows.
+    std::optional<int> dpi;
     std::vector<SimDisk> disks;
     std::vector<SimVolume> volumes;
 };
