@@ -180,16 +180,19 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
         {"unplug:b.json", {K::Unplug, "", 0, 0, 0, 0, "b.json"}},
         {"wait:0", {K::Wait, "", 0, 0, 0, 0, "", 0}},
         {"wait:60000", {K::Wait, "", 0, 0, 0, 0, "", 60000}},
+        {"dpi:96", {K::Dpi, "", 0, 0, 0, 0, "", 0, 96}},
+        {"dpi:480", {K::Dpi, "", 0, 0, 0, 0, "", 0, 480}},
     };
     for (const auto& [text, expected] : forms) {
         SCOPED_TRACE(text);
         std::string error;
         const auto a = ParseAction(text, error);
         ASSERT_TRUE(a);
-        EXPECT_EQ(std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
-                           a->milliseconds),
-                  std::tie(expected.kind, expected.name, expected.index, expected.key,
-                           expected.shift, expected.value, expected.path, expected.milliseconds));
+        EXPECT_EQ(
+            std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
+                     a->milliseconds, a->dpi),
+            std::tie(expected.kind, expected.name, expected.index, expected.key, expected.shift,
+                     expected.value, expected.path, expected.milliseconds, expected.dpi));
     }
 }
 
@@ -224,6 +227,11 @@ TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
                                       "wait:-1",
                                       "wait:1.5",
                                       "wait:4294967296",
+                                      "dpi",
+                                      "dpi:",
+                                      "dpi:95",
+                                      "dpi:481",
+                                      "dpi:144.5",
                                       "close:now",
                                       "Close"};
     for (const char* text : notActions) {
