@@ -322,6 +322,9 @@ dpi_change_from_96() {
                  "$dir/changed-cut.txt" "96 to 144 DPI, scrolled")
   fi
   local shot=$ARTIFACTS/demo-96to144dpi.png
+  # The desktop of the screenshot before may linger; it would keep this one's window.
+  WINEPREFIX=$dir/prefix "$WINE_SERVER" -k 2>/dev/null || true
+  WINEPREFIX=$dir/prefix "$WINE_SERVER" -w 2>/dev/null || true
   DESKTOP_SIZE="$(( 600 * 144 / 96 ))x$(( 360 * 144 / 96 ))" WINE_RUN="$dir/wine-run.sh" \
     screenshot_in_desktop plumvane-demo "$shot" "$SIM" "$dir/demo-at-96.json" dpi:144
   if [ -s "$shot" ]; then

@@ -89,7 +89,12 @@ Status Win32Toolkit::PlaceWindow(int left, int top, int clientWidth, int clientH
     if (!impl_->FrameAround(r)) return Status::Failed;
     const BOOL placed = SetWindowPos(impl_->window, nullptr, left, top, r.right - r.left,
                                      r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    return placed ? Status::Ok : Status::Failed;
+    if (!placed) return Status::Failed;
+    // Moving a control copies the pixels it had; ones not painted yet would stay
+    // blank. The window is painted whole again, controls and all.
+    RedrawWindow(impl_->window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return Status::Ok;
 }
 
 std::optional<std::string> Win32Toolkit::GetWindowCaption() const {

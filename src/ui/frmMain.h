@@ -101,6 +101,8 @@ private:
     // The row at the top of the view: the one whose top is at or above the
     // list's top margin, as the arrows scroll row by row.
     int FirstVisibleRow() const;
+    // The design's controls and the rows at the toolkit's DPI, `firstRow` first in view.
+    void PlaceAtDpi(const FormDesign& design, int firstRow);
     // The last row of the list (0 when there is one, or none).
     std::int16_t LastRow() const;
     // Places row `row` as a copy of row 0 right below row `row` - 1.

@@ -229,9 +229,17 @@ void frmMain::LayOutAt(const DpiChange& change) {
     if (!Succeeded(tk_.SetDpi(change.dpi))) return;
     const int dpi = tk_.Dpi();
     const FormDesign& design = MainFormDesign();
+    {
+        const RedrawSuspended frozen(tk_, Ctl(kPicListFrame));
+        PlaceAtDpi(design, firstRow);
+    }
+    // Last, so the window is painted once with everything in place.
     tk_.PlaceWindow(change.left, change.top, TwipsToPixels(design.clientWidth, dpi),
                     TwipsToPixels(design.clientHeight, dpi));
-    const RedrawSuspended frozen(tk_, Ctl(kPicListFrame));
+}
+
+void frmMain::PlaceAtDpi(const FormDesign& design, int firstRow) {
+    const int dpi = tk_.Dpi();
     for (const DesignControl& d : design.controls) {
         const ControlSpec spec = ToSpec(d, dpi);
         const ControlRef ref{spec.name, spec.index};
