@@ -4,8 +4,11 @@
 #                                   otherwise in a private Xvfb, with a screenshot
 #   scripts/demo.sh --screenshot [OUT.png]
 #                                   always the screenshot, in a private Xvfb
-# The screenshot goes to docs/demo.png (the README's picture) unless OUT is given; its
-# path is printed.
+#   scripts/demo.sh --question [OUT.png]
+#                                   the screenshot of a click without administrator
+#                                   rights: the window and its question
+# The screenshot goes to docs/demo.png (the README's picture), for --question to
+# docs/elevation-question.png, unless OUT is given; its path is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -13,12 +16,19 @@ ROOT=$PWD
 
 SCENARIO=$ROOT/tests/scenarios/demo.json
 OUT=$ROOT/docs/demo.png
+ACTIONS=()
 mode=auto
 if [ "${1:-}" = --screenshot ]; then
   mode=screenshot
   OUT=${2:-$OUT}
+elif [ "${1:-}" = --question ]; then
+  # The click happens as the window opens; its question box stays up for the picture.
+  mode=screenshot
+  SCENARIO=$ROOT/tests/scenarios/window/unelevated.json
+  ACTIONS=(click:chkHPD:0)
+  OUT=${2:-$ROOT/docs/elevation-question.png}
 elif [ $# -gt 0 ]; then
-  echo "usage: scripts/demo.sh [--screenshot [OUT.png]]" >&2
+  echo "usage: scripts/demo.sh [--screenshot [OUT.png] | --question [OUT.png]]" >&2
   exit 2
 fi
 
@@ -35,5 +45,5 @@ fi
 trap stop_private_display EXIT
 start_private_display 80
 ensure_wine_prefix  # made on a display, as Wine prefers
-screenshot_in_desktop plumvane-demo "$OUT" "$EXE" "$SCENARIO"
+screenshot_in_desktop plumvane-demo "$OUT" "$EXE" "$SCENARIO" "${ACTIONS[@]}"
 echo "$OUT"

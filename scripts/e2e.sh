@@ -8,6 +8,9 @@
 #   - plumvane.exe starts, shows its window, rescans on F5 and ends with exit
 #     code 0 when Close is clicked (real X input through xdotool);
 #   - the interactive demo shows a real message box for a refused write;
+#   - without administrator rights (a simulated unelevated process), a click
+#     asks to start as administrator; Yes starts the demo again with runas,
+#     the first window ends with exit code 0 and the second one writes;
 #   - plumvane-sim.exe --out reports the same state as plumvane-headless for
 #     every kept window case and the cases of tests/e2e/cases.json;
 #   - at 96, 120, 144 and 192 DPI (a Wine prefix each): the design in pixels,
@@ -19,7 +22,7 @@
 # Runs the Windows build this machine can execute (32-bit where it can, else
 # the 64-bit build of the same sources). Exits non-zero when a test fails.
 #   scripts/e2e.sh [GROUP...]   the groups named (default: all), in this order:
-#     resources cli window demo cases dpi screenshot
+#     resources cli window demo elevate cases dpi screenshot
 #   scripts/e2e.sh --groups     lists them
 # Each group is a CTest test of its own (e2e.<group>, label e2e), so a failure
 # names its group.
@@ -44,7 +47,7 @@ verdicts() {
   done
 }
 
-GROUPS_ALL=(resources cli window demo cases dpi screenshot)
+GROUPS_ALL=(resources cli window demo elevate cases dpi screenshot)
 # tests/CMakeLists.txt registers one CTest test for each group listed here.
 if [ "${1:-}" = --groups ]; then
   echo "${GROUPS_ALL[*]}"
@@ -245,6 +248,91 @@ print(f["left"] + 2 + p["left"] + b["left"] + b["width"] // 2,
     fail "the demo's window did not appear"
   fi
   end_app
+}
+
+# --- the start as administrator -------------------------------------------------------
+# Wine gives every program a full administrator token, and its runas starts the
+# program with that same token: the real token cannot tell the two windows
+# apart. The scenario makes the first process unelevated; the demo passes
+# --elevated to the process it starts, which the second click shows.
+group_elevate() {
+  echo "e2e: plumvane-sim.exe (interactive) without administrator rights, and Yes"
+  local scenario=scenarios/window/unelevated.json
+  box=$(cd tests && "$HEADLESS" "$scenario" | python3 -c '
+import json, sys
+c = {(x["name"], x["index"]): x for x in json.load(sys.stdin)["controls"]}
+f, p, b = c[("picListFrame", None)], c[("picList", None)], c[("chkHPD", 0)]
+print(f["left"] + 2 + p["left"] + b["left"] + b["width"] // 2,
+      f["top"] + 2 + p["top"] + b["top"] + b["height"] // 2)')
+  read -r bx by <<<"$box"
+  (
+    cd tests
+    "$RUN_BUILD/wine-run.sh" "$SIM" "$scenario" >/dev/null 2>&1
+    echo $? >"$WORK/first-exit.txt"
+  ) &
+  APP_PID=$!
+  # Clicks the box until a box "Error" comes (a click X delivers before the
+  # window takes input is lost); prints its id.
+  click_for_box() {
+    local msg
+    for _ in 1 2; do
+      xdotool mousemove "$((X + bx))" "$((Y + by))" click 1
+      msg=$(wait_for_window '^Error$' "${1:-100}") && { echo "$msg"; return 0; }
+    done
+    return 1
+  }
+  if ! win=$(wait_for_window '^Plumvane$' 300); then
+    fail "the demo's window did not appear"
+    end_app
+    return
+  fi
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
+  sleep 1
+  if ! msg=$(click_for_box); then
+    fail "no question after a click without administrator rights"
+    end_app
+    return
+  fi
+  pass "a click without administrator rights asks in a box \"Error\""
+  xdotool windowfocus --sync "$msg" >/dev/null 2>&1 || true
+  # Y answers Yes; Return would take No, the default.
+  xdotool key y
+  for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  code=$(cat "$WORK/first-exit.txt" 2>/dev/null || echo "none (still running)")
+  [ "$code" = 0 ] && pass "after Yes the first window ends with exit code 0" \
+                  || fail "after Yes the first window's exit code is $code"
+  APP_PID=""
+  if second=$(wait_for_window '^Plumvane$' 300); then
+    pass "a second window appears, started with runas"
+    eval "$(xdotool getwindowgeometry --shell "$second")"
+    xdotool windowfocus --sync "$second" >/dev/null 2>&1 || true
+    sleep 1
+    if msg=$(click_for_box 30); then
+      fail "the second window asks again: it is not elevated"
+      xdotool windowfocus --sync "$msg" >/dev/null 2>&1 || true
+      xdotool key n
+    else
+      pass "the second window is elevated: the same click writes without a box"
+    fi
+    # Close: left 254, top 289, 82 x 26 pixels in the client area.
+    for _ in 1 2; do
+      xdotool mousemove "$((X + 295))" "$((Y + 302))" click 1
+      for _ in $(seq 1 50); do xdotool search --name '^Plumvane$' >/dev/null 2>&1 || break; sleep 0.1; done
+      xdotool search --name '^Plumvane$' >/dev/null 2>&1 || break
+    done
+    if xdotool search --name '^Plumvane$' >/dev/null 2>&1; then
+      fail "the second window stays after Close"
+    else
+      pass "Close ends the second window"
+    fi
+  else
+    fail "no second window after Yes"
+  fi
+  # The second process is Wine's child, not this script's: whatever of it is
+  # left ends with the prefix's server.
+  WINEPREFIX="$RUN_BUILD/wineprefix" "$WINE_SERVER" -k 2>/dev/null || true
+  wine_server_wait
 }
 
 # --- the real window against the in-memory one --------------------------------------------

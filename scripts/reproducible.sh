@@ -30,7 +30,7 @@ done
 
 # The release folder from each build, dated by the commit as ./run dist does.
 epoch=$(git log -1 --format=%ct)
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/mingw-i686/CMakeCache.txt)
+version=$(cat build/mingw-i686/version.txt)  # the program's own text, e.g. 0.03
 for side in "$ROOT" "$second"; do
   (cd "$side" && rm -rf build/dist-check && mkdir -p build/dist-check \
      && python3 scripts/make-dist.py build/dist-check "$version" "$epoch" build/mingw-i686/src/app/plumvane.exe \

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/ScreenDpi.h"
+#include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
 
@@ -146,6 +147,20 @@ constexpr ActionForm kActionForms[] = {
      },
      [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
          return user.DpiChange(a.dpi);
+     }},
+    // The answer to the next question box, given before the action that asks it.
+    {Action::Kind::Answer, "answer", "answer:yes answer:no",
+     [](std::string_view text, std::string_view rest, Action& a, std::string& error) {
+         if (rest == "yes" || rest == "no") {
+             a.yes = rest == "yes";
+             return true;
+         }
+         error = "answer takes yes or no: " + std::string(text);
+         return false;
+     },
+     [](const Action& a, UserDriver&, sim::SimulatedWindows& machine) {
+         machine.QueueAnswer(a.yes ? platform::IDYES : platform::IDNO);
+         return true;
      }},
     {Action::Kind::Close, "close", "close",
      [](std::string_view text, std::string_view, Action&, std::string&) { return text == "close"; },

@@ -16,7 +16,7 @@ class SimulatedWindows;
 namespace plumvane::app {
 
 struct Action {
-    enum class Kind { ClickCheck, Key, Scroll, Machine, Plug, Unplug, Wait, Dpi, Close };
+    enum class Kind { ClickCheck, Key, Scroll, Machine, Plug, Unplug, Wait, Dpi, Close, Answer };
     Kind kind = Kind::Close;
     std::string name;                // ClickCheck: the check-box array
     std::int16_t index = 0;          // ClickCheck: the row
@@ -25,6 +25,7 @@ struct Action {
     std::int16_t value = 0;          // Scroll
     std::string path;                // Machine, Plug, Unplug
     std::uint32_t milliseconds = 0;  // Wait
+    bool yes = false;                // Answer: Yes, else No
     int dpi = 0;                     // Dpi
 };
 

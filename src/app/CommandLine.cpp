@@ -16,7 +16,8 @@ std::string Said(const Driver& driver, std::string_view what) {
 
 std::string UsageText(const Driver& driver) {
     return "usage: " + std::string(driver.program) + " SCENARIO.json " +
-           (driver.takesOut ? "[--out FILE.json] " : "") + "[ACTION ...]\n" + ActionsUsage();
+           (driver.takesOut ? "[--out FILE.json] " : "") +
+           (driver.takesElevated ? "[--elevated] " : "") + "[ACTION ...]\n" + ActionsUsage();
 }
 
 std::variant<CommandLine, std::string> ParseCommandLine(const Driver& driver,
@@ -30,6 +31,10 @@ std::variant<CommandLine, std::string> ParseCommandLine(const Driver& driver,
         if (driver.takesOut && arg == "--out") {
             if (i + 1 >= args.size() || line.out) return UsageText(driver);
             line.out = args[++i];
+            continue;
+        }
+        if (driver.takesElevated && arg == "--elevated") {
+            line.elevated = true;
             continue;
         }
         std::string error;
@@ -71,6 +76,7 @@ std::optional<PreparedRun> PrepareRun(const Driver& driver, int argc, const char
         return std::nullopt;
     }
     run.machine = std::move(*machine);
+    if (run.line.elevated) run.machine.elevated = true;
     return run;
 }
 

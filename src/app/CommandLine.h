@@ -1,7 +1,10 @@
 #pragma once
 // The command line of the drivers that open the window over a scenario:
-//   <program> SCENARIO.json [--out FILE.json] [ACTION ...]
-// --out only for a driver that writes the window's state to a file.
+//   <program> SCENARIO.json [--out FILE.json] [--elevated] [ACTION ...]
+// --out only for a driver that writes the window's state to a file;
+// --elevated only for the real window, which passes it when it starts itself
+// as administrator: the simulated process is then elevated whatever the
+// scenario says (the real token cannot tell, see docs/scenarios.md).
 
 #include <iosfwd>
 #include <optional>
@@ -19,13 +22,15 @@ namespace plumvane::app {
 struct Driver {
     std::string_view program;  // how its messages begin
     bool takesOut = false;
+    bool takesElevated = false;
 };
-inline constexpr Driver kHeadlessDriver{"plumvane-headless", false};
-inline constexpr Driver kSimDriver{"plumvane-sim", true};
+inline constexpr Driver kHeadlessDriver{"plumvane-headless", false, false};
+inline constexpr Driver kSimDriver{"plumvane-sim", true, true};
 
 struct CommandLine {
     std::string scenario;
     std::optional<std::string> out;
+    bool elevated = false;
     std::vector<Action> actions;
     std::vector<std::string> actionTexts;  // as given, to name an action in a message
 };

@@ -6,6 +6,13 @@
 // SetWindowTheme is also recorded by the simulation, so its record of which
 // windows lost their visual styles matches the real window. Message boxes are
 // always recorded; with `showMessageBoxes` they are also shown for real.
+// Program starts are recorded too (the simulated process's own file, as the
+// simulation names it); with `showMessageBoxes`, a start the simulation lets
+// succeed also starts this demo for real, with `restartParameters` (its
+// scenario, elevated), so the demo shows what the product does.
+
+#include <string>
+#include <utility>
 
 #include "platform/ForwardingWindows.h"
 #include "sim/SimulatedWindows.h"
@@ -14,11 +21,13 @@ namespace plumvane::app {
 
 class DemoWindows final : public platform::ForwardingWindows {
 public:
-    DemoWindows(sim::SimulatedWindows& machine, platform::WindowsApi& real, bool showMessageBoxes)
+    DemoWindows(sim::SimulatedWindows& machine, platform::WindowsApi& real, bool showMessageBoxes,
+                std::string restartParameters = {})
         : ForwardingWindows(machine),
           sim_(machine),
           real_(real),
-          showMessageBoxes_(showMessageBoxes) {}
+          showMessageBoxes_(showMessageBoxes),
+          restartParameters_(std::move(restartParameters)) {}
 
     using UINT = platform::UINT;
     using LONG = platform::LONG;
@@ -28,6 +37,9 @@ public:
 
     int MessageBoxA(Hwnd owner, std::string_view text, std::string_view caption,
                     UINT type) override;
+    platform::BOOL ShellExecuteExW(Hwnd owner, std::string_view verb, std::string_view file,
+                                   std::string_view parameters,
+                                   std::string_view directory) override;
 
     // The real window's side.
     platform::Hinstance GetModuleHandleA(std::nullptr_t) override {
@@ -53,6 +65,7 @@ private:
     sim::SimulatedWindows& sim_;
     platform::WindowsApi& real_;
     bool showMessageBoxes_;
+    std::string restartParameters_;
 };
 
 }  // namespace plumvane::app

@@ -95,6 +95,12 @@ nlohmann::ordered_json DumpState(const DumpInput& in) {
         writes.push_back({{"disk", w.disk}, {"bytes", platform::HexBytes(w.bytes)}, {"ok", w.ok}});
     }
     doc["deviceWrites"] = writes;
+    doc["elevated"] = in.machine.machine().elevated;
+    Json starts = Json::array();
+    for (const auto& s : in.machine.shellStarts()) {
+        starts.push_back({{"verb", s.verb}, {"path", s.path}, {"ok", s.ok}});
+    }
+    doc["elevationStarts"] = starts;
     doc["openHandles"] = in.machine.OpenHandleCount();
     doc["openDeviceInfoSets"] = in.machine.OpenDeviceInfoSetCount();
     return doc;

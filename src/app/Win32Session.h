@@ -68,8 +68,12 @@ std::vector<std::string> CutCaptions(const ui::Win32Toolkit& tk);
 // A machine, the real window on it and the disk table. `realPlatform` is the
 // real system (NativeWindows), used for the window's own calls.
 struct Win32Session {
-    Win32Session(sim::Machine m, platform::WindowsApi& realPlatform, bool showMessageBoxes)
-        : machine(std::move(m)), api(machine, realPlatform, showMessageBoxes) {}
+    // restartParameters: the command line of this demo started again as
+    // administrator (see DemoWindows).
+    Win32Session(sim::Machine m, platform::WindowsApi& realPlatform, bool showMessageBoxes,
+                 std::string restartParameters = {})
+        : machine(std::move(m)),
+          api(machine, realPlatform, showMessageBoxes, std::move(restartParameters)) {}
     sim::SimulatedWindows machine;
     DemoWindows api;
     // At the scenario's DPI; at the screen's when it names none.

@@ -1,10 +1,11 @@
-// plumvane-sim.exe SCENARIO.json [--out FILE.json] [ACTION ...]
+// plumvane-sim.exe SCENARIO.json [--out FILE.json] [--elevated] [ACTION ...]
 // The real window over the simulated machine of a scenario. Without --out it
 // is an interactive demo with real message boxes. With --out it performs the
 // actions (see app/Actions.h) through real window messages, answers message
 // boxes without showing them, writes the window's state as JSON to FILE and
 // exits; with code 3 when a control on the screen differs from what the
 // toolkit reports. A bad scenario, action or output file exits with code 2.
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -32,7 +33,14 @@ int main(int argc, char** argv) {
     }
 
     platform::NativeWindows real;
-    app::Win32Session session(std::move(run->machine), real, /*showMessageBoxes=*/!options.out);
+    // Started again as administrator, the demo opens the same scenario,
+    // elevated (the real token cannot tell the two apart under Wine).
+    std::error_code absoluteError;
+    const std::string restart =
+        "\"" + std::filesystem::absolute(options.scenario, absoluteError).string() +
+        "\" --elevated";
+    app::Win32Session session(std::move(run->machine), real, /*showMessageBoxes=*/!options.out,
+                              restart);
     if (!ui::Succeeded(session.form.Start())) {
         std::cerr << "plumvane-sim: the window could not be created\n";
         return 1;

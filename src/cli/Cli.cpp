@@ -103,7 +103,8 @@ int ReportFailure(WindowsApi& api, Output& o, std::string_view step, DWORD error
     if (writing) {
         Error(o,
               "changing the flags needs an elevated prompt: start the command prompt or "
-              "PowerShell with \"Run as administrator\"");
+              "PowerShell with \"Run as administrator\", or, where Windows 11 has sudo turned "
+              "on, put \"sudo\" before the command");
     }
     return kExitAccessDenied;
 }
@@ -201,16 +202,6 @@ int RefuseUsage(const Refusal& refusal, bool simulation, Output& output) {
     Error(output, refusal.text);
     output.err += UsageText(simulation);
     return kExitUsage;
-}
-
-std::string SystemErrorText(WindowsApi& windows, DWORD code) {
-    std::string text;
-    windows.FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, code, text);
-    for (char& ch : text) {
-        if (ch == '\r' || ch == '\n') ch = ' ';
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text.empty() ? "unknown error" : text;
 }
 
 int RunCommand(const Command& command, WindowsApi& windows, bool simulation, Output& output) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/CommandLine.h"
+#include "platform/SystemErrorText.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::cli {
@@ -33,8 +34,7 @@ int RefuseUsage(const Refusal& refusal, bool simulation, Output& output);
 int RunCommand(const Command& command, platform::WindowsApi& windows, bool simulation,
                Output& output);
 
-// The system's text for an error code, on one line, without the final
-// full stop's trailing blanks; "unknown error" when the system has none.
-std::string SystemErrorText(platform::WindowsApi& windows, platform::DWORD code);
+// The system's text for an error code (platform/SystemErrorText.h).
+using platform::SystemErrorText;
 
 }  // namespace plumvane::cli

@@ -1,7 +1,8 @@
 #pragma once
 // The platform seam for a console program: every call goes to the Windows
 // it wraps, except message boxes, which would stop a script until someone
-// answers them. The libraries' boxes are kept as notes for standard error.
+// answers them, and program starts, whose prompt would do the same. The
+// libraries' boxes are kept as notes for standard error.
 
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ public:
                     platform::UINT) override {
         notes_.push_back(std::string(caption) + ": " + std::string(text));
         return platform::IDOK;
+    }
+    platform::BOOL ShellExecuteExW(platform::Hwnd, std::string_view, std::string_view,
+                                   std::string_view, std::string_view) override {
+        SetLastError(platform::ERROR_ACCESS_DENIED);
+        return platform::FALSE;
     }
 
 private:

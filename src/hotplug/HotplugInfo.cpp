@@ -18,14 +18,8 @@ namespace {
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// "Error <code> <step>", the code read as signed so that a code with the
-// high bit set shows with a minus sign.
 void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, HotplugStep step) {
-    std::string text = "Error ";
-    text += std::to_string(static_cast<std::int32_t>(code));
-    text += ' ';
-    text += HotplugStepName(step);
-    api.MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
+    api.MessageBoxA(owner, DeviceErrorText(code, step), kDeviceErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 // A fresh structure with Size 8, as every GET expects.
@@ -117,6 +111,18 @@ bool NoSuchDrive(DWORD error) {
 
 }  // namespace
 
+std::string DeviceErrorText(DWORD code, HotplugStep step) {
+    std::string text = "Error ";
+    text += std::to_string(static_cast<std::int32_t>(code));
+    text += ' ';
+    text += HotplugStepName(step);
+    return text;
+}
+
+bool RefusedForRights(const HotplugResult& result) {
+    return result.FailedStep == HotplugStep::OpenForWrite && result.Error == ERROR_ACCESS_DENIED;
+}
+
 std::string_view HotplugStepName(HotplugStep step) {
     switch (step) {
         case HotplugStep::None:
@@ -162,7 +168,10 @@ HotplugResult WriteHotplugChange(WindowsApi& api, Hwnd owner, std::int32_t drive
                                  const HotplugChange& change) {
     return WriteFlags(api, driveNumber, change, [&](HotplugStep step, DWORD error) {
         if (step == HotplugStep::Confirm) return;
-        if (step == HotplugStep::OpenForWrite && NoSuchDrive(error)) return;
+        if (step == HotplugStep::OpenForWrite &&
+            (NoSuchDrive(error) || error == ERROR_ACCESS_DENIED)) {
+            return;
+        }
         ShowDeviceError(api, owner, error, step);
     });
 }

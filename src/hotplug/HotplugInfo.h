@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/WindowsApi.h"
@@ -89,7 +90,9 @@ HotplugResult WriteHotplugFlags(platform::WindowsApi& api, std::int32_t driveNum
 
 // The same write, its device failures shown as WriteHotplugInfo shows them,
 // except a refused check and an open that found no drive (the caller tells
-// the user that the disk changed).
+// the user that the disk changed), and an open refused for want of rights
+// (RefusedForRights: the caller shows it, and may offer to start the program
+// as administrator).
 HotplugResult WriteHotplugChange(platform::WindowsApi& api, platform::Hwnd owner,
                                  std::int32_t driveNumber, const HotplugChange& change);
 
@@ -100,5 +103,14 @@ HotplugResult ReadHotplugChecked(platform::WindowsApi& api, platform::Hwnd owner
 
 // True when the write's open failed because no drive has that number any more.
 bool DriveGone(const HotplugResult& result);
+
+// True when the write's open was refused with ERROR_ACCESS_DENIED.
+bool RefusedForRights(const HotplugResult& result);
+
+// A device failure as its box shows it: "Error <code> <step>", the code read
+// as signed so that a code with the high bit set shows with a minus sign;
+// the box's caption is kDeviceErrorCaption.
+std::string DeviceErrorText(platform::DWORD code, HotplugStep step);
+inline constexpr const char* kDeviceErrorCaption = "Error";
 
 }  // namespace plumvane::hotplug

@@ -46,10 +46,25 @@ public:
         return inner_.FormatMessageA(flags, messageId, text);
     }
     Hinstance GetModuleHandleA(std::nullptr_t) override { return inner_.GetModuleHandleA(nullptr); }
+    DWORD GetModuleFileNameW(std::nullptr_t, std::string& fileName) override {
+        return inner_.GetModuleFileNameW(nullptr, fileName);
+    }
     std::string DecodeAnsi(std::span<const Byte> bytes) override {
         return inner_.DecodeAnsi(bytes);
     }
     NumberFormat GetUserNumberFormat() override { return inner_.GetUserNumberFormat(); }
+
+    BOOL OpenProcessToken(DWORD desiredAccess, Handle& token) override {
+        return inner_.OpenProcessToken(desiredAccess, token);
+    }
+    BOOL GetTokenInformation(Handle token, DWORD tokenInformationClass, std::span<Byte> information,
+                             DWORD* returnLength) override {
+        return inner_.GetTokenInformation(token, tokenInformationClass, information, returnLength);
+    }
+    BOOL ShellExecuteExW(Hwnd owner, std::string_view verb, std::string_view file,
+                         std::string_view parameters, std::string_view directory) override {
+        return inner_.ShellExecuteExW(owner, verb, file, parameters, directory);
+    }
 
     DevInfoSet SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) override {
         return inner_.SetupDiGetClassDevsA(classGuid, flags);

@@ -27,6 +27,12 @@ public:
     BOOL FlushFileBuffers(Handle h) override;
     DWORD FormatMessageA(DWORD flags, DWORD messageId, std::string& text) override;
     Hinstance GetModuleHandleA(std::nullptr_t) override;
+    DWORD GetModuleFileNameW(std::nullptr_t, std::string& fileName) override;
+    BOOL OpenProcessToken(DWORD desiredAccess, Handle& token) override;
+    BOOL GetTokenInformation(Handle token, DWORD tokenInformationClass, std::span<Byte> information,
+                             DWORD* returnLength) override;
+    BOOL ShellExecuteExW(Hwnd owner, std::string_view verb, std::string_view file,
+                         std::string_view parameters, std::string_view directory) override;
     std::string DecodeAnsi(std::span<const Byte> bytes) override;
     NumberFormat GetUserNumberFormat() override;
     DevInfoSet SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) override;

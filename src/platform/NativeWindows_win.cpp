@@ -4,6 +4,7 @@
 // same way. Structure images are copied in and out with memcpy, so callers'
 // byte buffers never need the SDK's alignment.
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include <cfgmgr32.h>
 #include <objbase.h>
 #include <setupapi.h>
+#include <shellapi.h>
 // clang-format on
 
 #include "platform/KeepLastError_win.h"
@@ -156,6 +158,88 @@ DWORD NativeWindows::FormatMessageA(DWORD flags, DWORD messageId, std::string& t
 
 Hinstance NativeWindows::GetModuleHandleA(std::nullptr_t) {
     return static_cast<Hinstance>(reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(nullptr)));
+}
+
+DWORD NativeWindows::GetModuleFileNameW(std::nullptr_t, std::string& fileName) {
+    fileName.clear();
+    // A result that fills the buffer may have been cut: try again with more room,
+    // up to the longest path Windows has.
+    constexpr ::DWORD kLongestPath = 32768;
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const ::DWORD n =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<::DWORD>(path.size()));
+        if (n == 0) return 0;
+        if (n < path.size()) {
+            KeepLastError keep;
+            fileName = WideToUtf8(std::wstring_view(path.data(), n));
+            return n;
+        }
+        if (path.size() >= kLongestPath) {
+            ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        path.assign(std::min<std::size_t>(path.size() * 2, kLongestPath), L'\0');
+    }
+}
+
+// advapi32 and shell32 are not among the DLLs this program imports, so these
+// come from the system folder on first use and stay loaded (SystemLibrary.h).
+BOOL NativeWindows::OpenProcessToken(DWORD desiredAccess, Handle& token) {
+    using OpenProcessTokenFunction = ::BOOL(WINAPI*)(::HANDLE, ::DWORD, ::PHANDLE);
+    static const SystemLibrary advapi32(L"advapi32.dll");
+    static const auto open = advapi32.Find<OpenProcessTokenFunction>("OpenProcessToken");
+    if (!open) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    ::HANDLE opened = nullptr;
+    const BOOL ok = open(::GetCurrentProcess(), desiredAccess, &opened);
+    if (ok) token = FromWin(opened);
+    return ok;
+}
+
+BOOL NativeWindows::GetTokenInformation(Handle token, DWORD tokenInformationClass,
+                                        std::span<Byte> information, DWORD* returnLength) {
+    using GetTokenInformationFunction =
+        ::BOOL(WINAPI*)(::HANDLE, ::TOKEN_INFORMATION_CLASS, ::LPVOID, ::DWORD, ::PDWORD);
+    static const SystemLibrary advapi32(L"advapi32.dll");
+    static const auto get = advapi32.Find<GetTokenInformationFunction>("GetTokenInformation");
+    if (!get) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    ::DWORD returned = 0;
+    const BOOL ok = get(ToWin(token), static_cast<::TOKEN_INFORMATION_CLASS>(tokenInformationClass),
+                        information.empty() ? nullptr : information.data(),
+                        static_cast<::DWORD>(information.size()), &returned);
+    if (returnLength) *returnLength = returned;
+    return ok;
+}
+
+BOOL NativeWindows::ShellExecuteExW(Hwnd owner, std::string_view verb, std::string_view file,
+                                    std::string_view parameters, std::string_view directory) {
+    using ShellExecuteExWFunction = ::BOOL(WINAPI*)(::SHELLEXECUTEINFOW*);
+    static const SystemLibrary shell32(L"shell32.dll");
+    static const auto execute = shell32.Find<ShellExecuteExWFunction>("ShellExecuteExW");
+    if (!execute) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    const std::wstring v = Utf8ToWide(verb);
+    const std::wstring f = Utf8ToWide(file);
+    const std::wstring p = Utf8ToWide(parameters);
+    const std::wstring d = Utf8ToWide(directory);
+    ::SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = ToWin(owner);
+    info.lpVerb = v.c_str();
+    info.lpFile = f.c_str();
+    info.lpParameters = p.empty() ? nullptr : p.c_str();
+    info.lpDirectory = d.empty() ? nullptr : d.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return execute(&info);
 }
 
 std::string NativeWindows::DecodeAnsi(std::span<const Byte> bytes) {

@@ -54,6 +54,8 @@ private:
 
 using UniqueDeviceHandle = UniqueResource<Handle, INVALID_HANDLE_VALUE, &WindowsApi::CloseHandle>;
 using UniqueFileHandle = UniqueDeviceHandle;
+// A process token: null when empty, as OpenProcessToken leaves it on failure.
+using UniqueTokenHandle = UniqueResource<Handle, NULL_HANDLE, &WindowsApi::CloseHandle>;
 
 // Opens a drive, volume or device interface to query it: no access right is
 // asked for, which every user may do, and the device stays shared for reading

@@ -63,6 +63,13 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
 inline constexpr DWORD ERROR_NO_SUCH_DEVICE = 433;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+// The user declined the User Account Control prompt.
+inline constexpr DWORD ERROR_CANCELLED = 1223;
+
+// Tokens: TOKEN_ELEVATION is one DWORD, TokenIsElevated, nonzero when elevated.
+inline constexpr DWORD TOKEN_QUERY = 0x0008;
+inline constexpr DWORD TokenElevation = 20;
+inline constexpr std::size_t kTokenElevationSize = 4;
 
 // Drive types (GetDriveTypeA).
 inline constexpr UINT DRIVE_UNKNOWN = 0;
@@ -116,7 +123,12 @@ inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3u);
 inline constexpr UINT MB_OK = 0x0;
 inline constexpr UINT MB_ICONERROR = 0x10;
 inline constexpr UINT MB_ICONEXCLAMATION = 0x30;
+inline constexpr UINT MB_YESNO = 0x4;
+inline constexpr UINT MB_TYPEMASK = 0xF;
+inline constexpr UINT MB_DEFBUTTON2 = 0x100;
 inline constexpr int IDOK = 1;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
 inline constexpr int SM_CXICON = 11;
 inline constexpr int SM_CYICON = 12;
 inline constexpr int SM_CXSMICON = 49;

@@ -110,10 +110,30 @@ public:
     // FORMAT_MESSAGE_FROM_SYSTEM text of a message id; 0 and empty on failure.
     virtual DWORD FormatMessageA(DWORD flags, DWORD messageId, std::string& text) = 0;
     virtual Hinstance GetModuleHandleA(std::nullptr_t moduleName) = 0;
+    // The program's own file, as a full path; the count of UTF-16 characters
+    // Windows gave, 0 on failure (a path too long for 32767 characters fails
+    // with ERROR_INSUFFICIENT_BUFFER rather than coming back cut).
+    virtual DWORD GetModuleFileNameW(std::nullptr_t module, std::string& fileName) = 0;
 
     // The system ANSI code page, and the user's number format.
     virtual std::string DecodeAnsi(std::span<const Byte> bytes) = 0;
     virtual NumberFormat GetUserNumberFormat() = 0;
+
+    // --- advapi32 ---------------------------------------------------------
+    // The token of the current process (GetCurrentProcess()); `token` is set
+    // only on success and is closed with CloseHandle.
+    virtual BOOL OpenProcessToken(DWORD desiredAccess, Handle& token) = 0;
+    virtual BOOL GetTokenInformation(Handle token, DWORD tokenInformationClass,
+                                     std::span<Byte> information, DWORD* returnLength) = 0;
+
+    // --- shell32 -----------------------------------------------------------
+    // SHELLEXECUTEINFOW with SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI and
+    // SW_SHOWNORMAL: the caller shows its own failures, and the start is
+    // complete when the call returns, so the caller may end right after.
+    // Empty parameters or directory stand for null (none, and the current
+    // directory). No process handle is asked for.
+    virtual BOOL ShellExecuteExW(Hwnd owner, std::string_view verb, std::string_view file,
+                                 std::string_view parameters, std::string_view directory) = 0;
 
     // --- setupapi / cfgmgr32 -------------------------------------------
     // No enumerator and no window in this program.

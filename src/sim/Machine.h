@@ -73,6 +73,14 @@ struct Machine {
     // The screen's DPI when the window starts. Absent: kDefaultScreenDpi for
     // the in-memory window, the real screen's for real windows.
     std::optional<int> dpi;
+    // The process's token: unelevated, every open of a physical drive that
+    // asks for GENERIC_READ or GENERIC_WRITE is refused with
+    // ERROR_ACCESS_DENIED, as Windows refuses a process without
+    // administrator rights.
+    bool elevated = true;
+    // Nonzero: a ShellExecuteExW start fails with it (ERROR_CANCELLED: the
+    // user declined the User Account Control prompt).
+    DWORD elevateError = 0;
     std::vector<SimDisk> disks;
     std::vector<SimVolume> volumes;
 };

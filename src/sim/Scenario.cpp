@@ -278,9 +278,13 @@ std::string LibraryReason(const json::exception& e) {
 }
 
 Machine ReadMachine(const json& root) {
-    Object(root, "", {"description", "numberFormat", "dpi", "disks", "volumes"});
+    Object(root, "",
+           {"description", "numberFormat", "dpi", "elevated", "elevateError", "disks", "volumes"});
     Machine m;
     IfPresent(root, "description", [](const json& x) { Text(x, "description"); });
+    IfPresent(root, "elevated", [&](const json& x) { m.elevated = Boolean(x, "elevated"); });
+    IfPresent(root, "elevateError",
+              [&](const json& x) { m.elevateError = ErrorCode(x, "elevateError"); });
     IfPresent(root, "numberFormat",
               [&](const json& x) { m.numberFormat = ReadNumberFormat(x, "numberFormat"); });
     IfPresent(root, "dpi", [&](const json& x) {

@@ -94,7 +94,9 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
         return fail(*e);
     }
     if (!entry) return fail(ERROR_INVALID_HANDLE);
-    if (entry->kind == Impl::Kind::File) return fail(ERROR_INVALID_FUNCTION);
+    if (entry->kind == Impl::Kind::File || entry->kind == Impl::Kind::Token) {
+        return fail(ERROR_INVALID_FUNCTION);
+    }
     if (isSet && forbidWrites_) {
         forbidWrites_("IOCTL_STORAGE_SET_HOTPLUG_INFO on " + entry->path);
         return fail(ERROR_ACCESS_DENIED);

@@ -37,7 +37,7 @@ std::string EffectiveInstanceId(const SimDisk& disk);
 std::string EffectiveInterfacePath(const SimDisk& disk);
 
 struct SimulatedWindows::Impl {
-    enum class Kind { Disk, Volume, File };
+    enum class Kind { Disk, Volume, File, Token };
 
     // An open handle. A disk handle keeps a copy of the device it opened, to
     // know it again (SameDevice) on the machine of every later request.

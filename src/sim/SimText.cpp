@@ -70,6 +70,10 @@ const char* SystemMessage(DWORD id) {
             return "Cannot create a file when that file already exists.";
         case 433:
             return "A device which does not exist was specified.";
+        case 1155:
+            return "No application is associated with the specified file for this operation.";
+        case 1223:
+            return "The operation was canceled by the user.";
         default:
             return nullptr;
     }

@@ -1,5 +1,5 @@
 // The user32 / uxtheme side of the simulated machine: message boxes (recorded
-// and answered with OK), system metrics, the application icon, window icons,
+// and answered with OK, questions as queued), system metrics, the application icon, window icons,
 // owners and visual styles.
 
 #include <cstdio>
@@ -31,7 +31,11 @@ int SimulatedWindows::MessageBoxA(Hwnd owner, std::string_view text, std::string
     Impl::Call call(*this, "MessageBoxA", std::string(text));
     if (auto e = call.Fault()) return call.Fail(*e, 0);
     messageBoxes_.push_back({owner, std::string(text), std::string(caption), type});
-    return call.Ok(IDOK);
+    if ((type & MB_TYPEMASK) != MB_YESNO) return call.Ok(IDOK);
+    if (answers_.empty()) return call.Ok(IDNO);
+    const int answer = answers_.front();
+    answers_.pop_front();
+    return call.Ok(answer);
 }
 
 int SimulatedWindows::GetSystemMetrics(int index) {

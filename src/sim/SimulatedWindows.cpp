@@ -269,6 +269,9 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
             const SimDisk* disk = Impl::DiskByNumber(machine_, p.number);
             if (!disk) return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
             if (disk->errors.open) return call.Fail(disk->errors.open, INVALID_HANDLE_VALUE);
+            if (wantsData && !machine_.elevated) {
+                return call.Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+            }
             if (wantsData && disk->errors.openWrite) {
                 return call.Fail(disk->errors.openWrite, INVALID_HANDLE_VALUE);
             }
@@ -298,6 +301,9 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
                 continue;
             }
             if (disk.errors.open) return call.Fail(disk.errors.open, INVALID_HANDLE_VALUE);
+            if (wantsData && !machine_.elevated) {
+                return call.Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+            }
             if (wantsData && disk.errors.openWrite) {
                 return call.Fail(disk.errors.openWrite, INVALID_HANDLE_VALUE);
             }

@@ -2,10 +2,12 @@
 // A simulated Windows machine behind the platform seam. It answers every call
 // as Windows documents it, from a Machine description; it logs every call,
 // counts open handles and device-information sets so tests can assert that
-// nothing leaks, records message boxes (answered with OK) and every hotplug
-// SET the storage driver receives, and can be told to fail any call.
+// nothing leaks, records message boxes (answered with OK, or a question with
+// its queued answer), every hotplug SET the storage driver receives and every
+// program start, and can be told to fail any call.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -60,6 +62,13 @@ struct MessageBoxRecord {
     UINT type = 0;
 };
 
+// A start asked of ShellExecuteExW.
+struct ShellStart {
+    std::string verb;
+    std::string path;
+    bool ok = false;
+};
+
 struct HotplugWrite {
     int disk = 0;                     // physical drive number
     std::vector<std::uint8_t> bytes;  // the SET's input buffer as received
@@ -100,6 +109,7 @@ public:
     // once it is not, every request on the handle fails with ERROR_BAD_UNIT,
     // never reaching the drive that now has its number.
     Machine& machine() { return machine_; }
+    const Machine& machine() const { return machine_; }
     void SetMachine(Machine machine) { machine_ = std::move(machine); }
 
     void InjectFault(Fault fault) { faults_.push_back(std::move(fault)); }
@@ -122,6 +132,13 @@ public:
     int OpenDeviceInfoSetCount() const;
     const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
     const std::vector<HotplugWrite>& hotplugWrites() const { return hotplugWrites_; }
+    const std::vector<ShellStart>& shellStarts() const { return shellStarts_; }
+    // The answer (IDYES or IDNO) to the next message box that asks a
+    // question (MB_YESNO); a question without a queued answer gets IDNO,
+    // its default button. Every other box is answered with IDOK.
+    void QueueAnswer(int answer) { answers_.push_back(answer); }
+    // The file GetModuleFileNameW names: the program of the simulated process.
+    static constexpr const char* kProgramPath = "C:\\Program Files\\Plumvane\\plumvane.exe";
     // Windows on which SetWindowTheme turned visual styles off.
     const std::set<Hwnd>& themeOff() const { return themeOff_; }
     SimFileSystem& files() { return *files_; }
@@ -145,6 +162,12 @@ public:
     BOOL FlushFileBuffers(Handle h) override;
     DWORD FormatMessageA(DWORD flags, DWORD messageId, std::string& text) override;
     Hinstance GetModuleHandleA(std::nullptr_t) override;
+    DWORD GetModuleFileNameW(std::nullptr_t, std::string& fileName) override;
+    BOOL OpenProcessToken(DWORD desiredAccess, Handle& token) override;
+    BOOL GetTokenInformation(Handle token, DWORD tokenInformationClass, std::span<Byte> information,
+                             DWORD* returnLength) override;
+    BOOL ShellExecuteExW(Hwnd owner, std::string_view verb, std::string_view file,
+                         std::string_view parameters, std::string_view directory) override;
     std::string DecodeAnsi(std::span<const Byte> bytes) override;
     NumberFormat GetUserNumberFormat() override { return machine_.numberFormat; }
     DevInfoSet SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) override;
@@ -175,6 +198,8 @@ private:
     std::vector<CallRecord> calls_;
     std::vector<MessageBoxRecord> messageBoxes_;
     std::vector<HotplugWrite> hotplugWrites_;
+    std::vector<ShellStart> shellStarts_;
+    std::deque<int> answers_;
     std::set<Hwnd> themeOff_;
     std::optional<std::size_t> changeAt_;
     std::function<void(Machine&)> change_;

@@ -17,6 +17,10 @@
 #include "ui/FormDesign.h"
 #include "ui/Toolkit.h"
 
+namespace plumvane::hotplug {
+struct HotplugResult;
+}
+
 namespace plumvane::ui {
 
 inline constexpr std::uint32_t kOddRowColour = 0xF8F8F8;  // even rows keep kRowColour
@@ -31,6 +35,11 @@ inline constexpr std::uint32_t kDeferredRebuildTimer = 2;
 inline constexpr std::uint32_t kDeferredDpiTimer = 3;
 // The box of a click refused because drive N is no longer the row's disk.
 std::string DiskChangedText(std::int32_t driveNumber);
+// The box of a write refused for want of rights in a process that is not
+// elevated: the device error, then the offer to start as administrator.
+std::string RunAsAdministratorQuestion(std::string_view deviceError);
+// The box of a start as administrator that failed with `code`.
+std::string StartFailedText(platform::DWORD code, std::string_view systemText);
 
 class frmMain : public EventSink {
 public:
@@ -111,6 +120,11 @@ private:
     const inventory::DiskIdentity* RowDisk(std::int16_t row, std::int32_t driveNumber) const;
     // Tells the user that drive N is not the row's disk any more, and rescans.
     void RefuseChangedDisk(std::int32_t driveNumber);
+    // A write open refused for want of rights: the device error box; in a
+    // process that is not elevated it asks whether to start the program
+    // again as administrator. True when that start succeeded and this window
+    // has closed; otherwise the caller shows the row as the disk reports it.
+    bool ReportRefusedRights(const hotplug::HotplugResult& result);
     // Sets both boxes of a row without the click events writing again.
     void ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug);
 

@@ -3,6 +3,9 @@
 #include <string>
 
 #include "hotplug/HotplugInfo.h"
+#include "platform/Elevation.h"
+#include "platform/ProgramName.h"
+#include "platform/SystemErrorText.h"
 #include "platform/WinDefs.h"
 #include "ui/frmMainParts.h"
 
@@ -17,6 +20,43 @@ const inventory::DiskIdentity* frmMain::RowDisk(std::int16_t row, std::int32_t d
 void frmMain::RefuseChangedDisk(std::int32_t driveNumber) {
     tk_.ShowMessage(DiskChangedText(driveNumber), platform::MB_OK | platform::MB_ICONEXCLAMATION);
     RequestRebuild();
+}
+
+std::string RunAsAdministratorQuestion(std::string_view deviceError) {
+    return std::string(deviceError) +
+           "\n\nChanging a disk's flags needs administrator rights.\nStart " +
+           platform::kProgramName + " as administrator?";
+}
+
+std::string StartFailedText(platform::DWORD code, std::string_view systemText) {
+    return "Error " + std::to_string(static_cast<std::int32_t>(code)) + " starting " +
+           platform::kProgramName + " as administrator: " + std::string(systemText);
+}
+
+bool frmMain::ReportRefusedRights(const hotplug::HotplugResult& result) {
+    using namespace platform;
+    const std::string error = hotplug::DeviceErrorText(result.Error, result.FailedStep);
+    if (ProcessRunsElevated(api_)) {
+        api_.MessageBoxA(Owner(), error, hotplug::kDeviceErrorCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // No is the default: a key pressed by habit changes nothing.
+    const int answer =
+        api_.MessageBoxA(Owner(), RunAsAdministratorQuestion(error), hotplug::kDeviceErrorCaption,
+                         MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
+    if (answer != IDYES) return false;
+    const DWORD started = StartSelfElevated(api_, Owner());
+    if (started == ERROR_SUCCESS) {
+        // The elevated window scans afresh; two windows would only confuse.
+        tk_.Unload();
+        return true;
+    }
+    // A declined prompt is the user's No, already said once.
+    if (started != ERROR_CANCELLED) {
+        api_.MessageBoxA(Owner(), StartFailedText(started, SystemErrorText(api_, started)),
+                         hotplug::kDeviceErrorCaption, MB_OK | MB_ICONERROR);
+    }
+    return false;
 }
 
 void frmMain::ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug) {
@@ -54,6 +94,7 @@ void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
     };
     const hotplug::HotplugResult result =
         hotplug::WriteHotplugChange(api_, Owner(), driveNumber, change);
+    if (hotplug::RefusedForRights(result) && ReportRefusedRights(result)) return;
     if (result.ok()) {
         ShowRowFlags(row, result.Written.WriteCacheEnableOverride(),
                      result.Written.DeviceHotplug());

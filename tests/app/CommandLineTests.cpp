@@ -39,7 +39,9 @@ TEST(CommandLineTest, RefusesWithTheUsageOrTheReason) {
     };
     const Case cases[] = {
         {&kHeadlessDriver, {}, "usage: plumvane-headless SCENARIO.json [ACTION ...]\nactions: "},
-        {&kSimDriver, {}, "usage: plumvane-sim SCENARIO.json [--out FILE.json] [ACTION ...]\n"},
+        {&kSimDriver,
+         {},
+         "usage: plumvane-sim SCENARIO.json [--out FILE.json] [--elevated] [ACTION ...]\n"},
         {&kSimDriver, {"s.json", "--out"}, "usage: plumvane-sim"},
         // An empty scenario argument was taken for a file name.
         {&kHeadlessDriver, {"", "close"}, "usage: plumvane-headless"},
@@ -47,6 +49,11 @@ TEST(CommandLineTest, RefusesWithTheUsageOrTheReason) {
         // Only a driver that writes a file takes --out.
         {&kHeadlessDriver, {"s.json", "--out", "a"}, "plumvane-headless: unknown action: --out\n"},
         {&kSimDriver, {"s.json", "close", "scroll:x"}, "plumvane-sim: scroll takes a value"},
+        // The in-memory window has no real token to stand for.
+        {&kHeadlessDriver,
+         {"s.json", "--elevated"},
+         "plumvane-headless: unknown action: --elevated\n"},
+        {&kHeadlessDriver, {"s.json", "answer:ok"}, "plumvane-headless: answer takes yes or no"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

@@ -9,7 +9,10 @@
 
 #include "app/ModelSession.h"
 #include "app/StateDump.h"
+#include "platform/WinDefs.h"
 #include "sim/Scenario.h"
+#include "ui/FormDesign.h"
+#include "ui/frmMain.h"
 
 namespace plumvane::app {
 namespace {
@@ -166,6 +169,100 @@ TEST(SessionTest, PlugUnplugAndWaitFollowTheMachine) {
 
 // --- actions as text ---------------------------------------------------------------
 
+// The first click without administrator rights, as the user answers it. The
+// stick reports DeviceHotplug on and WriteCacheEnableOverride off; the click
+// clears DeviceHotplug. Nothing is ever written: only an elevated process
+// may write, and it is a new one.
+TEST(SessionTest, AWriteRefusedForWantOfRightsOffersAStartAsAdministrator) {
+    struct Case {
+        const char* what;
+        bool elevated;
+        platform::DWORD elevateError;
+        std::optional<int> answer;  // none: the question goes unanswered
+        const char* failingCall;    // a fault injected there, or none
+        int boxes;                  // all of them "Error ..." boxes
+        bool asked;                 // the first box asks, Yes and No, No the default
+        int starts;
+        bool startOk;
+        bool open;  // the window after the click
+    };
+    const Case cases[] = {
+        {"Yes", false, 0, platform::IDYES, nullptr, 1, true, 1, true, false},
+        {"No", false, 0, platform::IDNO, nullptr, 1, true, 0, false, true},
+        {"unanswered is No", false, 0, std::nullopt, nullptr, 1, true, 0, false, true},
+        {"prompt declined", false, platform::ERROR_CANCELLED, platform::IDYES, nullptr, 1, true, 1,
+         false, true},
+        {"start fails", false, 1155, platform::IDYES, nullptr, 2, true, 1, false, true},
+        {"own file unknown", false, 0, platform::IDYES, "GetModuleFileNameW", 2, true, 0, false,
+         true},
+        // No User Account Control, or a token that cannot be read: nothing to offer.
+        {"token not opened", false, 0, platform::IDYES, "OpenProcessToken", 1, false, 0, false,
+         true},
+        {"token not read", false, 0, platform::IDYES, "GetTokenInformation", 1, false, 0, false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Machine m = sim::LoadScenarioFile(kWindowScenarios / "unelevated.json");
+        m.elevated = c.elevated;
+        m.elevateError = c.elevateError;
+        ModelSession s(std::move(m));
+        if (c.failingCall) s.machine.InjectFault({c.failingCall, "", 31, -1, 0, false});
+        if (c.answer) s.machine.QueueAnswer(*c.answer);
+        s.machine.ClearCalls();
+        ASSERT_TRUE(s.user.ClickCheck(ui::kChkHPD, 0));
+
+        const Json doc = Dump(s);
+        ASSERT_EQ(doc["messages"].size(), static_cast<std::size_t>(c.boxes));
+        const Json& first = doc["messages"][0];
+        EXPECT_EQ(first["caption"], "Error");
+        if (c.asked) {
+            EXPECT_EQ(first["text"], ui::RunAsAdministratorQuestion(
+                                         "Error 5 opening disk device with write access"));
+            EXPECT_EQ(first["type"],
+                      platform::MB_YESNO | platform::MB_ICONERROR | platform::MB_DEFBUTTON2);
+        } else {
+            EXPECT_EQ(first["text"], "Error 5 opening disk device with write access");
+            EXPECT_EQ(first["type"], platform::MB_OK | platform::MB_ICONERROR);
+        }
+        if (c.boxes == 2) {
+            const std::string code = c.failingCall ? "31" : "1155";
+            EXPECT_EQ(doc["messages"][1]["text"].get<std::string>().rfind(
+                          "Error " + code + " starting Plumvane as administrator: ", 0),
+                      0u);
+        }
+        ASSERT_EQ(doc["elevationStarts"].size(), static_cast<std::size_t>(c.starts));
+        if (c.starts) {
+            EXPECT_EQ(doc["elevationStarts"][0],
+                      (Json{{"verb", "runas"},
+                            {"path", sim::SimulatedWindows::kProgramPath},
+                            {"ok", c.startOk}}));
+        }
+        EXPECT_EQ(doc["deviceWrites"].size(), 0u);
+        EXPECT_EQ(doc["window"]["open"], c.open);
+        EXPECT_EQ(doc["openHandles"], 0);
+        // The row as the disk reports it: the click's change did not stay.
+        if (c.open) {
+            EXPECT_EQ((*Control(doc, ui::kChkHPD, 0))["state"], 1);
+        }
+    }
+}
+
+// The disk refuses the write in an elevated process too: the box as before,
+// no question, no token kept open.
+TEST(SessionTest, AnElevatedProcessShowsARefusedWriteWithoutAQuestion) {
+    ModelSession s(sim::LoadScenarioFile(kWindowScenarios / "write-refused.json"));
+    s.machine.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(s.user.ClickCheck(ui::kChkWCEO, 0));
+    const Json doc = Dump(s);
+    ASSERT_EQ(doc["messages"].size(), 1u);
+    EXPECT_EQ(doc["messages"][0]["text"], "Error 5 opening disk device with write access");
+    EXPECT_EQ(doc["messages"][0]["type"], platform::MB_OK | platform::MB_ICONERROR);
+    EXPECT_EQ(doc["elevated"], true);
+    EXPECT_TRUE(doc["elevationStarts"].empty());
+    EXPECT_EQ(doc["openHandles"], 0);
+}
+
 TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
     using K = Action::Kind;
     // text, then kind, name, index, key, shift, value, path as parsed
@@ -180,19 +277,21 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
         {"unplug:b.json", {K::Unplug, "", 0, 0, 0, 0, "b.json"}},
         {"wait:0", {K::Wait, "", 0, 0, 0, 0, "", 0}},
         {"wait:60000", {K::Wait, "", 0, 0, 0, 0, "", 60000}},
-        {"dpi:96", {K::Dpi, "", 0, 0, 0, 0, "", 0, 96}},
-        {"dpi:480", {K::Dpi, "", 0, 0, 0, 0, "", 0, 480}},
+        {"dpi:96", {K::Dpi, "", 0, 0, 0, 0, "", 0, false, 96}},
+        {"dpi:480", {K::Dpi, "", 0, 0, 0, 0, "", 0, false, 480}},
+        {"answer:yes", {K::Answer, "", 0, 0, 0, 0, "", 0, true}},
+        {"answer:no", {K::Answer, "", 0, 0, 0, 0, "", 0, false}},
     };
     for (const auto& [text, expected] : forms) {
         SCOPED_TRACE(text);
         std::string error;
         const auto a = ParseAction(text, error);
         ASSERT_TRUE(a);
-        EXPECT_EQ(
-            std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
-                     a->milliseconds, a->dpi),
-            std::tie(expected.kind, expected.name, expected.index, expected.key, expected.shift,
-                     expected.value, expected.path, expected.milliseconds, expected.dpi));
+        EXPECT_EQ(std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
+                           a->milliseconds, a->yes, a->dpi),
+                  std::tie(expected.kind, expected.name, expected.index, expected.key,
+                           expected.shift, expected.value, expected.path, expected.milliseconds,
+                           expected.yes, expected.dpi));
     }
 }
 
@@ -232,6 +331,8 @@ TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
                                       "dpi:95",
                                       "dpi:481",
                                       "dpi:144.5",
+                                      "answer",
+                                      "answer:Yes",
                                       "close:now",
                                       "Close"};
     for (const char* text : notActions) {

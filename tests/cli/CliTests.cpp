@@ -395,12 +395,14 @@ TEST_F(CliTest, RefusedAndFailingWrites) {
         {[](sim::SimDisk& d) { d.errors.openWrite = 5; }, kExitAccessDenied,
          "plumvane-cli: error 5 opening disk device with write access: Access is denied.\n"
          "plumvane-cli: changing the flags needs an elevated prompt: start the command prompt "
-         "or PowerShell with \"Run as administrator\"\n",
+         "or PowerShell with \"Run as administrator\", or, where Windows 11 has sudo turned "
+         "on, put \"sudo\" before the command\n",
          0},
         {[](sim::SimDisk& d) { d.errors.setHotplug = 5; }, kExitAccessDenied,
          "plumvane-cli: error 5 IOCTL_STORAGE_SET_HOTPLUG_INFO: Access is denied.\n"
          "plumvane-cli: changing the flags needs an elevated prompt: start the command prompt "
-         "or PowerShell with \"Run as administrator\"\n",
+         "or PowerShell with \"Run as administrator\", or, where Windows 11 has sudo turned "
+         "on, put \"sudo\" before the command\n",
          1},
         {[](sim::SimDisk& d) { d.errors.setHotplug = 87; }, kExitWindowsFailure,
          "plumvane-cli: error 87 IOCTL_STORAGE_SET_HOTPLUG_INFO: The parameter is incorrect.\n", 1},
@@ -525,7 +527,8 @@ TEST_F(CliTest, ExitCodesOfTheConfirmation) {
          kExitAccessDenied,
          "plumvane-cli: error 5 confirming the disk (its storage descriptor): Access is denied.\n"
          "plumvane-cli: changing the flags needs an elevated prompt: start the command prompt "
-         "or PowerShell with \"Run as administrator\"\n"},
+         "or PowerShell with \"Run as administrator\", or, where Windows 11 has sudo turned "
+         "on, put \"sudo\" before the command\n"},
         {"device number refused at the write only",
          [](sim::SimDisk& d) { d.errors.deviceNumber = 1; },
          false,

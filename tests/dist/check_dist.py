@@ -4,10 +4,12 @@
     check_dist.py DIST_DIR EXE_DIR EPOCH
 
 Prints "PASS <what>" or "FAIL <what>: <why>" per check; exits 1 when one failed.
-The zip holds the two executables (the same bytes as in EXE_DIR), README.md,
-LICENSE and SHA256SUMS, in that order, each dated EPOCH and readable by all;
-its SHA256SUMS and the one beside it agree with what they name; the
-manifest names the zip's SHA-256.
+The zip, named with the program's version text (EXE_DIR/../../version.txt),
+holds the two executables (the same bytes as in EXE_DIR), README.txt, LICENSE
+and contents-sha256.txt, in that order, each dated EPOCH and readable by all;
+README.txt is plain text for Windows (CRLF, no build commands or folders, no
+link to a file the zip lacks); its sums and the ones beside it agree with
+what they name; the manifest names the zip's SHA-256.
 """
 import glob
 import hashlib
@@ -22,7 +24,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import results  # noqa: E402
 from results import report  # noqa: E402
 
-ORDER = ["plumvane.exe", "plumvane-cli.exe", "README.md", "LICENSE", "SHA256SUMS"]
+ORDER = ["plumvane.exe", "plumvane-cli.exe", "README.txt", "LICENSE", "contents-sha256.txt"]
 
 
 def sha(data):
@@ -48,10 +50,25 @@ def mismatches(sums, blobs):
     return "; ".join(f"{n} differs" for n, data in blobs.items() if sums[n] != sha(data)) or None
 
 
+def readme_faults(text):
+    """What makes README.txt wrong for a Windows user, or None."""
+    faults = []
+    if text.count(b"\n") == 0 or text.count(b"\n") != text.count(b"\r\n"):
+        faults.append("not every line ends in CR LF")
+    faults += [f"it says {w.decode()!r}" for w in (b"./run", b"build/", b"build\\") if w in text]
+    # Markdown links, pictures and documents: none of them is in the zip.
+    faults += [f"it links {m.decode()!r}" for m in
+               re.findall(rb"\]\([^)]*\)|[\w./\\-]+\.(?:md|png|jpe?g|gif|html?)\b", text)]
+    return "; ".join(faults) or None
+
+
 def main():
     dist, exes, epoch = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    version = open(os.path.join(exes, "..", "..", "version.txt")).read().strip()
     zips = glob.glob(os.path.join(dist, "plumvane-*-win32.zip"))
-    report("one zip plumvane-<version>-win32.zip", None if len(zips) == 1 else f"found {zips}")
+    wanted = os.path.join(dist, f"plumvane-{version}-win32.zip")
+    report(f"one zip, named with the program's version: plumvane-{version}-win32.zip",
+           None if zips == [wanted] else f"found {zips}")
     if len(zips) != 1:
         return 1
     archive = open(zips[0], "rb").read()
@@ -70,12 +87,17 @@ def main():
     built = {n: open(os.path.join(exes, n), "rb").read() for n in ORDER[:2]}
     report("the zip's executables are the built ones",
            None if all(content.get(n) == data for n, data in built.items()) else "they differ")
-    inner = {n: d for n, d in content.items() if n != "SHA256SUMS"}
-    report("the zip's SHA256SUMS covers its other four files",
-           mismatches(parse_sums(content.get("SHA256SUMS", b"").decode()), inner))
+    report("README.txt: plain text for Windows, nothing of the build, no link to a missing file",
+           readme_faults(content.get("README.txt", b"")))
+    inner = {n: d for n, d in content.items() if n != ORDER[-1]}
+    report(f"the zip's {ORDER[-1]} covers its other four files",
+           mismatches(parse_sums(content.get(ORDER[-1], b"").decode()), inner))
     beside = dict(built, **{os.path.basename(zips[0]): archive})
-    report("dist/SHA256SUMS covers the zip and both executables",
-           mismatches(parse_sums(open(os.path.join(dist, "SHA256SUMS")).read()), beside))
+    sums_name = f"plumvane-{version}-sha256.txt"
+    sums_path = os.path.join(dist, sums_name)
+    report(f"{sums_name} beside the zip covers the zip and both executables",
+           mismatches(parse_sums(open(sums_path).read()) if os.path.exists(sums_path) else None,
+                      beside))
     installer = open(glob.glob(os.path.join(dist, "winget", "*.installer.yaml"))[0]).read()
     report("the manifest names the zip's SHA-256",
            None if f"InstallerSha256: {sha(archive).upper()}\n" in installer else "it names another")

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <span>
 #include <string>
 
 #include "platform/NativeWindows.h"
 #include "platform/SystemLibrary.h"
+#include "platform/TextConversion_win.h"
 
 namespace plumvane::platform {
 namespace {
@@ -25,7 +27,8 @@ std::wstring SystemFolder() {
 
 std::wstring LoadedFrom(const wchar_t* fileName) {
     wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(GetModuleHandleW(fileName), path, MAX_PATH);
+    const DWORD length =
+        GetModuleFileNameW(fileName ? GetModuleHandleW(fileName) : nullptr, path, MAX_PATH);
     return Lower(std::wstring(path, length));
 }
 
@@ -67,6 +70,27 @@ TEST(SystemLibrary, ThemeCallsReachTheLibraryLoadedAtRunTime) {
     ASSERT_NE(window.get(), Hwnd{});
     NativeWindows api;
     EXPECT_EQ(api.SetWindowTheme(window.get(), L" ", L" "), S_OK);
+}
+
+// The token and the program's own file through the libraries loaded at run
+// time. Wine gives every program a full administrator token; Windows gives a
+// test run from an unelevated prompt a limited one: either is an answer.
+TEST(SystemLibrary, TheTokenAndTheOwnFileReachTheLibrariesLoadedAtRunTime) {
+    NativeWindows api;
+    Handle token = static_cast<Handle>(0);
+    ASSERT_TRUE(api.OpenProcessToken(TOKEN_QUERY, token));
+    TOKEN_ELEVATION elevation{};
+    DWORD returned = 0;
+    EXPECT_TRUE(api.GetTokenInformation(
+        token, ::TokenElevation, std::span(reinterpret_cast<Byte*>(&elevation), sizeof elevation),
+        &returned));
+    EXPECT_EQ(returned, sizeof elevation);
+    EXPECT_TRUE(api.CloseHandle(token));
+
+    std::string self;
+    const DWORD length = api.GetModuleFileNameW(nullptr, self);
+    EXPECT_GT(length, 0u);
+    EXPECT_EQ(Lower(Utf8ToWide(self)), LoadedFrom(nullptr));
 }
 
 }  // namespace

@@ -39,6 +39,13 @@ public:
     BOOL FlushFileBuffers(Handle) override { return 0; }
     DWORD FormatMessageA(DWORD, DWORD, std::string&) override { return 0; }
     Hinstance GetModuleHandleA(std::nullptr_t) override { return {}; }
+    DWORD GetModuleFileNameW(std::nullptr_t, std::string&) override { return 0; }
+    BOOL OpenProcessToken(DWORD, Handle&) override { return 0; }
+    BOOL GetTokenInformation(Handle, DWORD, std::span<Byte>, DWORD*) override { return 0; }
+    BOOL ShellExecuteExW(Hwnd, std::string_view, std::string_view, std::string_view,
+                         std::string_view) override {
+        return 0;
+    }
     std::string DecodeAnsi(std::span<const Byte>) override { return {}; }
     NumberFormat GetUserNumberFormat() override { return {}; }
     DevInfoSet SetupDiGetClassDevsA(const Guid*, DWORD) override { return {}; }
@@ -81,6 +88,11 @@ TEST(UniqueResource, EmptyIsInvalidHandleValueNotNull) {
     EXPECT_EQ(api.closed[0], NULL_HANDLE);
     { UniqueDevInfoSet none(api, INVALID_DEVINFO_SET); }
     EXPECT_TRUE(api.destroyed.empty());
+    // A token is the other way round: null is empty.
+    { UniqueTokenHandle failedOpen(api, NULL_HANDLE); }
+    { UniqueTokenHandle token(api, static_cast<Handle>(44)); }
+    ASSERT_EQ(api.closed.size(), 2u);
+    EXPECT_EQ(api.closed[1], static_cast<Handle>(44));
 }
 
 TEST(ByteLayout, LittleEndianAtOffsets) {

@@ -76,6 +76,9 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
     EXPECT_EQ(RefusalOf(R"({"dpi": 72})"), "dpi: expected an integer from 96 to 480");
     EXPECT_EQ(RefusalOf(R"({"disks": [{"devInst": 0}]})"),
               "disks[0].devInst: expected an integer from 1 to 4294967295");
+    EXPECT_EQ(RefusalOf(R"({"elevated": "no"})"), "elevated: expected true or false");
+    EXPECT_EQ(RefusalOf(R"({"elevateError": -5})"),
+              "elevateError: expected an integer from 0 to 4294967295");
     EXPECT_EQ(RefusalOf(R"({"disks": [{"interfacePath": "usb#1"}]})"),
               R"(disks[0].interfacePath: expected a device path starting with \\?\)");
     EXPECT_EQ(RefusalOf("[]"), "scenario: expected an object");

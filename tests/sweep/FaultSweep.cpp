@@ -301,6 +301,9 @@ RunOutcome RunSession(const sim::Machine& machine, const sim::Fault* fault,
                       const Reference* reference, Reference* record) {
     Run run(machine);
     if (fault) run.s.machine.InjectFault(*fault);
+    // The first offer to start as administrator is taken, so an unelevated
+    // machine's session also makes the start; later ones are declined.
+    run.s.machine.QueueAnswer(platform::IDYES);
     const Allowance allowed = fault ? AllowanceFor(fault->function, fault->device) : Allowance{};
     std::size_t index = 0;
     for (const Step& step : kSteps) {
@@ -345,12 +348,20 @@ RunOutcome RunSession(const sim::Machine& machine, const sim::Fault* fault,
         if (c.function == "CloseHandle") ++refusedCloses;
         if (c.function == "SetupDiDestroyDeviceInfoList") ++refusedDestroys;
     }
-    // "Error <code> ..." shows the code of the call that failed last.
+    // "Error <code> ..." shows the code of the call that failed last, apart
+    // from the box's own work: the token query that chooses the box (its open,
+    // read and close; a failed query counts as elevated) and the lookup of the
+    // system's text.
     const auto& calls = run.s.machine.calls();
+    const auto boxWork = [](const sim::CallRecord& c) {
+        return c.function == "MessageBoxA" || c.function == "OpenProcessToken" ||
+               c.function == "GetTokenInformation" || c.function == "FormatMessageA" ||
+               (c.function == "CloseHandle" && c.detail == "process token");
+    };
     for (std::size_t i = 0; i < calls.size(); ++i) {
         if (calls[i].function != "MessageBoxA" || calls[i].detail.rfind("Error ", 0) != 0) continue;
         std::size_t j = i;
-        while (j > 0 && (!calls[j - 1].failed || calls[j - 1].function == "MessageBoxA")) --j;
+        while (j > 0 && (!calls[j - 1].failed || boxWork(calls[j - 1]))) --j;
         const std::string want =
             j == 0 ? "none" : std::to_string(static_cast<std::int32_t>(calls[j - 1].error));
         if (calls[i].detail.rfind("Error " + want + " ", 0) != 0) {

@@ -19,7 +19,7 @@ TEST(FaultSweep, EveryCallOfASessionFailingOnceAndAlways) {
     const fs::path dir = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios";
     long runs = 0;
     std::vector<std::string> violations;
-    for (const char* name : {"plain", "hub16", "failures", "demo"}) {
+    for (const char* name : {"plain", "hub16", "failures", "demo", "window/unelevated"}) {
         const auto started = std::chrono::steady_clock::now();
         SweepResult r = Sweep(sim::LoadScenarioFile(dir / (std::string(name) + ".json")), name, 2);
         std::printf(

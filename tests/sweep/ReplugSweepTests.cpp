@@ -20,7 +20,7 @@ TEST(ReplugSweep, NoSetReachesADeviceNobodyChose) {
     long runs = 0;
     long wrong = 0;
     std::vector<std::string> violations;
-    for (const char* name : {"plain", "hub16", "failures", "demo"}) {
+    for (const char* name : {"plain", "hub16", "failures", "demo", "window/unelevated"}) {
         const auto began = std::chrono::steady_clock::now();
         ReplugResult r =
             ReplugSweep(sim::LoadScenarioFile(dir / (std::string(name) + ".json")), name, 2);
