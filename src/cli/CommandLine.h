@@ -37,6 +37,7 @@ struct Command {
     std::optional<bool> deviceHotplug;             // set --hotplug
     std::optional<bool> writeCacheEnableOverride;  // set --write-cache-override
     bool dryRun = false;                           // set
+    bool force = false;  // set: the SET even when the flags already hold the values
     // Only where the program runs on a simulated machine.
     std::string scenario;
     bool showWrites = false;

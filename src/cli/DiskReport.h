@@ -32,10 +32,11 @@ std::string FormatListJson(std::span<const DiskView> disks);
 // What set did: {"disk": {"number", "description", "deviceInstanceId"},
 // "before": and "after": {"writeCacheEnableOverride", "deviceHotplug"},
 // "hotplugInfo": the 16 hex digits sent (or, not sent, that would have
-// been), "sent": whether the SET went to the driver}. `after` is what the
+// been), "changed": whether a SET sent changed a flag, "sent": whether the
+// SET went to the driver, and in a dry run "wouldSend"}. `after` is what the
 // SET carried: the driver's own answer is not read back.
 std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
-                          const hotplug::HotplugResult& result, bool sent);
+                          const hotplug::HotplugResult& result, bool dryRun);
 
 // "USB", "SATA", "NVMe", ... for a STORAGE_BUS_TYPE; the number otherwise.
 std::string BusName(std::int32_t busType);
