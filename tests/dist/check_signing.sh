@@ -35,9 +35,13 @@ echo "a throwaway password" >"$work/password"
 ssl pkcs12 -export -inkey "$work/signer.key" -in "$work/signer.pem" -certfile "$work/ca.pem" \
   -passout "file:$work/password" -out "$work/signer.p12"
 
+# The build folder's layout, which check_dist.py reads the version text from.
+signed=$work/signed/src/app
+mkdir -p "$signed"
+cp build/mingw-i686/version.txt "$work/signed/"
 status=0
 PLUMVANE_SIGN_PFX=$work/signer.p12 PLUMVANE_SIGN_PASSWORD_FILE=$work/password \
-  scripts/sign-exes.sh "$work/signed" "$app/plumvane.exe" "$app/plumvane-cli.exe" \
+  scripts/sign-exes.sh "$signed" "$app/plumvane.exe" "$app/plumvane-cli.exe" \
   >"$work/sign.log" 2>&1 || status=$?
 report "both executables signed, each giving back its unsigned bytes without the signature" \
   "$status" "$work/sign.log"
@@ -45,9 +49,9 @@ report "both executables signed, each giving back its unsigned bytes without the
 
 epoch=$(git log -1 --format=%ct)
 version=$(cat build/mingw-i686/version.txt)  # the program's own text, e.g. 0.03
-python3 scripts/make-dist.py "$work/dist" "$version" "$epoch" "$work/signed/plumvane.exe" \
-  "$work/signed/plumvane-cli.exe" README.md LICENSE >/dev/null
-python3 tests/dist/check_dist.py "$work/dist" "$work/signed" "$epoch" | sed 's/^\(....\) /\1 signed: /' \
+python3 scripts/make-dist.py "$work/dist" "$version" "$epoch" "$signed/plumvane.exe" \
+  "$signed/plumvane-cli.exe" README.md LICENSE >/dev/null
+python3 tests/dist/check_dist.py "$work/dist" "$signed" "$epoch" | sed 's/^\(....\) /\1 signed: /' \
   || failed=1
 zip=$(ls "$work"/dist/*.zip)
 
