@@ -374,6 +374,69 @@ PY
   wine_server_wait
 }
 
+# plumvane-sim.exe in the prefix of DIR on SCENARIO with the list scrolled to
+# its end, then ACTIONs; the window checked at DPI (tests/e2e/check_dpi.py),
+# each line beginning with LABEL. Work files DIR/NAME.*.
+#   check_scrolled DIR DPI LABEL SCENARIO NAME [ACTION...]
+check_scrolled() {
+  local dir=$1 dpi=$2 label=$3 scenario=$4 name=$5 code
+  shift 5
+  (cd tests && timeout 120 "$dir/wine-run.sh" "$SIM" "$scenario" --out "$dir/$name.json" \
+     scroll:999 "$@" >/dev/null 2>"$dir/$name.err")
+  code=$?
+  if [ "$code" != 0 ] || [ ! -s "$dir/$name.json" ]; then
+    fail "$label: plumvane-sim.exe exited with $code"
+    sed 's/^/  /' "$dir/$name.err"
+  else
+    grep 'caption cut' "$dir/$name.err" >"$dir/$name.cut.txt" || true
+    verdicts < <(python3 tests/e2e/check_dpi.py "$dpi" "$dir/$name.json" "$dir/$name.cut.txt" "$label")
+  fi
+}
+
+# In the 144 DPI prefix of group_dpi: a window started at 96 DPI (its scenario
+# says so) and sent a change to 144, as when it moves to another monitor,
+# against the one started at 144: the same state, the checks of its DPI
+# after scrolling, and the same picture (SHOT144) pixel for pixel.
+dpi_change_from_96() {
+  local dir=$1 shot144=$2 name code
+  for name in window/sixteen-usb demo; do
+    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); d["dpi"] = 96; json.dump(d, open(sys.argv[2], "w"))' \
+      "tests/scenarios/$name.json" "$dir/$(basename "$name")-at-96.json"
+  done
+  (cd tests && timeout 120 "$dir/wine-run.sh" "$SIM" scenarios/window/sixteen-usb.json \
+     --out "$dir/started.json" >/dev/null 2>&1)
+  (cd tests && timeout 120 "$dir/wine-run.sh" "$SIM" "$dir/sixteen-usb-at-96.json" \
+     --out "$dir/changed.json" dpi:144 >/dev/null 2>"$dir/changed.err")
+  code=$?
+  if [ "$code" != 0 ]; then
+    fail "96 to 144 DPI: plumvane-sim.exe exited with $code"
+    sed 's/^/  /' "$dir/changed.err"
+  elif diffs=$(python3 tests/e2e/compare_state.py "$dir/started.json" "$dir/changed.json"); then
+    pass "96 to 144 DPI: the state of the window started at 144"
+  else
+    fail "96 to 144 DPI: the state differs from the window started at 144"
+    echo "$diffs"
+  fi
+  check_scrolled "$dir" 144 "96 to 144 DPI, scrolled" "$dir/sixteen-usb-at-96.json" \
+    changed-scrolled dpi:144
+  local shot=$ARTIFACTS/demo-96to144dpi.png
+  # The desktop of the screenshot before may linger; it would keep this one's window.
+  WINEPREFIX=$dir/prefix "$WINE_SERVER" -k 2>/dev/null || true
+  WINEPREFIX=$dir/prefix "$WINE_SERVER" -w 2>/dev/null || true
+  DESKTOP_SIZE="$(( 600 * 144 / 96 ))x$(( 360 * 144 / 96 ))" WINE_RUN="$dir/wine-run.sh" \
+    SHOT_WIDTH=$(( (8850 * 144 + 720) / 1440 )) \
+    screenshot_in_desktop plumvane-demo "$shot" "$SIM" "$dir/demo-at-96.json" dpi:144
+  if [ -s "$shot" ]; then
+    local bg
+    bg=$(convert "$shot" -format '%[pixel:p{0,h-1}]' info:)
+    convert "$shot" -bordercolor "$bg" -border 1 -trim +repage "$shot"
+  fi
+  local differ
+  differ=$(compare -metric AE "$shot144" "$shot" null: 2>&1)
+  [ "$differ" = 0 ] && pass "96 to 144 DPI: the same pixels as the window started at 144 ($shot)" \
+    || fail "96 to 144 DPI: $differ pixels differ from $shot144 ($shot)"
+}
+
 # --- every DPI: the design's twips at the screen's DPI -----------------------------------
 group_dpi() {
   echo "e2e: the window at 96, 120, 144 and 192 DPI"
@@ -394,16 +457,7 @@ group_dpi() {
     WINEPREFIX=$prefix "$WINE_SERVER" -w 2>/dev/null || true
 
     # The state with the list scrolled to its end: rows, range, captions.
-    (cd tests && timeout 120 "$dir/wine-run.sh" "$SIM" scenarios/window/sixteen-usb.json \
-       --out "$dir/sixteen.json" scroll:999 >/dev/null 2>"$dir/sixteen.err")
-    code=$?
-    if [ "$code" != 0 ] || [ ! -s "$dir/sixteen.json" ]; then
-      fail "$dpi DPI: plumvane-sim.exe exited with $code"
-      sed 's/^/  /' "$dir/sixteen.err"
-    else
-      grep 'caption cut' "$dir/sixteen.err" >"$dir/cut.txt" || true
-      verdicts < <(python3 tests/e2e/check_dpi.py "$dpi" "$dir/sixteen.json" "$dir/cut.txt")
-    fi
+    check_scrolled "$dir" "$dpi" "$dpi DPI" scenarios/window/sixteen-usb.json sixteen
 
     # The client area, then Escape closes the window.
     (cd tests && "$dir/wine-run.sh" "$SIM" scenarios/demo.json >/dev/null 2>&1; echo $? >"$dir/exit.txt") &
@@ -442,6 +496,7 @@ group_dpi() {
       convert "$shot" -bordercolor "$bg" -border 1 -trim +repage "$shot"
     fi
     [ -s "$shot" ] && pass "$dpi DPI: screenshot $shot" || fail "$dpi DPI: no screenshot"
+    [ "$dpi" = 144 ] && dpi_change_from_96 "$dir" "$shot"
     # Whatever of this prefix is left (a desktop that missed Alt+F4) ends with it.
     WINEPREFIX=$prefix "$WINE_SERVER" -k 2>/dev/null || true
   done

@@ -3,7 +3,9 @@
 # checkout in another folder and without the compiler cache, and compares
 # them byte for byte with the ones in build/mingw-i686 (built first, e.g. by
 # ./run build); then makes the release folder from each build, compares the
-# zips and checks the first folder's contents and sums (tests/dist).
+# zips and checks the first folder's contents and sums (tests/dist); last
+# signs the first build with a throwaway certificate and checks the signed
+# release against the second (tests/dist/check_signing.sh).
 # Prints PASS or FAIL per check; exits 1 when one failed.
 #   scripts/reproducible.sh [SECOND_FOLDER]
 set -euo pipefail
@@ -39,4 +41,5 @@ done
 zip=plumvane-$version-win32.zip
 same "build/dist-check/$zip" "$second/build/dist-check/$zip" "$zip: the same bytes from both builds"
 python3 tests/dist/check_dist.py build/dist-check "$first" "$epoch" || failed=1
+tests/dist/check_signing.sh "$second/build/mingw-i686/src/app" || failed=1
 exit "$failed"

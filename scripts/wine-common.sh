@@ -88,7 +88,9 @@ wine_server_wait() {
 # window shows and has painted, saves a PNG of the desktop and closes the
 # window the way a user would (Alt+F4), which ends the desktop too. The
 # desktop is 600 x 360 unless DESKTOP_SIZE says otherwise; WINE_RUN may name
-# another wine-run.sh (one with a prefix of its own).
+# another wine-run.sh (one with a prefix of its own). With SHOT_WIDTH set,
+# the picture waits until the window's client area is that wide (actions on
+# the command line that resize it have run).
 #   screenshot_in_desktop DESKTOP_NAME OUT.png EXE [ARG...]
 screenshot_in_desktop() {
   local desktop=$1 out=$2
@@ -97,8 +99,8 @@ screenshot_in_desktop() {
   "${WINE_RUN:-$RUN_BUILD/wine-run.sh}" explorer "/desktop=$desktop,${DESKTOP_SIZE:-600x360}" "$@" \
     >/dev/null 2>&1 &
   local app=$!
-  local desk=""
-  if ! wait_for_window '^Plumvane$' 300 >/dev/null; then
+  local desk="" win WIDTH=""
+  if ! win=$(wait_for_window '^Plumvane$' 300); then
     echo "the window did not appear" >&2
   elif ! desk=$(wait_for_window "^$desktop - Wine desktop\$" 50); then
     echo "no Wine desktop" >&2
@@ -107,6 +109,12 @@ screenshot_in_desktop() {
     kill "$app" 2>/dev/null || true
     return 1
   fi
+  for _ in $(seq 1 300); do
+    [ -z "${SHOT_WIDTH:-}" ] && break
+    eval "$(xdotool getwindowgeometry --shell "$win" 2>/dev/null)"
+    [ "$WIDTH" = "$SHOT_WIDTH" ] && break
+    sleep 0.1
+  done
   sleep 1.5  # let the controls paint
   import -window "$desk" "$out"
   xdotool key --window "$desk" alt+F4 >/dev/null 2>&1 || true

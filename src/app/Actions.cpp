@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 
+#include "platform/ScreenDpi.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
@@ -132,6 +133,20 @@ constexpr ActionForm kActionForms[] = {
      },
      [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
          return user.Wait(a.milliseconds);
+     }},
+    {Action::Kind::Dpi, "dpi", "dpi:<n>",
+     [](std::string_view text, std::string_view rest, Action& a, std::string& error) {
+         const auto dpi = ParseInt16(rest);
+         if (dpi && platform::ScreenDpiInRange(*dpi)) {
+             a.dpi = *dpi;
+             return true;
+         }
+         error = "dpi takes dots per inch from " + std::to_string(platform::kMinScreenDpi) +
+                 " to " + std::to_string(platform::kMaxScreenDpi) + ": " + std::string(text);
+         return false;
+     },
+     [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {
+         return user.DpiChange(a.dpi);
      }},
     // The answer to the next question box, given before the action that asks it.
     {Action::Kind::Answer, "answer", "answer:yes answer:no",

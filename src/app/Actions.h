@@ -16,7 +16,7 @@ class SimulatedWindows;
 namespace plumvane::app {
 
 struct Action {
-    enum class Kind { ClickCheck, Key, Scroll, Machine, Plug, Unplug, Wait, Close, Answer };
+    enum class Kind { ClickCheck, Key, Scroll, Machine, Plug, Unplug, Wait, Dpi, Close, Answer };
     Kind kind = Kind::Close;
     std::string name;                // ClickCheck: the check-box array
     std::int16_t index = 0;          // ClickCheck: the row
@@ -26,6 +26,7 @@ struct Action {
     std::string path;                // Machine, Plug, Unplug
     std::uint32_t milliseconds = 0;  // Wait
     bool yes = false;                // Answer: Yes, else No
+    int dpi = 0;                     // Dpi
 };
 
 inline constexpr std::uint32_t kMaxWaitMs = 60000;
@@ -55,6 +56,9 @@ public:
     virtual bool DeviceChange(bool arrival) = 0;
     // Time passes; the window's timers fire as they come due.
     virtual bool Wait(std::uint32_t milliseconds) = 0;
+    // The screen's DPI under the window changes, with the suggested window
+    // rectangle scaled from the current one.
+    virtual bool DpiChange(int dpi) = 0;
 };
 
 // Performs one action; `note` explains an action that had no effect. Throws

@@ -38,6 +38,8 @@ bool ModelUserDriver::Wait(std::uint32_t milliseconds) {
     return true;
 }
 
+bool ModelUserDriver::DpiChange(int dpi) { return ui::Succeeded(tk_.SystemDpiChange(dpi)); }
+
 ModelSession::ModelSession(sim::Machine m, Start start) : machine(std::move(m)) {
     if (start == Start::Now) form.Start();
 }

@@ -18,7 +18,8 @@ namespace plumvane::app {
 // so the machine's record holds every box of the session in order.
 class RecordingModelToolkit : public ui::ModelToolkit {
 public:
-    explicit RecordingModelToolkit(platform::WindowsApi& api) : api_(api) {}
+    explicit RecordingModelToolkit(platform::WindowsApi& api, int dpi = platform::kDefaultScreenDpi)
+        : ModelToolkit(dpi), api_(api) {}
     ui::Status ShowMessage(const std::string& text, std::uint32_t type) override;
 
 private:
@@ -34,6 +35,7 @@ public:
     bool ClickClose() override;
     bool DeviceChange(bool arrival) override;
     bool Wait(std::uint32_t milliseconds) override;
+    bool DpiChange(int dpi) override;
 
 private:
     ui::ModelToolkit& tk_;
@@ -49,7 +51,9 @@ struct ModelSession {
     // The window and the machine as DumpState shows them.
     nlohmann::ordered_json State() const;
     sim::SimulatedWindows machine;
-    RecordingModelToolkit toolkit{machine};
+    // At the scenario's DPI, 96 when it names none.
+    RecordingModelToolkit toolkit{machine,
+                                  machine.machine().dpi.value_or(platform::kDefaultScreenDpi)};
     inventory::DiskInventory inventory;
     ui::frmMain form{toolkit, machine, inventory};
     ModelUserDriver user{toolkit};

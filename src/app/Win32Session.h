@@ -3,6 +3,7 @@
 // plumvane-sim.exe runs (Windows builds only; see Win32Session_win.cpp).
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ namespace plumvane::app {
 // demo's automatic runs answer it instead of waiting for a user.
 class PlatformMessageToolkit : public ui::Win32Toolkit {
 public:
-    explicit PlatformMessageToolkit(platform::WindowsApi& api) : api_(api) {}
+    PlatformMessageToolkit(platform::WindowsApi& api, std::optional<int> dpi)
+        : ui::Win32Toolkit(dpi), api_(api) {}
     ui::Status ShowMessage(const std::string& text, std::uint32_t type) override;
 
 private:
@@ -41,6 +43,8 @@ public:
     bool DeviceChange(bool arrival) override;
     // Pumps the window's messages for that long.
     bool Wait(std::uint32_t milliseconds) override;
+    // A real WM_DPICHANGED, sent to the window.
+    bool DpiChange(int dpi) override;
 
 private:
     bool Click(const ui::ControlRef& ref);
@@ -72,7 +76,8 @@ struct Win32Session {
           api(machine, realPlatform, showMessageBoxes, std::move(restartParameters)) {}
     sim::SimulatedWindows machine;
     DemoWindows api;
-    PlatformMessageToolkit toolkit{api};
+    // At the scenario's DPI; at the screen's when it names none.
+    PlatformMessageToolkit toolkit{api, machine.machine().dpi};
     inventory::DiskInventory inventory;
     ui::frmMain form{toolkit, api, inventory};
     Win32UserDriver user{toolkit};

@@ -269,6 +269,19 @@ bool Win32UserDriver::DeviceChange(bool arrival) {
     return true;
 }
 
+bool Win32UserDriver::DpiChange(int dpi) {
+    const auto window = tk_.WindowHwnd();
+    RECT r{};
+    if (!window || !GetWindowRect(ToHwnd(*window), &r)) return false;
+    const int old = tk_.Dpi();
+    RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, old),
+                   r.top + MulDiv(r.bottom - r.top, dpi, old)};
+    SendMessageW(ToHwnd(*window), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    tk_.PumpMessages();
+    return true;
+}
+
 bool Win32UserDriver::Wait(std::uint32_t milliseconds) {
     tk_.PumpMessagesFor(milliseconds);
     return true;

@@ -155,7 +155,8 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     // only the disk the scan found; a dry run does all of it but the SET.
     const inventory::DiskIdentity identity = inventory::IdentityOf(number, record);
     inventory::DiskConfirmation confirmation;
-    hotplug::HotplugChange change{c.writeCacheEnableOverride, c.deviceHotplug, c.dryRun, {}};
+    hotplug::HotplugChange change{
+        c.writeCacheEnableOverride, c.deviceHotplug, c.dryRun, {}, !c.force};
     change.Check = [&](Handle drive) {
         confirmation = inventory::ConfirmDisk(api, drive, identity);
         return confirmation.Confirmed();
@@ -184,16 +185,25 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
         return ReportFailure(api, o, hotplug::HotplugStepName(result.FailedStep), result.Error,
                              true);
     if (c.json) {
-        o.out += FormatSetJson(number, record, result, !c.dryRun);
+        o.out += FormatSetJson(number, record, result, c.dryRun);
         return kExitOk;
     }
     Say(o, DiskName(number, record) + ": " +
                Change("DeviceHotplug", c.deviceHotplug, result.Read.DeviceHotplug()) + ", " +
                Change("WriteCacheEnableOverride", c.writeCacheEnableOverride,
                       result.Read.WriteCacheEnableOverride()));
-    Say(o, c.dryRun ? "dry run: would write STORAGE_HOTPLUG_INFO " + HexBytes(result.Written) +
-                          "; nothing was written"
-                    : "wrote STORAGE_HOTPLUG_INFO " + HexBytes(result.Written));
+    const std::string hex = HexBytes(result.Written);
+    constexpr std::string_view kAsAsked = "the flags already hold the values asked for";
+    if (c.dryRun) {
+        Say(o, result.SetWanted
+                   ? "dry run: would write STORAGE_HOTPLUG_INFO " + hex + "; nothing was written"
+                   : "dry run: " + std::string(kAsAsked) +
+                         ", so no SET would be sent; nothing was written");
+    } else {
+        Say(o, result.SetWanted ? "wrote STORAGE_HOTPLUG_INFO " + hex
+                                : "nothing changed: " + std::string(kAsAsked) +
+                                      "; no SET was sent (--force sends it)");
+    }
     return kExitOk;
 }
 

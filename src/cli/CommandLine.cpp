@@ -75,6 +75,8 @@ struct Parser {
             c.keepSerials = Allowed(option, c.verb, {Verb::Record});
         } else if (option == "--dry-run") {
             c.dryRun = Allowed(option, c.verb, {Verb::Set});
+        } else if (option == "--force") {
+            c.force = Allowed(option, c.verb, {Verb::Set});
         } else if (option == "--hotplug") {
             if (!Allowed(option, c.verb, {Verb::Set})) return false;
             c.deviceHotplug = OnOff(option);
@@ -190,7 +192,7 @@ std::string UsageText(bool simulation) {
            "       plumvane-cli " + scenario + "get <disk> [--any-bus] [--json]\n" +
            "       plumvane-cli " + scenario +
            "set <disk> [--hotplug on|off] [--write-cache-override on|off] [--any-bus] "
-           "[--dry-run] [--json]\n" +
+           "[--force] [--dry-run] [--json]\n" +
            "       plumvane-cli " + scenario + "record [FILE] [--keep-serials]\n" +
            "       plumvane-cli --help | --version\n";
 }
@@ -203,12 +205,17 @@ std::string HelpText(bool simulation) {
         "\n"
         "  list              the USB disks (--all: every disk) in drive-number order\n"
         "  get <disk>        one disk\n"
-        "  set <disk>        change one flag or both; a flag not named keeps its value\n"
+        "  set <disk>        change one flag or both; a flag not named keeps its value.\n"
+        "                    When the flags named already hold their values, no SET is\n"
+        "                    sent: it says nothing changed and exits 0\n"
         "  --json            one JSON document (UTF-8) instead of a table; for set: the\n"
-        "                    disk, the flags before and after, and whether a SET was sent\n"
+        "                    disk, the flags before and after, whether they changed and\n"
+        "                    whether a SET was sent (a dry run: whether one would be)\n"
         "  --quiet, -q       list: the disks' numbers alone, one a line\n"
         "  --any-bus         allow a disk that is not on the USB bus\n"
-        "  --dry-run         do everything but the write, and show what it would write\n"
+        "  --force           set: send the SET even when nothing would change\n"
+        "  --dry-run         do everything but the write, and show whether it would send\n"
+        "                    a SET and what it would write\n"
         "  record [FILE]     this machine's disks and volumes as Windows answers them, as\n"
         "                    a scenario file for a bug report (standard output without\n"
         "                    FILE); serial numbers are masked unless --keep-serials\n\n"

@@ -37,8 +37,9 @@ struct Command {
     std::optional<bool> deviceHotplug;             // set --hotplug
     std::optional<bool> writeCacheEnableOverride;  // set --write-cache-override
     bool dryRun = false;                           // set
-    std::string file;                              // record: where to; empty: standard output
-    bool keepSerials = false;                      // record: serial numbers unmasked
+    bool force = false;        // set: the SET even when the flags already hold the values
+    std::string file;          // record: where to; empty: standard output
+    bool keepSerials = false;  // record: serial numbers unmasked
     // Only where the program runs on a simulated machine.
     std::string scenario;
     bool showWrites = false;

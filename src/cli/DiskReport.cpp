@@ -169,7 +169,7 @@ std::string FormatTable(std::span<const DiskView> disks) {
 std::string FormatDiskJson(const DiskView& disk) { return JsonText(DiskObject(disk)); }
 
 std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
-                          const hotplug::HotplugResult& result, bool sent) {
+                          const hotplug::HotplugResult& result, bool dryRun) {
     const auto flags = [](const hotplug::STORAGE_HOTPLUG_INFO& info) {
         return nlohmann::ordered_json{{"writeCacheEnableOverride", info.WriteCacheEnableOverride()},
                                       {"deviceHotplug", info.DeviceHotplug()}};
@@ -181,7 +181,10 @@ std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& reco
     j["before"] = flags(result.Read);
     j["after"] = flags(result.Written);
     j["hotplugInfo"] = HexBytes(result.Written);
+    const bool sent = result.SetWanted && !dryRun;
+    j["changed"] = sent && result.Changes();
     j["sent"] = sent;
+    if (dryRun) j["wouldSend"] = result.SetWanted;
     return JsonText(j);
 }
 

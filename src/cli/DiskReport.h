@@ -33,10 +33,11 @@ std::string FormatListJson(std::span<const DiskView> disks);
 // What set did: {"disk": {"number", "description", "deviceInstanceId"},
 // "before": and "after": {"writeCacheEnableOverride", "deviceHotplug"},
 // "hotplugInfo": the 16 hex digits sent (or, not sent, that would have
-// been), "sent": whether the SET went to the driver}. `after` is what the
+// been), "changed": whether a SET sent changed a flag, "sent": whether the
+// SET went to the driver, and in a dry run "wouldSend"}. `after` is what the
 // SET carried: the driver's own answer is not read back.
 std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
-                          const hotplug::HotplugResult& result, bool sent);
+                          const hotplug::HotplugResult& result, bool dryRun);
 
 // The document pretty-printed, with a line break at its end. Text that is not
 // UTF-8 is replaced, never thrown over; DEL and the C1 controls are escaped

@@ -88,7 +88,8 @@ HotplugResult WriteFlags(WindowsApi& api, std::int32_t driveNumber, const Hotplu
     if (change.WriteCacheEnableOverride) {
         info.SetWriteCacheEnableOverride(*change.WriteCacheEnableOverride);
     }
-    if (change.DryRun) return result;
+    result.SetWanted = !change.OnlyWhenChanged || result.Changes();
+    if (change.DryRun || !result.SetWanted) return result;
 
     // The input length is the Size the driver gave back, but never more than
     // the structure: a driver answering another Size gets its own structure
@@ -152,7 +153,7 @@ bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
 
 bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                       bool writeCacheEnableOverride, bool deviceHotplug) {
-    const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false, {}};
+    const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false, {}, false};
     // Every failure is shown while the drive is still open.
     return WriteFlags(
                api, driveNumber, change,

@@ -68,7 +68,16 @@ struct HotplugResult {
     STORAGE_HOTPLUG_INFO Read;  // the driver's answer to the GET
     // What the SET carried, or, in a dry run, would have carried.
     STORAGE_HOTPLUG_INFO Written;
+    // The write calls for a SET: always, or under OnlyWhenChanged only when
+    // Changes(). A dry run stops before it all the same.
+    bool SetWanted = false;
     bool ok() const { return FailedStep == HotplugStep::None; }
+    // A flag asked for differs from the driver's answer, each read as the
+    // program reads it (any nonzero byte is on).
+    bool Changes() const {
+        return Read.DeviceHotplug() != Written.DeviceHotplug() ||
+               Read.WriteCacheEnableOverride() != Written.WriteCacheEnableOverride();
+    }
 };
 
 HotplugResult ReadHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber);
@@ -83,6 +92,9 @@ struct HotplugChange {
     std::optional<bool> DeviceHotplug;
     bool DryRun = false;  // everything but the SET
     DriveCheck Check;     // none: no check
+    // No SET when the flags asked for already hold their values, so that a
+    // repeated run changes nothing; a click always sends its SET.
+    bool OnlyWhenChanged = false;
 };
 
 HotplugResult WriteHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScreenDpi.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::sim {
@@ -69,6 +70,9 @@ struct SimVolume {
 
 struct Machine {
     platform::NumberFormat numberFormat;
+    // The screen's DPI when the window starts. Absent: kDefaultScreenDpi for
+    // the in-memory window, the real screen's for real windows.
+    std::optional<int> dpi;
     // The process's token: unelevated, every open of a physical drive that
     // asks for GENERIC_READ or GENERIC_WRITE is refused with
     // ERROR_ACCESS_DENIED, as Windows refuses a process without

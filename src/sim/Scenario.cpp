@@ -45,9 +45,11 @@ const json& Object(const json& v, const std::string& path,
 std::int64_t Integer(const json& v, const std::string& path, std::int64_t min, std::int64_t max) {
     if (!v.is_number_integer()) Refuse(path, "expected an integer");
     // nlohmann keeps non-negative numbers unsigned, which may exceed int64.
-    const bool inRange = v.is_number_unsigned()
-                             ? max >= 0 && v.get<std::uint64_t>() <= static_cast<std::uint64_t>(max)
-                             : v.get<std::int64_t>() >= min && v.get<std::int64_t>() <= max;
+    const bool inRange =
+        v.is_number_unsigned()
+            ? max >= 0 && v.get<std::uint64_t>() <= static_cast<std::uint64_t>(max) &&
+                  (min <= 0 || v.get<std::uint64_t>() >= static_cast<std::uint64_t>(min))
+            : v.get<std::int64_t>() >= min && v.get<std::int64_t>() <= max;
     if (!inRange) {
         Refuse(path,
                "expected an integer from " + std::to_string(min) + " to " + std::to_string(max));
@@ -277,7 +279,7 @@ std::string LibraryReason(const json::exception& e) {
 
 Machine ReadMachine(const json& root) {
     Object(root, "",
-           {"description", "recorded", "numberFormat", "elevated", "elevateError", "disks",
+           {"description", "recorded", "numberFormat", "dpi", "elevated", "elevateError", "disks",
             "volumes"});
     Machine m;
     IfPresent(root, "description", [](const json& x) { Text(x, "description"); });
@@ -295,6 +297,10 @@ Machine ReadMachine(const json& root) {
               [&](const json& x) { m.elevateError = ErrorCode(x, "elevateError"); });
     IfPresent(root, "numberFormat",
               [&](const json& x) { m.numberFormat = ReadNumberFormat(x, "numberFormat"); });
+    IfPresent(root, "dpi", [&](const json& x) {
+        m.dpi =
+            static_cast<int>(Integer(x, "dpi", platform::kMinScreenDpi, platform::kMaxScreenDpi));
+    });
     IfPresent(root, "disks", [&](const json& x) {
         std::set<int> numbers;
         std::set<std::uint32_t> devInsts;

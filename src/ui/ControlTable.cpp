@@ -335,6 +335,19 @@ void ControlTable::RaiseDeviceChange(const DeviceChange& change) {
     Sink()->OnDeviceChange(fired);
 }
 
+void ControlTable::RaiseDpiChange(const DpiChange& change) {
+    if (!Sink()) return;
+    const DpiChange fired = change;
+    Sink()->OnDpiChange(fired);
+}
+
+Status ControlTable::SetDpi(int dpi) {
+    if (!platform::ScreenDpiInRange(dpi)) return Status::OutOfRange;
+    if (!Rescale(dpi)) return Status::Failed;
+    dpi_ = dpi;
+    return Status::Ok;
+}
+
 Status ControlTable::StartTimer(std::uint32_t id, std::uint32_t milliseconds) {
     if (!IsOpen()) return Status::NoWindow;
     const std::uint64_t start = ++lastStart_;

@@ -56,6 +56,10 @@ struct ControlRecord {
 
 class ControlTable : public Toolkit {
 public:
+    explicit ControlTable(int dpi) : dpi_(dpi) {}
+
+    int Dpi() const override { return dpi_; }
+    Status SetDpi(int dpi) override;
     Status AddControl(const ControlSpec& request) override;
     Status Focus(const ControlRef& ref) override;
     std::vector<ControlRef> Controls() const override;
@@ -107,6 +111,8 @@ protected:
         return true;
     }
     virtual bool Refont(const ControlRecord& /*c*/, const std::string& /*face*/) { return true; }
+    // Every control's font made again at the new DPI, before Dpi() tells it.
+    virtual bool Rescale(int /*dpi*/) { return true; }
     virtual bool Rename(const ControlRecord& /*c*/, const std::string& /*name*/) { return true; }
     virtual bool Raise(const ControlRecord& /*c*/) { return true; }
     virtual void GiveFocus(const ControlRecord& c) = 0;
@@ -135,6 +141,7 @@ protected:
     void RaiseButtonClick(const std::string& name);
     void RaiseScrollChange(const std::string& name);
     void RaiseDeviceChange(const DeviceChange& change);
+    void RaiseDpiChange(const DpiChange& change);
     // The realisation's timer `id` came due: its event, once, unless it was
     // stopped, or restarted after `start` (none: whichever start is current).
     void TimerDue(std::uint32_t id, std::optional<std::uint64_t> start);
@@ -162,6 +169,7 @@ protected:
 private:
     Status AddRecord(ControlRecord c);
 
+    int dpi_;
     std::vector<ControlRecord> controls_;  // creation order
     std::uint64_t nextZ_ = 0;
     std::map<std::uint32_t, std::uint64_t> timers_;  // running timers: id -> their start

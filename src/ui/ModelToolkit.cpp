@@ -18,6 +18,16 @@ Status ModelToolkit::CreateMainWindow(const std::string& caption, int clientWidt
     return Status::Ok;
 }
 
+Status ModelToolkit::PlaceWindow(int left, int top, int clientWidth, int clientHeight) {
+    if (!open_) return Status::NoWindow;
+    if (clientWidth < 0 || clientHeight < 0) return Status::OutOfRange;
+    windowLeft_ = left;
+    windowTop_ = top;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    return Status::Ok;
+}
+
 std::optional<std::string> ModelToolkit::GetWindowCaption() const {
     if (!open_) return std::nullopt;
     return caption_;
@@ -67,6 +77,18 @@ bool ModelToolkit::ArmTimer(std::uint32_t id, std::uint32_t milliseconds, std::u
 Status ModelToolkit::SystemDeviceChange(const DeviceChange& change) {
     if (!open_) return Status::NoWindow;
     RaiseDeviceChange(change);
+    return AfterAction(Status::Ok);
+}
+
+Status ModelToolkit::SystemDpiChange(int dpi) {
+    if (!open_) return Status::NoWindow;
+    if (!platform::ScreenDpiInRange(dpi)) return Status::OutOfRange;
+    // Rounded to the nearest pixel, as Windows scales the rectangle.
+    const auto scaled = [this, dpi](int pixels) {
+        return static_cast<int>((static_cast<long long>(pixels) * dpi + Dpi() / 2) / Dpi());
+    };
+    RaiseDpiChange({dpi, windowLeft_, windowTop_, windowLeft_ + scaled(clientWidth_),
+                    windowTop_ + scaled(clientHeight_)});
     return AfterAction(Status::Ok);
 }
 

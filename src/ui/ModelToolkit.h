@@ -30,11 +30,11 @@ enum class ScrollAction { LineUp, LineDown, PageUp, PageDown };
 
 class ModelToolkit : public ControlTable {
 public:
-    explicit ModelToolkit(int dpi = 96) : dpi_(dpi) {}
+    explicit ModelToolkit(int dpi = platform::kDefaultScreenDpi) : ControlTable(dpi) {}
 
     // --- Toolkit -------------------------------------------------------------
-    int Dpi() const override { return dpi_; }
     Status CreateMainWindow(const std::string& caption, int clientWidth, int clientHeight) override;
+    Status PlaceWindow(int left, int top, int clientWidth, int clientHeight) override;
     std::optional<std::string> GetWindowCaption() const override;
     Status SetWindowCaption(const std::string& caption) override;
     std::optional<platform::Hwnd> WindowHwnd() const override;
@@ -47,6 +47,9 @@ public:
     // --- the system's actions ----------------------------------------------------
     // A device-change notification reaches the window.
     Status SystemDeviceChange(const DeviceChange& change);
+    // The screen's DPI under the window changes to `dpi`; the suggested
+    // rectangle keeps the window's top-left corner and scales its size.
+    Status SystemDpiChange(int dpi);
     // Time passes: every timer that comes due meanwhile fires, in order.
     void AdvanceClock(std::uint32_t milliseconds);
     std::uint64_t Now() const { return now_; }
@@ -71,6 +74,8 @@ public:
     int RedrawHoldCount() const { return redrawHolds_; }
     int RedrawReleaseCount() const { return redrawReleases_; }
     std::pair<int, int> ClientSize() const { return {clientWidth_, clientHeight_}; }
+    // The window's top-left corner on the screen (the in-memory window has no frame).
+    std::pair<int, int> WindowPosition() const { return {windowLeft_, windowTop_}; }
     // A pane's inside: its size less the border.
     std::optional<std::pair<int, int>> InsideSize(const ControlRef& ref) const;
 
@@ -99,10 +104,10 @@ private:
     void MoveFocusTo(const ControlRef& ref);
     platform::Hwnd NextHwnd() { return static_cast<platform::Hwnd>(nextHwnd_ += 4); }
 
-    int dpi_;
     bool created_ = false, open_ = false, shown_ = false;
     std::string caption_;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int windowLeft_ = 0, windowTop_ = 0;
     platform::Hwnd windowHwnd_{};
     std::uintptr_t nextHwnd_ = 0x10000;
     std::optional<ControlRef> focus_;

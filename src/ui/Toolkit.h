@@ -28,6 +28,9 @@
 //   as soon as the event that started it has returned.
 // - While the window is open it hears of disks and volumes arriving and
 //   leaving (the device-change event).
+// - When the screen's DPI under the window changes (moved to a monitor of
+//   another scale, or the scale changed), the window hears of it (the DPI
+//   event) and keeps converting at the old DPI until the program calls SetDpi.
 
 #include <cstdint>
 #include <optional>
@@ -37,6 +40,7 @@
 #include <vector>
 
 #include "platform/ProgramName.h"
+#include "platform/ScreenDpi.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::ui {
@@ -208,6 +212,14 @@ struct DeviceChange {
     friend bool operator==(const DeviceChange&, const DeviceChange&) = default;
 };
 
+// The screen's new DPI under the window, and where the system suggests the
+// window go: its outer rectangle, in screen pixels.
+struct DpiChange {
+    int dpi = 96;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const DpiChange&, const DpiChange&) = default;
+};
+
 // Callbacks the form sets. All default to doing nothing.
 class EventSink {
 public:
@@ -219,6 +231,7 @@ public:
     virtual void OnScrollChange(const std::string& /*name*/) {}
     virtual void OnDeviceChange(const DeviceChange& /*change*/) {}
     virtual void OnTimer(std::uint32_t /*id*/) {}
+    virtual void OnDpiChange(const DpiChange& /*change*/) {}
     // The keyboard focus came to a control (by Tab, a click or the program)
     // of the shown window.
     virtual void OnFocus(const std::string& /*name*/, std::int16_t /*index*/) {}
@@ -239,6 +252,14 @@ public:
     // --- the window ------------------------------------------------------
     // Dots per inch the design's twips are converted at.
     virtual int Dpi() const = 0;
+    // Converts at `dpi` from now on (platform::ScreenDpiInRange): every control's
+    // font is made again at that DPI and the old one freed. Positions and
+    // sizes stay as they are, for the program to set.
+    virtual Status SetDpi(int dpi) = 0;
+    // Moves the window's top-left corner to (left, top) on the screen and
+    // gives it a client area of this size, with the frame the window has
+    // at the screen's DPI.
+    virtual Status PlaceWindow(int left, int top, int clientWidth, int clientHeight) = 0;
     // Creates the hidden top-level window with a client area of this size.
     virtual Status CreateMainWindow(const std::string& caption, int clientWidth,
                                     int clientHeight) = 0;

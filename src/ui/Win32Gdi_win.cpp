@@ -26,15 +26,42 @@ COLORREF Win32Toolkit::Impl::Rgb(std::uint32_t colour) {
                                   : static_cast<COLORREF>(colour);
 }
 
-HFONT Win32Toolkit::Impl::FontFor(const std::string& face) {
-    auto it = fonts.find(face);
-    if (it != fonts.end()) return it->second.get();
-    platform::UniqueFont f(
+platform::UniqueFont Win32Toolkit::Impl::MakeFont(const std::string& face, int dpi) {
+    return platform::UniqueFont(
         CreateFontW(-MulDiv(kDefaultFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                     DEFAULT_PITCH | FF_DONTCARE, platform::Utf8ToWide(face).c_str()));
+}
+
+HFONT Win32Toolkit::Impl::FontFor(const std::string& face) {
+    auto it = fonts.find(face);
+    if (it != fonts.end()) return it->second.get();
+    platform::UniqueFont f = MakeFont(face, owner.Dpi());
     if (!f) return nullptr;
     return fonts.emplace(face, std::move(f)).first->second.get();
+}
+
+bool Win32Toolkit::Rescale(int dpi) {
+    Impl& m = *impl_;
+    // Every face in use made at the new DPI first, so a font that cannot be
+    // made changes nothing.
+    std::map<std::string, platform::UniqueFont> remade;
+    for (const ControlRecord& c : Records()) {
+        if (!c.HasFont() || remade.contains(c.fontName)) continue;
+        platform::UniqueFont f = Impl::MakeFont(c.fontName, dpi);
+        if (!f) return false;
+        remade.emplace(c.fontName, std::move(f));
+    }
+    for (const ControlRecord& c : Records()) {
+        if (!c.HasFont()) continue;
+        const HFONT f = remade.at(c.fontName).get();
+        SendMessageW(ToHwnd(c.hwnd), WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+    }
+    // No control draws with the old fonts any more: their owners free them here.
+    m.fonts = std::move(remade);
+    if (m.window)
+        RedrawWindow(m.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return true;
 }
 
 void Win32Toolkit::Impl::EraseBackground(HWND h, HDC dc) {

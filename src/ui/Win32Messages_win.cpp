@@ -137,6 +137,10 @@ LRESULT Win32Toolkit::Impl::HandleMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp
             if (h != window) break;
             owner.RaiseDeviceChange(DecodeDeviceChange(wp, lp));
             return TRUE;
+        case WM_DPICHANGED:
+            if (h != window) break;
+            OnDpiChanged(wp, lp);
+            return 0;
         case WM_DESTROY:
             if (h == window) deviceNotification.reset();
             break;
@@ -169,6 +173,23 @@ void Win32Toolkit::Impl::OnButtonNotify(HWND child) {
     } else if (c->kind == ControlKind::Button) {
         owner.RaiseButtonClick(c->name);
     }
+}
+
+void Win32Toolkit::Impl::OnDpiChanged(WPARAM wp, LPARAM lp) {
+    // The same DPI in both words for a window; the rows go by the vertical one.
+    DpiChange change;
+    change.dpi = HIWORD(wp);
+    RECT r{};
+    if (lp != 0) {
+        r = *reinterpret_cast<const RECT*>(lp);
+    } else if (!GetWindowRect(window, &r)) {
+        return;
+    }
+    change.left = r.left;
+    change.top = r.top;
+    change.right = r.right;
+    change.bottom = r.bottom;
+    owner.RaiseDpiChange(change);
 }
 
 void Win32Toolkit::Impl::AfterSetFocus(HWND h) {

@@ -19,11 +19,14 @@
 //   before the control (key preview); Tab and Shift+Tab then move the focus
 //   among the boxes and the button in the design's tab order, and Return
 //   presses a focused push button;
-// - a check box's accessible name is a direct annotation of its window.
+// - a check box's accessible name is a direct annotation of its window;
+// - WM_DPICHANGED (the window moved to a monitor of another scale, or the
+//   scale changed) raises the DPI event with the rectangle Windows suggests.
 // Labels are real windows here, but report no window handle, as the form
 // expects of labels; NativeHandle gives it for tests.
 
 #include <memory>
+#include <optional>
 
 #include "ui/ControlTable.h"
 
@@ -31,13 +34,14 @@ namespace plumvane::ui {
 
 class Win32Toolkit : public ControlTable {
 public:
-    Win32Toolkit();
+    // Converts at `dpi` from the start; none: at the screen's DPI.
+    explicit Win32Toolkit(std::optional<int> dpi = std::nullopt);
     ~Win32Toolkit() override;
     Win32Toolkit(const Win32Toolkit&) = delete;
     Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
-    int Dpi() const override;
     Status CreateMainWindow(const std::string& caption, int clientWidth, int clientHeight) override;
+    Status PlaceWindow(int left, int top, int clientWidth, int clientHeight) override;
     std::optional<std::string> GetWindowCaption() const override;
     Status SetWindowCaption(const std::string& caption) override;
     std::optional<platform::Hwnd> WindowHwnd() const override;
@@ -68,6 +72,7 @@ protected:
     bool Recolour(const ControlRecord& c, std::uint32_t colour) override;
     bool Retitle(const ControlRecord& c, const std::string& caption) override;
     bool Refont(const ControlRecord& c, const std::string& face) override;
+    bool Rescale(int dpi) override;
     bool Rename(const ControlRecord& c, const std::string& name) override;
     bool Raise(const ControlRecord& c) override;
     void GiveFocus(const ControlRecord& c) override;

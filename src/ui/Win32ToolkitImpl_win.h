@@ -51,7 +51,6 @@ struct Win32Toolkit::Impl {
     explicit Impl(Win32Toolkit& owner);
 
     Win32Toolkit& owner;
-    int dpi = 96;
     HWND window = nullptr;
     std::string caption;
     // Declared before the fonts and brushes: unregistered after they are freed.
@@ -87,6 +86,8 @@ struct Win32Toolkit::Impl {
     void AfterSetCheck(HWND h);
     // Called when one of the controls got the keyboard focus.
     void AfterSetFocus(HWND h);
+    // WM_DPICHANGED: the new DPI and the window rectangle Windows suggests.
+    void OnDpiChanged(WPARAM wp, LPARAM lp);
     // Sets the subclass that gives key preview and the check box events.
     void Subclass(HWND h);
 
@@ -97,11 +98,18 @@ struct Win32Toolkit::Impl {
     // After a hold on painting: what changed since `before` painted again.
     void RepaintChanged(const std::vector<ControlRecord>& before);
 
+    // The window's outer rectangle around a client rectangle, with the frame
+    // at the DPI Windows gives the window (the system's where it keeps none
+    // per window, before Windows 10 1607).
+    bool FrameAround(RECT& client) const;
+
     // --- GDI (Win32Gdi_win.cpp) ----------------------------------------------------
     static int ScreenDpi();
     HBRUSH BrushFor(std::uint32_t colour);
     static COLORREF Rgb(std::uint32_t colour);
+    // The 8-point font of a face at the toolkit's DPI, made once.
     HFONT FontFor(const std::string& face);
+    static platform::UniqueFont MakeFont(const std::string& face, int dpi);
     // WM_ERASEBKGND of the window and panes: their background colour.
     void EraseBackground(HWND h, HDC dc);
     // WM_CTLCOLOR*: the brush a control is painted on; none when not ours.

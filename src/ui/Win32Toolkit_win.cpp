@@ -1,6 +1,7 @@
 // The Win32 toolkit's operations: the main window, and each control's window
 // made, moved and changed as the table's rules allow.
 
+#include "platform/SystemLibrary.h"
 #include "platform/TextConversion_win.h"
 #include "ui/Win32ToolkitImpl_win.h"
 
@@ -9,10 +10,44 @@ namespace plumvane::ui {
 namespace {
 constexpr wchar_t kFormClass[] = L"PlumvaneForm";
 constexpr wchar_t kPaneClass[] = L"PlumvanePane";
+// Fixed size: no sizing border, no maximize box.
+constexpr DWORD kFormStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+// The DPI functions of Windows 10 1607 and later, looked up at run time so
+// the program starts on every version; null where missing.
+struct DpiFunctions {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    GetDpiForWindowFn getDpiForWindow = nullptr;
+    AdjustWindowRectExForDpiFn adjustWindowRectExForDpi = nullptr;
+};
+
+const DpiFunctions& DpiFunctionsOfThisWindows() {
+    static const platform::SystemLibrary user32(L"user32.dll");
+    static const DpiFunctions functions{
+        user32.Find<DpiFunctions::GetDpiForWindowFn>("GetDpiForWindow"),
+        user32.Find<DpiFunctions::AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi")};
+    return functions;
+}
+
+int StartDpi(std::optional<int> dpi) {
+    return dpi && platform::ScreenDpiInRange(*dpi) ? *dpi : Win32Toolkit::Impl::ScreenDpi();
+}
 }  // namespace
 
 Win32Toolkit::Impl::Impl(Win32Toolkit& owner)
-    : owner(owner), dpi(ScreenDpi()), paneClass(kPaneClass), formClass(kFormClass) {}
+    : owner(owner), paneClass(kPaneClass), formClass(kFormClass) {}
+
+bool Win32Toolkit::Impl::FrameAround(RECT& client) const {
+    const DpiFunctions& f = DpiFunctionsOfThisWindows();
+    const UINT dpi = f.getDpiForWindow && window ? f.getDpiForWindow(window) : 0;
+    if (dpi != 0 && f.adjustWindowRectExForDpi) {
+        return f.adjustWindowRectExForDpi(&client, kFormStyle, FALSE, kFormExStyle, dpi) != 0;
+    }
+    return AdjustWindowRectEx(&client, kFormStyle, FALSE, kFormExStyle) != 0;
+}
 
 HWND Win32Toolkit::Impl::ParentWindow(const std::string& parentName) const {
     if (parentName.empty()) return window;
@@ -20,7 +55,8 @@ HWND Win32Toolkit::Impl::ParentWindow(const std::string& parentName) const {
     return p && p->kind == ControlKind::Pane ? ToHwnd(p->hwnd) : nullptr;
 }
 
-Win32Toolkit::Win32Toolkit() : impl_(std::make_unique<Impl>(*this)) {}
+Win32Toolkit::Win32Toolkit(std::optional<int> dpi)
+    : ControlTable(StartDpi(dpi)), impl_(std::make_unique<Impl>(*this)) {}
 
 Win32Toolkit::~Win32Toolkit() {
     // The sink may already be gone; destroying the windows raises nothing.
@@ -28,25 +64,36 @@ Win32Toolkit::~Win32Toolkit() {
     if (impl_->window) DestroyWindow(impl_->window);
 }
 
-int Win32Toolkit::Dpi() const { return impl_->dpi; }
-
 Status Win32Toolkit::CreateMainWindow(const std::string& caption, int clientWidth,
                                       int clientHeight) {
     if (impl_->window) return Status::AlreadyExists;
     if (clientWidth < 0 || clientHeight < 0) return Status::OutOfRange;
     if (!impl_->RegisterClasses()) return Status::Failed;
-    // Fixed size: no sizing border, no maximize box.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_CONTROLPARENT;
     RECT r{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    HWND h = CreateWindowExW(exStyle, kFormClass, platform::Utf8ToWide(caption).c_str(), style,
-                             CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), impl_.get());
+    impl_->FrameAround(r);
+    HWND h =
+        CreateWindowExW(kFormExStyle, kFormClass, platform::Utf8ToWide(caption).c_str(), kFormStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr,
+                        nullptr, GetModuleHandleW(nullptr), impl_.get());
     if (!h) return Status::Failed;
     impl_->window = h;
     impl_->caption = caption;
     impl_->ListenForDisks();
+    return Status::Ok;
+}
+
+Status Win32Toolkit::PlaceWindow(int left, int top, int clientWidth, int clientHeight) {
+    if (!impl_->window) return Status::NoWindow;
+    if (clientWidth < 0 || clientHeight < 0) return Status::OutOfRange;
+    RECT r{0, 0, clientWidth, clientHeight};
+    if (!impl_->FrameAround(r)) return Status::Failed;
+    const BOOL placed = SetWindowPos(impl_->window, nullptr, left, top, r.right - r.left,
+                                     r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!placed) return Status::Failed;
+    // Moving a control copies the pixels it had; ones not painted yet would stay
+    // blank. The window is painted whole again, controls and all.
+    RedrawWindow(impl_->window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return Status::Ok;
 }
 

@@ -6,6 +6,7 @@
 // in frmMainEvents.cpp.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,8 @@ inline constexpr std::uint32_t kPlugSettleMs = 750;
 inline constexpr std::uint32_t kPlugTimer = 1;
 // A rebuild that had to wait for a running build or click.
 inline constexpr std::uint32_t kDeferredRebuildTimer = 2;
+// A DPI change that had to wait for a running build or click.
+inline constexpr std::uint32_t kDeferredDpiTimer = 3;
 // The box of a click refused because drive N is no longer the row's disk.
 std::string DiskChangedText(std::int32_t driveNumber);
 // The box of a write refused for want of rights in a process that is not
@@ -63,6 +66,10 @@ public:
     //   a refused click) while a build or a click runs is not run inside it;
     //   it is noted, and when the last of them ends it starts once, on a 0 ms
     //   timer, after the event that ended has returned (BusyScope).
+    // - pendingDpi_: a DPI change that comes while a build or a click runs
+    //   waits the same way, on its own 0 ms timer, started before the
+    //   rebuild's, so a waiting rebuild runs at the new DPI. Only the last
+    //   change counts.
     bool LockMe = false;
 
     void BuildDiskList();
@@ -81,6 +88,7 @@ public:
     void OnScrollChange(const std::string& name) override;
     void OnDeviceChange(const DeviceChange& change) override;
     void OnTimer(std::uint32_t id) override;
+    void OnDpiChange(const DpiChange& change) override;
 
     // How many times BuildDiskList has run.
     int ListBuilds() const { return listBuilds_; }
@@ -93,6 +101,21 @@ private:
     // message box of the program), once when they have ended.
     void RequestRebuild();
     void RebuildNow();
+    // Lays the window out at the DPI change that waits, if any and not busy.
+    void TakeDpiChange();
+    // Everything the design places, placed again at the new DPI, as a window
+    // started there: the rows, their states and disks as they are (nothing
+    // is scanned or read), the same row first in view, the focus where it is.
+    void LayOutAt(const DpiChange& change);
+    // The row at the top of the view: the one whose top is at or above the
+    // list's top margin, as the arrows scroll row by row.
+    int FirstVisibleRow() const;
+    // The design's controls and the rows at the toolkit's DPI, `firstRow` first in view.
+    void PlaceAtDpi(const FormDesign& design, int firstRow);
+    // The last row of the list (0 when there is one, or none).
+    std::int16_t LastRow() const;
+    // Places row `row` as a copy of row 0 right below row `row` - 1.
+    void PlaceRowBelow(std::int16_t row);
     // The disk row `row` was made for, when the caption's number is still its.
     const inventory::DiskIdentity* RowDisk(std::int16_t row, std::int32_t driveNumber) const;
     // Tells the user that drive N is not the row's disk any more, and rescans.
@@ -134,8 +157,9 @@ private:
     bool restoringRow_ = false;  // see LockMe
     // The disk each row was made for, by row index, from the last build.
     std::vector<inventory::DiskIdentity> rowDisks_;
-    int busy_ = 0;                 // see LockMe
-    bool rebuildPending_ = false;  // see LockMe
+    int busy_ = 0;                         // see LockMe
+    bool rebuildPending_ = false;          // see LockMe
+    std::optional<DpiChange> pendingDpi_;  // see LockMe
     int listBuilds_ = 0;
 };
 

@@ -45,6 +45,20 @@ void frmMain::OnDeviceChange(const DeviceChange& change) {
 
 void frmMain::OnTimer(std::uint32_t id) {
     if (id == kPlugTimer || id == kDeferredRebuildTimer) RequestRebuild();
+    if (id == kDeferredDpiTimer) TakeDpiChange();
+}
+
+void frmMain::OnDpiChange(const DpiChange& change) {
+    pendingDpi_ = change;
+    TakeDpiChange();
+}
+
+void frmMain::TakeDpiChange() {
+    // Busy: BusyScope starts kDeferredDpiTimer when the last build or click ends.
+    if (!pendingDpi_ || busy_ > 0) return;
+    const DpiChange change = *pendingDpi_;
+    pendingDpi_.reset();
+    LayOutAt(change);
 }
 
 void frmMain::OnCheckClick(const std::string& name, std::int16_t index) {

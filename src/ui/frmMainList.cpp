@@ -150,7 +150,6 @@ void frmMain::KeepRow(std::int16_t row) {
     const ControlRef label = Elem(kLblDisks, row);
     const ControlRef wceo = Elem(kChkWCEO, row);
     const ControlRef hpd = Elem(kChkHPD, row);
-    const auto above = static_cast<std::int16_t>(row - 1);
 
     // A row the previous build did not leave whole is made anew: copies of
     // row 0, each losing its visual styles once, when it is made.
@@ -164,12 +163,10 @@ void frmMain::KeepRow(std::int16_t row) {
     }
 
     // What a new copy of element 0 would take from it.
+    PlaceRowBelow(row);
     for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
         const ControlRef first = Elem(name, 0);
         const ControlRef mine = Elem(name, row);
-        for (const Metric m : {Metric::Left, Metric::Width, Metric::Height}) {
-            Settle(tk_, mine, m, tk_.GetMetric(first, m));
-        }
         if (auto face = tk_.GetFontName(first)) {
             const std::string wanted = ModernFace(*face);
             if (tk_.GetFontName(mine) != wanted) tk_.SetFontName(mine, wanted);
@@ -184,11 +181,6 @@ void frmMain::KeepRow(std::int16_t row) {
     const auto colour = tk_.GetBackColor(label);
     SettleColour(tk_, wceo, colour);
     SettleColour(tk_, hpd, colour);
-    for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
-        const auto top = tk_.GetTop(Elem(name, above));
-        const auto height = tk_.GetHeight(Elem(name, 0));
-        if (top && height) Settle(tk_, Elem(name, row), Metric::Top, *top + *height);
-    }
     // The pane is fitted to each new row and to the first kept one; the
     // build fits it to the last (see BuildDiskList).
     if (made || row == 1) FitListPane(row);
@@ -199,6 +191,78 @@ void frmMain::KeepRow(std::int16_t row) {
         tk_.BringToFront(wceo);
         tk_.BringToFront(hpd);
     }
+}
+
+void frmMain::PlaceRowBelow(std::int16_t row) {
+    const auto above = static_cast<std::int16_t>(row - 1);
+    for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+        const ControlRef first = Elem(name, 0);
+        const ControlRef mine = Elem(name, row);
+        for (const Metric m : {Metric::Left, Metric::Width, Metric::Height}) {
+            Settle(tk_, mine, m, tk_.GetMetric(first, m));
+        }
+        const auto top = tk_.GetTop(Elem(name, above));
+        const auto height = tk_.GetHeight(first);
+        if (top && height) Settle(tk_, mine, Metric::Top, *top + *height);
+    }
+}
+
+std::int16_t frmMain::LastRow() const {
+    std::int16_t last = 0;
+    while (last < INT16_MAX && RowParts(static_cast<std::int16_t>(last + 1)) == kRowParts) ++last;
+    return last;
+}
+
+int frmMain::FirstVisibleRow() const {
+    const auto value = tk_.GetScroll(Ctl(kListVScroll), ScrollField::Value);
+    const auto rowHeight = tk_.GetHeight(Elem(kLblDisks, 0));
+    if (!value || !rowHeight || *rowHeight <= 0) return 0;
+    const int fromMargin = *value + DesignListTop();
+    return fromMargin > 0 ? fromMargin / *rowHeight : 0;
+}
+
+void frmMain::LayOutAt(const DpiChange& change) {
+    BusyScope busy(*this);
+    const int firstRow = FirstVisibleRow();
+    // Refused (a font that cannot be made): the window stays as it is, whole
+    // at the old DPI.
+    if (!Succeeded(tk_.SetDpi(change.dpi))) return;
+    const int dpi = tk_.Dpi();
+    const FormDesign& design = MainFormDesign();
+    {
+        const RedrawSuspended frozen(tk_, Ctl(kPicListFrame));
+        PlaceAtDpi(design, firstRow);
+    }
+    // Last, so the window is painted once with everything in place.
+    tk_.PlaceWindow(change.left, change.top, TwipsToPixels(design.clientWidth, dpi),
+                    TwipsToPixels(design.clientHeight, dpi));
+}
+
+void frmMain::PlaceAtDpi(const FormDesign& design, int firstRow) {
+    const int dpi = tk_.Dpi();
+    for (const DesignControl& d : design.controls) {
+        const ControlSpec spec = ToSpec(d, dpi);
+        const ControlRef ref{spec.name, spec.index};
+        Settle(tk_, ref, Metric::Left, spec.left);
+        Settle(tk_, ref, Metric::Top, spec.top);
+        Settle(tk_, ref, Metric::Width, spec.width);
+        Settle(tk_, ref, Metric::Height, spec.height);
+    }
+    // From here as a build measures the list: from the controls' sizes.
+    SetScrollBase();
+    const std::int16_t last = LastRow();
+    for (std::int16_t row = 1; row <= last; ++row) PlaceRowBelow(row);
+    FitListPane(last);
+    const ControlRef bar = Ctl(kListVScroll);
+    const auto rowHeight = tk_.GetHeight(Elem(kLblDisks, 0));
+    const auto min = tk_.GetScroll(bar, ScrollField::Min);
+    const auto max = tk_.GetScroll(bar, ScrollField::Max);
+    if (rowHeight && min && max) {
+        tk_.SetScroll(bar, ScrollField::Value,
+                      ClampToRange(firstRow * *rowHeight - DesignListTop(), *min, *max));
+    }
+    // The list follows the value also where the value did not move.
+    OnScrollChange(kListVScroll);
 }
 
 void frmMain::FitListPane(std::int16_t lastRow) {

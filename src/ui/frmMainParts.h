@@ -35,7 +35,9 @@ class frmMain::BusyScope {
 public:
     explicit BusyScope(frmMain& form) : form_(form) { ++form_.busy_; }
     ~BusyScope() {
-        if (--form_.busy_ > 0 || !form_.rebuildPending_) return;
+        if (--form_.busy_ > 0) return;
+        if (form_.pendingDpi_) form_.tk_.StartTimer(kDeferredDpiTimer, 0);
+        if (!form_.rebuildPending_) return;
         form_.rebuildPending_ = false;
         form_.tk_.StartTimer(kDeferredRebuildTimer, 0);
     }

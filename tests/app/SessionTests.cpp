@@ -277,6 +277,8 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
         {"unplug:b.json", {K::Unplug, "", 0, 0, 0, 0, "b.json"}},
         {"wait:0", {K::Wait, "", 0, 0, 0, 0, "", 0}},
         {"wait:60000", {K::Wait, "", 0, 0, 0, 0, "", 60000}},
+        {"dpi:96", {K::Dpi, "", 0, 0, 0, 0, "", 0, false, 96}},
+        {"dpi:480", {K::Dpi, "", 0, 0, 0, 0, "", 0, false, 480}},
         {"answer:yes", {K::Answer, "", 0, 0, 0, 0, "", 0, true}},
         {"answer:no", {K::Answer, "", 0, 0, 0, 0, "", 0, false}},
     };
@@ -285,11 +287,11 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
         std::string error;
         const auto a = ParseAction(text, error);
         ASSERT_TRUE(a);
-        EXPECT_EQ(
-            std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
-                     a->milliseconds, a->yes),
-            std::tie(expected.kind, expected.name, expected.index, expected.key, expected.shift,
-                     expected.value, expected.path, expected.milliseconds, expected.yes));
+        EXPECT_EQ(std::tie(a->kind, a->name, a->index, a->key, a->shift, a->value, a->path,
+                           a->milliseconds, a->yes, a->dpi),
+                  std::tie(expected.kind, expected.name, expected.index, expected.key,
+                           expected.shift, expected.value, expected.path, expected.milliseconds,
+                           expected.yes, expected.dpi));
     }
 }
 
@@ -324,6 +326,11 @@ TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
                                       "wait:-1",
                                       "wait:1.5",
                                       "wait:4294967296",
+                                      "dpi",
+                                      "dpi:",
+                                      "dpi:95",
+                                      "dpi:481",
+                                      "dpi:144.5",
                                       "answer",
                                       "answer:Yes",
                                       "close:now",

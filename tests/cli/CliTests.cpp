@@ -357,10 +357,66 @@ TEST_F(CliTest, DryRunWritesNothing) {
     EXPECT_EQ(Disk(2).hotplug, (std::array<std::uint8_t, 8>{8, 0, 0, 0, 1, 0, 1, 0}));
 }
 
+// A run that finds the flags as asked sends no SET and says so; --force
+// sends it all the same; a dry run says whether it would. Only the flags
+// asked for count, each read as on when its byte is nonzero. The driver has
+// WriteCacheEnableOverride off and DeviceHotplug as `hotplugByte` says.
+TEST_F(CliTest, SetSendsNothingWhenTheFlagsAreAsAsked) {
+    const std::string asAsked = "the flags already hold the values asked for";
+    const std::string kept = "nothing changed: " + asAsked + "; no SET was sent (--force sends it)";
+    const std::string dryKept =
+        "dry run: " + asAsked + ", so no SET would be sent; nothing was written";
+    const std::string on = "STORAGE_HOTPLUG_INFO 0800000001000100";
+    const std::string off = "STORAGE_HOTPLUG_INFO 0800000001000000";
+    const auto would = [](const std::string& info) {
+        return "dry run: would write " + info + "; nothing was written";
+    };
+    struct Case {
+        std::vector<std::string> options;
+        std::uint8_t hotplugByte;
+        std::size_t sets;
+        std::string said;  // the second line
+        std::string json;  // changed, sent, wouldSend ("-": not there)
+    };
+    const Case cases[] = {
+        {{"--hotplug", "on"}, 1, 0, kept, "0 0 -"},
+        {{"--hotplug", "on"}, 2, 0, kept, "0 0 -"},
+        {{"--hotplug", "on", "--force"}, 1, 1, "wrote " + on, "0 1 -"},
+        {{"--hotplug", "on", "--dry-run"}, 1, 0, dryKept, "0 0 0"},
+        {{"--hotplug", "on", "--dry-run", "--force"}, 1, 0, would(on), "0 0 1"},
+        {{"--hotplug", "off"}, 1, 1, "wrote " + off, "1 1 -"},
+        {{"--hotplug", "off", "--force"}, 1, 1, "wrote " + off, "1 1 -"},
+        {{"--hotplug", "off", "--dry-run"}, 1, 0, would(off), "0 0 1"},
+    };
+    const auto bit = [](const nlohmann::json& j, const char* key) {
+        return !j.contains(key) ? "-" : j[key] == true ? "1" : "0";
+    };
+    for (const Case& c : cases) {
+        for (const bool json : {false, true}) {
+            std::vector<std::string> args = {"set", "E:"};
+            args.insert(args.end(), c.options.begin(), c.options.end());
+            if (json) args.push_back("--json");
+            SCOPED_TRACE(testing::PrintToString(args) + " on byte " +
+                         std::to_string(c.hotplugByte));
+            Disk(2).hotplug = {8, 0, 0, 0, 1, 0, c.hotplugByte, 0};
+            const std::size_t before = win.hotplugWrites().size();
+            ASSERT_EQ(Cli(args), kExitOk) << output.err;
+            EXPECT_EQ(win.hotplugWrites().size() - before, c.sets);
+            if (!json) {
+                EXPECT_TRUE(output.out.ends_with("\n" + c.said + "\n")) << output.out;
+                continue;
+            }
+            const nlohmann::json j = Json();
+            EXPECT_EQ(
+                std::string(bit(j, "changed")) + " " + bit(j, "sent") + " " + bit(j, "wouldSend"),
+                c.json);
+        }
+    }
+}
+
 // For a script: the disk, the flags before and after, whether a SET went out.
-// A flag asked for at the value it has is sent again all the same.
 TEST_F(CliTest, SetAsJson) {
-    const auto expected = [](bool wceAfter, const char* hex, bool sent) {
+    const auto expected = [](bool wceAfter, const char* hex, bool changed, bool sent) {
         nlohmann::json j = nlohmann::json::parse(R"({
             "disk": {"number": 2, "description": "SanDisk Cruzer Blade",
                      "deviceInstanceId": "USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\\4C530001230413108063&0"},
@@ -368,14 +424,16 @@ TEST_F(CliTest, SetAsJson) {
             "after": {"writeCacheEnableOverride": false, "deviceHotplug": true}})");
         j["after"]["writeCacheEnableOverride"] = wceAfter;
         j["hotplugInfo"] = hex;
+        j["changed"] = changed;
         j["sent"] = sent;
+        if (!sent) j["wouldSend"] = true;
         return j;
     };
     ASSERT_EQ(Cli({"set", "E:", "--write-cache-override", "on", "--dry-run", "--json"}), kExitOk);
-    EXPECT_EQ(Json(), expected(true, "0800000001000101", false));
+    EXPECT_EQ(Json(), expected(true, "0800000001000101", false, false));
     EXPECT_TRUE(win.hotplugWrites().empty());
-    ASSERT_EQ(Cli({"set", "E:", "--hotplug", "on", "--json"}), kExitOk);
-    EXPECT_EQ(Json(), expected(false, "0800000001000100", true));
+    ASSERT_EQ(Cli({"set", "E:", "--write-cache-override", "on", "--json"}), kExitOk);
+    EXPECT_EQ(Json(), expected(true, "0800000001000101", true, true));
     EXPECT_EQ(win.hotplugWrites().size(), 1u);
 
     // A failure says so on standard error only.

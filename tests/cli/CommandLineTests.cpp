@@ -40,13 +40,13 @@ TEST(CommandLineTest, CommandsAndTheirOptions) {
     EXPECT_EQ(c.disk, "3");
     EXPECT_EQ(c.deviceHotplug, true);
     EXPECT_EQ(c.writeCacheEnableOverride, std::nullopt);
-    EXPECT_FALSE(c.dryRun);
+    EXPECT_FALSE(c.dryRun || c.force);
 
-    c = Accepted(
-        {"set", "USBSTOR\\X", "--write-cache-override", "off", "--hotplug", "off", "--dry-run"});
+    c = Accepted({"set", "USBSTOR\\X", "--write-cache-override", "off", "--hotplug", "off",
+                  "--dry-run", "--force"});
     EXPECT_EQ(c.deviceHotplug, false);
     EXPECT_EQ(c.writeCacheEnableOverride, false);
-    EXPECT_TRUE(c.dryRun);
+    EXPECT_TRUE(c.dryRun && c.force);
 
     // --help wins over anything, even a broken line; then --version.
     EXPECT_EQ(Accepted({"set", "--bogus", "--help"}).verb, Verb::Help);
@@ -78,6 +78,7 @@ TEST(CommandLineTest, Refusals) {
         {{"--json", "list"}, "the command comes first: list, get, set or record"},
         {{"list", "3"}, "list takes no disk"},
         {{"list", "--dry-run"}, "--dry-run does not go with this command"},
+        {{"get", "1", "--force"}, "--force does not go with this command"},
         {{"get", "1", "--all"}, "--all does not go with this command"},
         {{"get"},
          "get needs a disk: a drive number (3), a drive letter (E:, e or E:\\), "

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The window at one DPI, from the state plumvane-sim.exe --out wrote there.
 
-    check_dpi.py DPI STATE.json CUT.txt
+    check_dpi.py DPI STATE.json CUT.txt [LABEL]
 
-CUT.txt holds plumvane-sim's "caption cut" lines at this DPI. Prints "PASS <what>" or "FAIL <what>: <why>" per check; exits 1
+CUT.txt holds plumvane-sim's "caption cut" lines at this DPI; LABEL begins
+each line (default "DPI DPI"). Prints "PASS <what>" or "FAIL <what>: <why>" per check; exits 1
 when one failed.
 
 Checks: the dump reports the DPI; the design's twips became pixels at it
@@ -52,8 +53,9 @@ def cuts(path):
 def main():
     dpi = int(sys.argv[1])
     state = json.load(open(sys.argv[2]))
+    label = sys.argv[4] if len(sys.argv) > 4 else f"{dpi} DPI"
     c = {(x["name"], x["index"]): x for x in state["controls"]}
-    report(f"{dpi} DPI: the dump says dpi {dpi}",
+    report(f"{label}: the dump says dpi {dpi}",
            None if state.get("dpi") == dpi else f"it says {state.get('dpi')}")
 
     design = {("picListFrame", None): (30, 300, 8775, 3945), ("cmdClose", None): (3810, 4335, 1235, 390),
@@ -62,29 +64,29 @@ def main():
     wrong = [f"{n}: {[c[(n, i)][k] for k in ('left', 'top', 'width', 'height')]}"
              for (n, i), twips in design.items()
              if [c[(n, i)][k] for k in ("left", "top", "width", "height")] != [px(t, dpi) for t in twips]]
-    report(f"{dpi} DPI: the design's twips in pixels", "; ".join(wrong) or None)
+    report(f"{label}: the design's twips in pixels", "; ".join(wrong) or None)
 
     rows = sorted(i for (n, i) in c if n == "lblDisks")
     h = px(255, dpi)
     bad = [f"{n}({r}) top {c[(n, r)]['top']}" for r in rows for n in ("lblDisks", "chkWCEO", "chkHPD")
            if c[(n, r)]["top"] != r * h or c[(n, r)]["height"] != h]
-    report(f"{dpi} DPI: {len(rows)} rows {h} pixels apart, no gap or overlap", "; ".join(bad) or None)
+    report(f"{label}: {len(rows)} rows {h} pixels apart, no gap or overlap", "; ".join(bad) or None)
 
     frame, pane, bar = c[("picListFrame", None)], c[("picList", None)], c[("ListVScroll", None)]
     inside, top0 = frame["height"] - 4, px(60, dpi)
     want = (-top0, pane["height"] + top0 - inside, top0 + pane["height"] > inside)
     got = (bar["min"], bar["max"], bar["visible"])
-    report(f"{dpi} DPI: scroll range {want[0]} to {want[1]}, bar shown {want[2]}",
+    report(f"{label}: scroll range {want[0]} to {want[1]}, bar shown {want[2]}",
            None if got == want and pane["height"] == len(rows) * h else f"found {got}, pane {pane['height']}")
     # At the maximum the last row ends top0 above the inside's bottom edge.
     if bar["value"] == bar["max"]:
         bottom = pane["top"] + pane["height"]
-        report(f"{dpi} DPI: scrolled to the end, the last row ends {top0} above the frame's bottom",
+        report(f"{label}: scrolled to the end, the last row ends {top0} above the frame's bottom",
                None if bottom == inside - top0 else f"it ends at {bottom} of {inside}")
 
     allowed = WINE_BITMAP_CUTS.get(dpi, {})
     cut = [f"{n} {r:.3f} of its room" for n, r in cuts(sys.argv[3]).items() if r > allowed.get(n, 1.0)]
-    report(f"{dpi} DPI: no heading and no Close caption cut" + (" (beyond Wine's 10-point bitmap)" if allowed else ""),
+    report(f"{label}: no heading and no Close caption cut" + (" (beyond Wine's 10-point bitmap)" if allowed else ""),
            "; ".join(cut) or None)
     return 1 if results.failures else 0
 

@@ -126,11 +126,12 @@ def check_manifest(exe, arch):
     report("manifest supports Windows Vista to 10/11",
            None if ids == SUPPORTED_OS else
            f"missing {sorted(SUPPORTED_OS - ids)}, unexpected {sorted(ids - SUPPORTED_OS)}")
-    # System DPI awareness, each setting in the namespace Windows reads it from.
+    # Per-monitor DPI awareness (version 2, then 1) where Windows knows it, system
+    # awareness before Windows 8.1; each setting in the namespace Windows reads it from.
     settings = "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
     for name, namespace, value in (
-            ("dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "true"),
-            ("dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings", "system")):
+            ("dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "true/pm"),
+            ("dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings", "PerMonitorV2, PerMonitor")):
         found = [e.text.strip() for e in root.findall(f"{settings}{{{namespace}}}{name}") if e.text]
         report(f"manifest declares {name} {value}",
                None if found == [value] else f"found {found}")

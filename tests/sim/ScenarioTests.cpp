@@ -49,6 +49,8 @@ TEST(Scenario, MissingFieldsGiveAPresentWorkingDrive) {
     EXPECT_FALSE(m.disks[1].deviceNumber);
     EXPECT_EQ(m.volumes[0].letter, 'E');
     EXPECT_EQ(m.volumes[0].driveType, DRIVE_REMOVABLE);
+    EXPECT_FALSE(m.dpi);
+    EXPECT_EQ(ParseScenario(R"({"dpi": 480})").dpi, 480);
 }
 
 TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
@@ -70,6 +72,10 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
               "volumes[0].disk: missing (a disk number, or null for a volume spanning disks)");
     EXPECT_EQ(RefusalOf(R"({"numberFormat": {"leadingZero": 1}})"),
               "numberFormat.leadingZero: expected true or false");
+    // A number at or above 0 was checked against the maximum only, so these came in.
+    EXPECT_EQ(RefusalOf(R"({"dpi": 72})"), "dpi: expected an integer from 96 to 480");
+    EXPECT_EQ(RefusalOf(R"({"disks": [{"devInst": 0}]})"),
+              "disks[0].devInst: expected an integer from 1 to 4294967295");
     EXPECT_EQ(RefusalOf(R"({"elevated": "no"})"), "elevated: expected true or false");
     EXPECT_EQ(RefusalOf(R"({"elevateError": -5})"),
               "elevateError: expected an integer from 0 to 4294967295");

@@ -193,8 +193,10 @@ void SetRun(const sim::Machine& machine, int number, std::optional<std::size_t> 
     if (at) w.ChangeMachineBeforeCall(*at, [&](sim::Machine& m) { Replace(m, number, how); });
     const sim::SimDisk* disk = DiskOf(w.machine(), number);
     const std::string device = disk ? sim::DeviceKey(*disk) : std::string();
-    const std::vector<std::string> args = {"set", std::to_string(number),   "--hotplug",
-                                           "on",  "--write-cache-override", "off"};
+    // --force: the SET is what is followed, also where the disk holds these values already.
+    const std::vector<std::string> args = {"set",    std::to_string(number),   "--hotplug",
+                                           "on",     "--write-cache-override", "off",
+                                           "--force"};
     const auto command = std::get<cli::Command>(cli::ParseCommandLine(args, false));
     cli::Output output;
     const int exit = cli::RunCommand(command, w, false, output);

@@ -38,6 +38,11 @@ public:
                                                                         : "other";
         events.push_back(std::string("device:") + event + ":" + device);
     }
+    void OnDpiChange(const DpiChange& c) override {
+        events.push_back("dpi:" + std::to_string(c.dpi) + " " + std::to_string(c.left) + "," +
+                         std::to_string(c.top) + "," + std::to_string(c.right) + "," +
+                         std::to_string(c.bottom));
+    }
     std::function<void(std::uint32_t)> onTimer;
 };
 

@@ -480,6 +480,36 @@ TEST_F(Win32ToolkitTest, DeviceChangesOfDisksAndVolumesBecomeEvents) {
     EXPECT_FALSE(tk.HearsDiskInterfaces());
 }
 
+// The toolkit converts at the old DPI until the program takes the change; a
+// control left with a freed font would draw in the system font.
+TEST_F(Win32ToolkitTest, WmDpiChangedBecomesAnEventAndSetDpiRemakesEveryFont) {
+    const HWND window = H(tk.WindowHwnd().value());
+    const int start = tk.Dpi();
+    RECT suggested{10, 20, 700, 500};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(rec.events, (Events{"dpi:144 10,20,700,500"}));
+    EXPECT_EQ(tk.Dpi(), start);
+
+    const auto fontOf = [this](const char* name) {
+        return reinterpret_cast<HFONT>(SendMessageW(Native(Ctl(name)), WM_GETFONT, 0, 0));
+    };
+    const HFONT old = fontOf(kCmdClose);
+    EXPECT_EQ(tk.SetDpi(platform::kMaxScreenDpi + 1), Status::OutOfRange);
+    ASSERT_EQ(tk.SetDpi(144), Status::Ok);
+    EXPECT_EQ(tk.Dpi(), 144);
+    const HFONT remade = fontOf(kCmdClose);
+    LOGFONTW lf{};
+    ASSERT_EQ(GetObjectW(remade, sizeof lf, &lf), static_cast<int>(sizeof lf));
+    EXPECT_EQ(lf.lfHeight, -16);  // 8 points at 144 DPI
+    EXPECT_EQ(fontOf(kLblHPD), remade);
+    EXPECT_EQ(GetObjectType(old), 0u);
+
+    ASSERT_EQ(tk.PlaceWindow(30, 40, 885, 479), Status::Ok);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(885L, 479L));
+}
+
 TEST_F(Win32ToolkitTest, UnloadDestroysTheWindowAndEndsTheMessageLoop) {
     ShowAndSettle();
     HWND window = H(tk.WindowHwnd().value());

@@ -338,8 +338,9 @@ TEST_F(PlugTest, F5CancelsAPendingTimer) {
 }
 
 // A rebuild inside the click would destroy the rows under the running click;
-// one inside a build would nest two scans.
-TEST_F(PlugTest, ATimerDueInsideAClickOrABuildWaitsAndRebuildsOnceAfterwards) {
+// one inside a build would nest two scans. A new layout inside either would
+// leave the rows still to come at the old DPI.
+TEST_F(PlugTest, ATimerOrADpiChangeInsideAClickOrABuildWaitsAndIsTakenOnceAfterwards) {
     struct Case {
         const char* name;
         bool byClick;  // else by F5
@@ -357,11 +358,15 @@ TEST_F(PlugTest, ATimerDueInsideAClickOrABuildWaitsAndRebuildsOnceAfterwards) {
             win.openName = "\\\\.\\PhysicalDrive1";  // the build reading drive 1's flags
         }
         int buildsInBox = -1;
+        int dpiInBox = -1;
         win.whileBoxOpen = [&] {
-            // The box's own message loop delivers the notification and the timer.
+            // The box's own message loop delivers the notification, the
+            // timer and the DPI change.
             ASSERT_EQ(fresh.SystemDeviceChange(kDiskArrived), Status::Ok);
+            ASSERT_EQ(fresh.SystemDpiChange(144), Status::Ok);
             fresh.AdvanceClock(1000);
             buildsInBox = window.ListBuilds();
+            dpiInBox = fresh.Dpi();
         };
         if (c.byClick) {
             ASSERT_EQ(fresh.UserClickCheck(Elem(kChkWCEO, 0)), Status::Ok);
@@ -370,10 +375,22 @@ TEST_F(PlugTest, ATimerDueInsideAClickOrABuildWaitsAndRebuildsOnceAfterwards) {
         }
         const int afterStart = c.byClick ? 1 : 2;
         EXPECT_EQ(buildsInBox, afterStart);
+        EXPECT_EQ(dpiInBox, 96);
         EXPECT_EQ(window.ListBuilds(), afterStart + 1);
         fresh.AdvanceClock(5000);
         EXPECT_EQ(window.ListBuilds(), afterStart + 1);
         EXPECT_FALSE(window.LockMe);
+        // Both rows at 144 DPI, 26 pixels apart, the list and its range measured from them.
+        EXPECT_EQ(fresh.Dpi(), 144);
+        for (const char* name : {kLblDisks, kChkWCEO, kChkHPD}) {
+            EXPECT_EQ(fresh.GetHeight(Elem(name, 0)), 26) << name;
+            EXPECT_EQ(fresh.GetTop(Elem(name, 1)), 26) << name;
+        }
+        EXPECT_EQ(fresh.GetHeight(Ctl(kPicList)), 52);
+        EXPECT_EQ(fresh.GetTop(Ctl(kPicList)), 6);
+        const ControlRef bar = Ctl(kListVScroll);
+        EXPECT_EQ(fresh.GetScroll(bar, ScrollField::Max), 52 + 6 - (395 - 4));
+        EXPECT_EQ(fresh.GetScroll(bar, ScrollField::Value), -6);
     }
 }
 
