@@ -6,6 +6,7 @@
 
 #include "cli/ConsoleWindows.h"
 #include "cli/DiskReport.h"
+#include "cli/MachineRecorder.h"
 #include "hotplug/HotplugInfo.h"
 #include "inventory/DiskIdentity.h"
 #include "inventory/DiskScan.h"
@@ -214,6 +215,17 @@ int RefuseUsage(const Refusal& refusal, bool simulation, Output& output) {
     return kExitUsage;
 }
 
+int FinishRecordFile(const Command& command, const std::string& error, Output& output) {
+    output.out.clear();
+    if (!error.empty()) {
+        Error(output, "cannot write " + command.file + ": " + error);
+        return kExitWindowsFailure;
+    }
+    Say(output, std::string("recorded this machine into ") + command.file +
+                    (command.keepSerials ? " (serial numbers kept)" : " (serial numbers masked)"));
+    return kExitOk;
+}
+
 int RunCommand(const Command& command, WindowsApi& windows, bool simulation, Output& output) {
     if (command.verb == Verb::Help) {
         output.out += HelpText(simulation);
@@ -225,6 +237,12 @@ int RunCommand(const Command& command, WindowsApi& windows, bool simulation, Out
     }
 
     ConsoleWindows api(windows);
+    if (command.verb == Verb::Record) {
+        Recording recording = RecordMachine(api);
+        if (!command.keepSerials) MaskSerials(recording.machine);
+        output.out += ScenarioText(recording, !command.keepSerials);
+        return kExitOk;
+    }
     const auto inv = std::make_unique<DiskInventory>();
     inventory::ScanDisks(api, NULL_HWND, *inv);
     for (const std::string& note : api.notes()) Error(output, "the scan says: " + note);

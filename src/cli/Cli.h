@@ -34,6 +34,12 @@ int RefuseUsage(const Refusal& refusal, bool simulation, Output& output);
 int RunCommand(const Command& command, platform::WindowsApi& windows, bool simulation,
                Output& output);
 
+// record FILE: RunCommand leaves the scenario in output.out and the entry
+// point writes it to the file (its own way of opening files, which takes any
+// name). Then this says how that went: `error` is empty when the file was
+// written whole, else why not. Returns the exit code.
+int FinishRecordFile(const Command& command, const std::string& error, Output& output);
+
 // The system's text for an error code (platform/SystemErrorText.h).
 using platform::SystemErrorText;
 

@@ -71,6 +71,8 @@ struct Parser {
             c.quiet = Allowed(option, c.verb, {Verb::List});
         } else if (option == "--any-bus") {
             c.anyBus = Allowed(option, c.verb, {Verb::Get, Verb::Set});
+        } else if (option == "--keep-serials") {
+            c.keepSerials = Allowed(option, c.verb, {Verb::Record});
         } else if (option == "--dry-run") {
             c.dryRun = Allowed(option, c.verb, {Verb::Set});
         } else if (option == "--force") {
@@ -141,6 +143,8 @@ ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulatio
                 c.verb = Verb::Get;
             } else if (a == "set") {
                 c.verb = Verb::Set;
+            } else if (a == "record") {
+                c.verb = Verb::Record;
             } else {
                 return Refusal{"unknown command \"" + a + "\""};
             }
@@ -148,13 +152,19 @@ ParsedCommand ParseCommandLine(std::span<const std::string> args, bool simulatio
         }
         if (a.starts_with("--")) {
             if (!verb && a != "--scenario" && a != "--show-writes") {
-                return Refusal{"the command comes first: list, get or set"};
+                return Refusal{"the command comes first: list, get, set or record"};
             }
             if (!p.Option(a, c)) return *p.refusal;
             continue;
         }
         if (a.starts_with("-") && a.size() > 1) return Refusal{"unknown option " + a};
         if (c.verb == Verb::List) return Refusal{"list takes no disk"};
+        if (c.verb == Verb::Record) {
+            if (!c.file.empty()) return Refusal{"one file only; \"" + a + "\" is one too many"};
+            if (a.empty()) return Refusal{"the file name is empty"};
+            c.file = a;
+            continue;
+        }
         if (!c.disk.empty()) return Refusal{"one disk only; \"" + a + "\" is one too many"};
         if (a.empty()) return Refusal{"the disk is empty"};
         const std::optional<DiskSelector> selector = ParseDiskSelector(a);
@@ -183,6 +193,7 @@ std::string UsageText(bool simulation) {
            "       plumvane-cli " + scenario +
            "set <disk> [--hotplug on|off] [--write-cache-override on|off] [--any-bus] "
            "[--force] [--dry-run] [--json]\n" +
+           "       plumvane-cli " + scenario + "record [FILE] [--keep-serials]\n" +
            "       plumvane-cli --help | --version\n";
 }
 
@@ -204,7 +215,10 @@ std::string HelpText(bool simulation) {
         "  --any-bus         allow a disk that is not on the USB bus\n"
         "  --force           set: send the SET even when nothing would change\n"
         "  --dry-run         do everything but the write, and show whether it would send\n"
-        "                    a SET and what it would write\n\n"
+        "                    a SET and what it would write\n"
+        "  record [FILE]     this machine's disks and volumes as Windows answers them, as\n"
+        "                    a scenario file for a bug report (standard output without\n"
+        "                    FILE); serial numbers are masked unless --keep-serials\n\n"
         "<disk> is a drive number (3 or \\\\.\\PhysicalDrive3), a drive letter of one of\n"
         "its volumes (E:, e or E:\\) or a whole device instance id as list shows it\n"
         "(any case).\n\n"

@@ -10,7 +10,7 @@
 
 namespace plumvane::cli {
 
-enum class Verb { Help, Version, List, Get, Set };
+enum class Verb { Help, Version, List, Get, Set, Record };
 
 // A disk as a Windows user names it, in one of the accepted forms.
 struct DiskSelector {
@@ -37,7 +37,9 @@ struct Command {
     std::optional<bool> deviceHotplug;             // set --hotplug
     std::optional<bool> writeCacheEnableOverride;  // set --write-cache-override
     bool dryRun = false;                           // set
-    bool force = false;  // set: the SET even when the flags already hold the values
+    bool force = false;        // set: the SET even when the flags already hold the values
+    std::string file;          // record: where to; empty: standard output
+    bool keepSerials = false;  // record: serial numbers unmasked
     // Only where the program runs on a simulated machine.
     std::string scenario;
     bool showWrites = false;

@@ -90,7 +90,11 @@ nlohmann::ordered_json DiskObject(const DiskView& d) {
     return j;
 }
 
-std::string Dump(const nlohmann::ordered_json& j) {
+const char* OnOff(bool on) { return on ? "on" : "off"; }
+
+}  // namespace
+
+std::string JsonText(const nlohmann::ordered_json& j) {
     // Text that is not UTF-8 is replaced, never thrown over.
     const std::string text =
         j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
@@ -118,10 +122,6 @@ std::string Dump(const nlohmann::ordered_json& j) {
     }
     return out + "\n";
 }
-
-const char* OnOff(bool on) { return on ? "on" : "off"; }
-
-}  // namespace
 
 std::string BusName(std::int32_t busType) {
     static constexpr std::array<const char*, 20> kNames = {
@@ -166,7 +166,7 @@ std::string FormatTable(std::span<const DiskView> disks) {
     return out;
 }
 
-std::string FormatDiskJson(const DiskView& disk) { return Dump(DiskObject(disk)); }
+std::string FormatDiskJson(const DiskView& disk) { return JsonText(DiskObject(disk)); }
 
 std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
                           const hotplug::HotplugResult& result, bool dryRun) {
@@ -185,7 +185,7 @@ std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& reco
     j["changed"] = sent && result.Changes();
     j["sent"] = sent;
     if (dryRun) j["wouldSend"] = result.SetWanted;
-    return Dump(j);
+    return JsonText(j);
 }
 
 std::string FormatListJson(std::span<const DiskView> disks) {
@@ -193,7 +193,7 @@ std::string FormatListJson(std::span<const DiskView> disks) {
     for (const DiskView& d : disks) list.push_back(DiskObject(d));
     nlohmann::ordered_json document;
     document["disks"] = std::move(list);
-    return Dump(document);
+    return JsonText(document);
 }
 
 }  // namespace plumvane::cli

@@ -2,6 +2,7 @@
 // What plumvane-cli shows of a disk: a table that fits 100 columns, or JSON.
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <string>
 
@@ -37,6 +38,11 @@ std::string FormatListJson(std::span<const DiskView> disks);
 // SET carried: the driver's own answer is not read back.
 std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& record,
                           const hotplug::HotplugResult& result, bool dryRun);
+
+// The document pretty-printed, with a line break at its end. Text that is not
+// UTF-8 is replaced, never thrown over; DEL and the C1 controls are escaped
+// too, so that no string of it is obeyed by a terminal that shows it.
+std::string JsonText(const nlohmann::ordered_json& document);
 
 // "USB", "SATA", "NVMe", ... for a STORAGE_BUS_TYPE; the number otherwise.
 std::string BusName(std::int32_t busType);

@@ -64,6 +64,29 @@ void Write(DWORD which, const std::string& utf8) {
     WriteBytes(out, utf8.data(), utf8.size());
 }
 
+// The text into a new file of that name (UTF-8, any character): "" when all
+// of it was written, else the error.
+std::string WriteFileWhole(const std::string& name, const std::string& text) {
+    const std::wstring wide = plumvane::platform::Utf8ToWide(name);
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (wide.empty() || file == INVALID_HANDLE_VALUE) {
+        return "error " + std::to_string(GetLastError()) + " opening it";
+    }
+    std::size_t done = 0;
+    DWORD error = 0;
+    while (done < text.size() && error == 0) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
+        if (!WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0) {
+            error = GetLastError();
+        }
+        done += written;
+    }
+    if (!CloseHandle(file) && error == 0) error = GetLastError();
+    return error == 0 ? "" : "error " + std::to_string(error) + " writing it";
+}
+
 }  // namespace
 
 int main() {
@@ -83,8 +106,12 @@ int main() {
     if (const auto* refusal = std::get_if<cli::Refusal>(&parsed)) {
         code = cli::RefuseUsage(*refusal, false, output);
     } else {
+        const cli::Command& command = std::get<cli::Command>(parsed);
         platform::NativeWindows windows;
-        code = cli::RunCommand(std::get<cli::Command>(parsed), windows, false, output);
+        code = cli::RunCommand(command, windows, false, output);
+        if (command.verb == cli::Verb::Record && !command.file.empty() && code == cli::kExitOk) {
+            code = cli::FinishRecordFile(command, WriteFileWhole(command.file, output.out), output);
+        }
     }
     Write(STD_OUTPUT_HANDLE, output.out);
     Write(STD_ERROR_HANDLE, output.err);

@@ -1,6 +1,7 @@
 // plumvane-cli over a simulated machine (the native build): the same
 // commands as plumvane-cli.exe, on the machine of --scenario FILE.
 // --show-writes prints every hotplug SET its driver received.
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <variant>
@@ -32,6 +33,12 @@ int main(int argc, char** argv) {
         }
         sim::SimulatedWindows windows(std::move(machine));
         code = cli::RunCommand(command, windows, true, output);
+        if (command.verb == cli::Verb::Record && !command.file.empty() && code == cli::kExitOk) {
+            std::ofstream file(command.file, std::ios::binary | std::ios::trunc);
+            file << output.out << std::flush;
+            code = cli::FinishRecordFile(command, file ? "" : "it cannot be opened or written",
+                                         output);
+        }
         if (command.showWrites) {
             for (const sim::HotplugWrite& w : windows.hotplugWrites()) {
                 const std::string hex = platform::HexBytes(w.bytes, platform::HexCase::Upper);

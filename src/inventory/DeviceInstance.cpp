@@ -29,7 +29,7 @@ std::string DevicePathOf(WindowsApi& api, std::span<const Byte> detailBuffer) {
 }
 
 // Walks the present disk-class interfaces in enumeration order and hands the
-// device number and DevInst of each one that answers a number to `visit`,
+// device number, DevInst and path of each one that answers a number to `visit`,
 // which returns true to end the walk. An interface failing any step is
 // skipped; the handle is closed before the visit, the set after the walk.
 template <typename Visit>
@@ -72,7 +72,7 @@ void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
         device.reset();
         // A failed query (-1) names no drive.
         if (number < 0) continue;
-        if (visit(number, ReadI32LE(devInfoData, kSpDevinfoDataDevInstOffset))) return;
+        if (visit(number, ReadI32LE(devInfoData, kSpDevinfoDataDevInstOffset), path)) return;
     }
 }
 
@@ -80,7 +80,7 @@ void WalkDiskInterfaces(WindowsApi& api, Visit visit) {
 
 std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
     std::int32_t found = 0;
-    WalkDiskInterfaces(api, [&](std::int32_t number, std::int32_t devInst) {
+    WalkDiskInterfaces(api, [&](std::int32_t number, std::int32_t devInst, const std::string&) {
         if (number != driveNumber) return false;
         found = devInst;
         return true;
@@ -90,11 +90,21 @@ std::int32_t FindDiskDevInst(WindowsApi& api, std::int32_t driveNumber) {
 
 DiskDevInstMap MapDiskDevInsts(WindowsApi& api) {
     DiskDevInstMap devInsts;
-    WalkDiskInterfaces(api, [&](std::int32_t number, std::int32_t devInst) {
+    WalkDiskInterfaces(api, [&](std::int32_t number, std::int32_t devInst, const std::string&) {
         devInsts.try_emplace(number, devInst);
         return false;
     });
     return devInsts;
+}
+
+std::vector<DiskInterface> ListDiskInterfaces(WindowsApi& api) {
+    std::vector<DiskInterface> interfaces;
+    WalkDiskInterfaces(api,
+                       [&](std::int32_t number, std::int32_t devInst, const std::string& path) {
+                           interfaces.push_back({number, devInst, path});
+                           return false;
+                       });
+    return interfaces;
 }
 
 std::string GetDeviceInstanceId(WindowsApi& api, std::int32_t devInst) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/WindowsApi.h"
 
@@ -34,6 +35,16 @@ std::int32_t FindDiskDevInst(platform::WindowsApi& api, std::int32_t driveNumber
 // made; interfaces that fail a step are left out.
 using DiskDevInstMap = std::map<std::int32_t, std::int32_t>;
 DiskDevInstMap MapDiskDevInsts(platform::WindowsApi& api);
+
+// One disk-class interface that answered a device number: its path, as the
+// walk opened it, and its device node.
+struct DiskInterface {
+    std::int32_t number = 0;
+    std::int32_t devInst = 0;
+    std::string path;
+};
+// Every such interface in enumeration order, by the walk the scan makes.
+std::vector<DiskInterface> ListDiskInterfaces(platform::WindowsApi& api);
 
 // The device instance identifier; empty unless the configuration manager
 // answers CR_SUCCESS.

@@ -21,6 +21,7 @@ namespace storage_device_descriptor {
 inline constexpr std::size_t kBufferSize = 1024;
 inline constexpr std::size_t kVendorIdOffset = 12;       // i32: position of the vendor text
 inline constexpr std::size_t kProductIdOffset = 16;      // i32: position of the product text
+inline constexpr std::size_t kSerialNumberOffset = 24;   // i32: position of the serial number text
 inline constexpr std::size_t kBusType = 28;              // i32: STORAGE_BUS_TYPE
 inline constexpr std::size_t kRawPropertiesLength = 32;  // u32, not read
 // At most this many bytes of a descriptor text are looked at.

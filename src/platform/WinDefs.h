@@ -50,9 +50,6 @@ inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
-// "The system cannot find the device specified": what a request on a handle
-// to a removed device gets (the class driver's STATUS_DEVICE_DOES_NOT_EXIST).
-inline constexpr DWORD ERROR_BAD_UNIT = 20;
 inline constexpr DWORD ERROR_NOT_READY = 21;
 inline constexpr DWORD ERROR_SECTOR_NOT_FOUND = 27;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
@@ -61,6 +58,8 @@ inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+// "A device which does not exist was specified": what a request on a handle
+// to a removed device gets.
 inline constexpr DWORD ERROR_NO_SUCH_DEVICE = 433;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 // The user declined the User Account Control prompt.

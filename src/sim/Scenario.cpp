@@ -279,9 +279,19 @@ std::string LibraryReason(const json::exception& e) {
 
 Machine ReadMachine(const json& root) {
     Object(root, "",
-           {"description", "numberFormat", "dpi", "elevated", "elevateError", "disks", "volumes"});
+           {"description", "recorded", "numberFormat", "dpi", "elevated", "elevateError", "disks",
+            "volumes"});
     Machine m;
     IfPresent(root, "description", [](const json& x) { Text(x, "description"); });
+    // Written by plumvane-cli record; the machine is the same either way.
+    IfPresent(root, "recorded", [](const json& x) {
+        Object(x, "recorded", {"by", "serials"});
+        IfPresent(x, "by", [](const json& by) { Text(by, "recorded.by"); });
+        IfPresent(x, "serials", [](const json& serials) {
+            const std::string v = Text(serials, "recorded.serials");
+            if (v != "masked" && v != "kept") Refuse("recorded.serials", "expected masked or kept");
+        });
+    });
     IfPresent(root, "elevated", [&](const json& x) { m.elevated = Boolean(x, "elevated"); });
     IfPresent(root, "elevateError",
               [&](const json& x) { m.elevateError = ErrorCode(x, "elevateError"); });

@@ -101,14 +101,21 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
         forbidWrites_("IOCTL_STORAGE_SET_HOTPLUG_INFO on " + entry->path);
         return fail(ERROR_ACCESS_DENIED);
     }
-    // The class driver completes every request for a removed device with
-    // STATUS_DEVICE_DOES_NOT_EXIST, which the caller sees as ERROR_BAD_UNIT.
-    if (entry->kind == Impl::Kind::Disk && !bound) return fail(ERROR_BAD_UNIT);
+    // Every request for a removed device fails with ERROR_NO_SUCH_DEVICE, as
+    // USB tools' logs show for a stick pulled while it was in use.
+    if (entry->kind == Impl::Kind::Disk && !bound) return fail(ERROR_NO_SUCH_DEVICE);
 
     // A volume answers its device number itself and passes the storage
     // queries down to the disk it lies on.
     const SimDisk* disk = bound;
     if (entry->kind == Impl::Kind::Volume) {
+        // A volume handle, like a disk's, answers only while its volume is
+        // there: the same letter on the same disk.
+        bool present = false;
+        for (const SimVolume& v : machine_.volumes) {
+            present = present || (v.letter == entry->volume.letter && v.disk == entry->volume.disk);
+        }
+        if (!present) return fail(ERROR_NO_SUCH_DEVICE);
         if (ioControlCode == IOCTL_STORAGE_GET_DEVICE_NUMBER) {
             if (out.size() < kDeviceNumberSize) return fail(ERROR_INSUFFICIENT_BUFFER);
             if (!entry->volume.disk) return fail(ERROR_INVALID_FUNCTION);

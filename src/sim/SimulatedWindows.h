@@ -106,8 +106,8 @@ public:
     // The machine may be replaced between operations (a disk plugged in or
     // pulled out). A disk handle stays bound to the device it was opened on:
     // while that device is on the machine (SameDevice) it reaches it, and
-    // once it is not, every request on the handle fails with ERROR_BAD_UNIT,
-    // never reaching the drive that now has its number.
+    // once it is not, every request on the handle fails with
+    // ERROR_NO_SUCH_DEVICE, never reaching the drive that now has its number.
     Machine& machine() { return machine_; }
     const Machine& machine() const { return machine_; }
     void SetMachine(Machine machine) { machine_ = std::move(machine); }

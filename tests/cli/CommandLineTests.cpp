@@ -75,7 +75,7 @@ TEST(CommandLineTest, Refusals) {
     const Case cases[] = {
         {{}, "no command given"},
         {{"format", "1"}, "unknown command \"format\""},
-        {{"--json", "list"}, "the command comes first: list, get or set"},
+        {{"--json", "list"}, "the command comes first: list, get, set or record"},
         {{"list", "3"}, "list takes no disk"},
         {{"list", "--dry-run"}, "--dry-run does not go with this command"},
         {{"get", "1", "--force"}, "--force does not go with this command"},

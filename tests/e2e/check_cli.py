@@ -182,6 +182,49 @@ def check_wine(wine_run, exe):
            None if want is not None and got == want else f"got {got}, wanted {want}")
 
 
+def without_error_texts(listed):
+    """The list with each error's code kept and its text left out: the
+    system's texts come from Wine on one side and the simulation on the other."""
+    disks = json.loads(listed.decode("utf-8"))["disks"]
+    for d in disks:
+        if "error" in d:
+            d["error"] = {"code": d["error"]["code"]}
+    return disks
+
+
+def check_record(wine_run, exe, native):
+    """plumvane-cli.exe record on Wine's own machine, whose drives and volumes
+    answer from Wine's implementation: the file loads, and replayed it lists
+    what Wine listed."""
+    with tempfile.TemporaryDirectory() as tmp:
+        code, out, err = run([os.path.abspath(wine_run), os.path.abspath(exe), "record",
+                              "machine.json", "--keep-serials"], cwd=tmp)
+        path = os.path.join(tmp, "machine.json")
+        report("under Wine: record FILE writes the machine and says so",
+               None if code == 0 and os.path.exists(path) and b"machine.json" in out
+               else f"exit {code}, {out[:120]!r} {err[:200]!r}")
+        if not os.path.exists(path):
+            return
+        try:
+            doc = json.load(open(path, encoding="utf-8"))
+            why = None if doc["recorded"]["serials"] == "kept" else f"header {doc['recorded']}"
+        except (ValueError, KeyError) as e:
+            why = f"not a scenario ({e})"
+        report("under Wine: the recorded file is JSON with its header", why)
+        _, listed, _ = run([wine_run, exe, "list", "--all", "--json"])
+        code, replayed, err = run([native, "--scenario", path, "list", "--all", "--json"])
+        try:
+            same = without_error_texts(replayed) == without_error_texts(listed)
+            why = None if code == 0 and same else (
+                f"exit {code}, replayed {replayed[:300]!r}, Wine listed {listed[:300]!r} {err[:200]!r}")
+        except (ValueError, KeyError, UnicodeDecodeError) as e:
+            why = f"exit {code}, not JSON ({e}): {replayed[:200]!r} {err[:200]!r}"
+        report("the recording of Wine's machine replays to the list Wine gave", why)
+        code, out, err = run([wine_run, exe, "record"])
+        report("under Wine: record without a file prints the scenario (serials masked)",
+               None if code == 0 and b'"serials": "masked"' in out else f"exit {code}, {err[:200]!r}")
+
+
 def check_native(native, scenarios):
     plain = os.path.join(scenarios, "plain.json")
     code, out, err = run([native, "--scenario", plain, "set", "E:", "--hotplug", "off",
@@ -211,6 +254,7 @@ def main():
     shipped, wine_run, runnable, native, scenarios = sys.argv[1:6]
     check_shipped(shipped)
     check_wine(wine_run, runnable)
+    check_record(wine_run, runnable, native)
     check_native(native, scenarios)
     return results.failures
 

@@ -253,7 +253,7 @@ TEST(SimDevices, AHandleIsBoundToItsDevice) {
         EXPECT_EQ(got, c.reachable ? TRUE : FALSE);
         EXPECT_EQ(sent, c.reachable ? TRUE : FALSE);
         if (!c.reachable) {
-            EXPECT_EQ(w.GetLastError(), ERROR_BAD_UNIT);
+            EXPECT_EQ(w.GetLastError(), ERROR_NO_SUCH_DEVICE);
         }
         // A refused SET on a removed device reached nothing.
         EXPECT_EQ(w.hotplugWrites().size(), c.reachable ? 1u : 0u);
