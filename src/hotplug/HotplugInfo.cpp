@@ -18,14 +18,8 @@ namespace {
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// "Error <code> <step>", the code read as signed so that a code with the
-// high bit set shows with a minus sign.
 void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, HotplugStep step) {
-    std::string text = "Error ";
-    text += std::to_string(static_cast<std::int32_t>(code));
-    text += ' ';
-    text += HotplugStepName(step);
-    api.MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
+    hotplug::ShowDeviceError(api, owner, code, HotplugStepName(step));
 }
 
 // A fresh structure with Size 8, as every GET expects.
@@ -116,6 +110,20 @@ bool NoSuchDrive(DWORD error) {
 }
 
 }  // namespace
+
+// The code is read as signed, so that a code with the high bit set shows
+// with a minus sign.
+void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, std::string_view step) {
+    std::string text = "Error ";
+    text += std::to_string(static_cast<std::int32_t>(code));
+    text += ' ';
+    text += step;
+    api.MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
+}
+
+std::string ConfirmQueryStep(std::string_view query) {
+    return std::string(HotplugStepName(HotplugStep::Confirm)) + " (its " + std::string(query) + ")";
+}
 
 std::string_view HotplugStepName(HotplugStep step) {
     switch (step) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/WindowsApi.h"
@@ -97,6 +98,14 @@ HotplugResult WriteHotplugChange(platform::WindowsApi& api, platform::Hwnd owner
 // refused check stops it there (FailedStep Confirm) without a message.
 HotplugResult ReadHotplugChecked(platform::WindowsApi& api, platform::Hwnd owner,
                                  std::int32_t driveNumber, const DriveCheck& check);
+
+// "Error <code> <step>" in the box every device failure is shown in.
+void ShowDeviceError(platform::WindowsApi& api, platform::Hwnd owner, platform::DWORD code,
+                     std::string_view step);
+
+// The step of a query that failed while the disk was being confirmed, e.g.
+// "confirming the disk (its drive geometry)".
+std::string ConfirmQueryStep(std::string_view query);
 
 // True when the write's open failed because no drive has that number any more.
 bool DriveGone(const HotplugResult& result);
