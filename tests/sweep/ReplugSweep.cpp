@@ -227,10 +227,15 @@ void ClickRuns(const sim::Machine& machine, const Click& click, const std::strin
     };
     const std::vector<sim::CallRecord> calls = run(std::nullopt, Replacement::Pulled, nullptr);
     std::map<std::string, int> made;
+    const std::string drivePath =
+        platform::PhysicalDrivePath(platform::kFlagsDriveSpelling, click.disk);
     for (std::size_t k = 0; k < calls.size(); ++k) {
         for (const Replacement how : kReplacements) run(k, how, nullptr);
-        // The same click with this one call failing once, the disk unchanged.
-        if (calls[k].function != "DeviceIoControl") continue;
+        // The same click with this one request on the row's drive failing
+        // once, the disk unchanged.
+        if (calls[k].function != "DeviceIoControl" || !calls[k].detail.ends_with(drivePath)) {
+            continue;
+        }
         const sim::Fault once{calls[k].function,         calls[k].detail,
                               platform::ERROR_IO_DEVICE, 1,
                               made[calls[k].detail]++,   true};

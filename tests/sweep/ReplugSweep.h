@@ -5,7 +5,8 @@
 // (same model and instance id, another size), by one a few cylinders smaller
 // (the same size text), by a twin that differs in its disk signature alone,
 // by another model at the same number, or by nothing (pulled); a click runs
-// once more for every I/O control it makes, that call failing once. After
+// once more for every I/O control it sends to its drive, that call failing
+// once. After
 // every run: no SET reached a device other than the one the row (or the
 // named disk) was made for, at most one SET per click, nothing left open,
 // and the user saw a refusal, an error or a successful write to the right

@@ -426,6 +426,10 @@ TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) 
     };
     auto none = [](auto&) {};
     const char* kGet = "IOCTL 0x002D0C14";
+    // Another disk at the row's number: refused, nothing written, rescanned.
+    auto refused = [&](const char* name, std::function<void(TestWindows&)> change) {
+        return Case{name, none, std::move(change), kChkWCEO, -1, {changed}, -1, -1, 0, true};
+    };
     const Case cases[] = {
         {"GET fails every time",
          [](sim::SimDisk& d) { d.errors.getHotplug = 1117; },
@@ -477,26 +481,10 @@ TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) 
          kChecked,
          0,
          false},
-        {"a lookalike four cylinders smaller, the same size text",
-         none,
-         [](TestWindows& w) { w.machine().disks[1].geometry.cylinders -= 4; },
-         kChkWCEO,
-         -1,
-         {changed},
-         -1,
-         -1,
-         0,
-         true},
-        {"a twin with another disk signature",
-         none,
-         [](TestWindows& w) { w.machine().disks[1].diskSignature = 0x12345678u; },
-         kChkWCEO,
-         -1,
-         {changed},
-         -1,
-         -1,
-         0,
-         true},
+        refused("a lookalike four cylinders smaller, the same size text",
+                [](TestWindows& w) { w.machine().disks[1].geometry.cylinders -= 4; }),
+        refused("a twin with another disk signature",
+                [](TestWindows& w) { w.machine().disks[1].diskSignature = 0x12345678u; }),
         {"flags unknown at the scan, readable at the click",
          [](sim::SimDisk& d) { d.errors.getHotplug = 1117; },
          [](TestWindows& w) { w.machine().disks[1].errors = {}; },
