@@ -162,6 +162,7 @@ void ClickRuns(const sim::Machine& machine, const Click& click, const std::strin
                              ") of disk " + std::to_string(click.disk);
     int builds = s.form.ListBuilds();
     const std::string changedText = ui::DiskChangedText(click.disk);
+    bool refusedAsItStands = false;
     // The value each box may show after a click: what it showed before, or
     // what the device held (at the start, or as a SET it accepted left it).
     const std::optional<std::array<std::uint8_t, 8>> startFlags =
@@ -200,7 +201,10 @@ void ClickRuns(const sim::Machine& machine, const Click& click, const std::strin
         for (std::size_t i = boxes; i < shown.size(); ++i) {
             saidChanged = saidChanged || shown[i].text == changedText;
         }
-        const bool changed = at && *at < s.machine.calls().size();
+        // A disk the click refuses as it stands (one answering another device
+        // number) is told so in every run; the rule is for what a run adds.
+        if (!fault && !at) refusedAsItStands = saidChanged;
+        const bool changed = (at && *at < s.machine.calls().size()) || refusedAsItStands;
         if (saidChanged && !changed) {
             result.violations.push_back(label + ": told of a changed disk that did not change");
         }
