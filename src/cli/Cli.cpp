@@ -166,9 +166,7 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     // like any other; 4 says only that another disk was found.
     if (result.FailedStep == hotplug::HotplugStep::Confirm &&
         confirmation.Check == inventory::DiskCheck::QueryFailed) {
-        return ReportFailure(api, o,
-                             std::string(hotplug::HotplugStepName(result.FailedStep)) + " (its " +
-                                 confirmation.What + ")",
+        return ReportFailure(api, o, hotplug::ConfirmQueryStep(confirmation.What),
                              confirmation.Error, true);
     }
     if (result.FailedStep == hotplug::HotplugStep::Confirm) {

@@ -19,7 +19,7 @@ namespace {
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, HotplugStep step) {
-    api.MessageBoxA(owner, DeviceErrorText(code, step), kDeviceErrorCaption, MB_OK | MB_ICONERROR);
+    hotplug::ShowDeviceError(api, owner, code, HotplugStepName(step));
 }
 
 // A fresh structure with Size 8, as every GET expects.
@@ -112,12 +112,24 @@ bool NoSuchDrive(DWORD error) {
 
 }  // namespace
 
-std::string DeviceErrorText(DWORD code, HotplugStep step) {
+std::string DeviceErrorText(DWORD code, std::string_view step) {
     std::string text = "Error ";
     text += std::to_string(static_cast<std::int32_t>(code));
     text += ' ';
-    text += HotplugStepName(step);
+    text += step;
     return text;
+}
+
+std::string DeviceErrorText(DWORD code, HotplugStep step) {
+    return DeviceErrorText(code, HotplugStepName(step));
+}
+
+void ShowDeviceError(WindowsApi& api, Hwnd owner, DWORD code, std::string_view step) {
+    api.MessageBoxA(owner, DeviceErrorText(code, step), kDeviceErrorCaption, MB_OK | MB_ICONERROR);
+}
+
+std::string ConfirmQueryStep(std::string_view query) {
+    return std::string(HotplugStepName(HotplugStep::Confirm)) + " (its " + std::string(query) + ")";
 }
 
 bool RefusedForRights(const HotplugResult& result) {

@@ -113,6 +113,14 @@ HotplugResult WriteHotplugChange(platform::WindowsApi& api, platform::Hwnd owner
 HotplugResult ReadHotplugChecked(platform::WindowsApi& api, platform::Hwnd owner,
                                  std::int32_t driveNumber, const DriveCheck& check);
 
+// The box every device failure is shown in, its text DeviceErrorText's.
+void ShowDeviceError(platform::WindowsApi& api, platform::Hwnd owner, platform::DWORD code,
+                     std::string_view step);
+
+// The step of a query that failed while the disk was being confirmed, e.g.
+// "confirming the disk (its drive geometry)".
+std::string ConfirmQueryStep(std::string_view query);
+
 // True when the write's open failed because no drive has that number any more.
 bool DriveGone(const HotplugResult& result);
 
@@ -122,6 +130,7 @@ bool RefusedForRights(const HotplugResult& result);
 // A device failure as its box shows it: "Error <code> <step>", the code read
 // as signed so that a code with the high bit set shows with a minus sign;
 // the box's caption is kDeviceErrorCaption.
+std::string DeviceErrorText(platform::DWORD code, std::string_view step);
 std::string DeviceErrorText(platform::DWORD code, HotplugStep step);
 inline constexpr const char* kDeviceErrorCaption = "Error";
 

@@ -20,7 +20,8 @@ DiskConfirmation Outcome(DiskCheck check, std::string what = {}, DWORD error = 0
 DiskIdentity IdentityOf(std::int32_t number, const DiskRecord& record) {
     return DiskIdentity{
         number,          record.DeviceInstanceId, record.Description,
-        record.SizeText, record.LettersText,      static_cast<std::uint32_t>(record.BusType)};
+        record.SizeText, record.LettersText,      static_cast<std::uint32_t>(record.BusType),
+        record.Geometry, record.DriveLayoutId};
 }
 
 std::string DiskConfirmation::Reason() const {
@@ -64,13 +65,19 @@ DiskConfirmation ConfirmDisk(WindowsApi& api, Handle drive, const DiskIdentity& 
         return Outcome(DiskCheck::Differs, "bus type");
     }
     if (description != identity.Description) return Outcome(DiskCheck::Differs, "description");
+    // The exact numbers: a stick a few cylinders smaller shows the same size text.
     DISK_GEOMETRY geometry;
     const bool measured = QueryDriveGeometry(api, drive, geometry);
-    const DWORD geometryError = measured ? 0 : api.GetLastError();
-    if (FormatDiskSize(api, geometry) != identity.SizeText) {
-        if (!measured) return Outcome(DiskCheck::QueryFailed, "drive geometry", geometryError);
-        return Outcome(DiskCheck::Differs, "size");
+    if (geometry != identity.Geometry) {
+        if (!measured) return Outcome(DiskCheck::QueryFailed, "drive geometry", api.GetLastError());
+        const bool sizeShows = FormatDiskSize(api, geometry) != identity.SizeText;
+        return Outcome(DiskCheck::Differs, sizeShows ? "size" : "drive geometry");
     }
+    std::string layout;
+    if (!QueryDriveLayoutId(api, drive, layout) && layout != identity.DriveLayoutId) {
+        return Outcome(DiskCheck::QueryFailed, "partition table", api.GetLastError());
+    }
+    if (layout != identity.DriveLayoutId) return Outcome(DiskCheck::Differs, "partition table");
     // Compared empty or not: a disk that has gained or lost an id is another disk.
     const std::string instanceId = GetDeviceInstanceId(api, FindDiskDevInst(api, identity.Number));
     if (instanceId != identity.DeviceInstanceId) {

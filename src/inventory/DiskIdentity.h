@@ -8,12 +8,16 @@
 #include <string>
 
 #include "inventory/DiskTable.h"
+#include "inventory/StorageQueries.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::inventory {
 
 // Every value the scan recorded and the row shows, each as the scan made it,
-// fallbacks ("unknown", "no media", an empty id) included.
+// fallbacks ("unknown", "no media", an empty id) included, and the exact
+// values behind them: the geometry behind the size text and the partition
+// table's identity, which tell apart two sticks of one model, one size and
+// one port (so one instance id) once they were partitioned apart.
 struct DiskIdentity {
     std::int32_t Number = -1;
     std::string DeviceInstanceId;
@@ -21,6 +25,8 @@ struct DiskIdentity {
     std::string SizeText;
     std::string LettersText;    // "E: G: "
     std::uint32_t BusType = 7;  // USB
+    DISK_GEOMETRY Geometry;
+    std::string DriveLayoutId;  // see GetDriveLayoutId
 };
 
 // The identity of drive `number` as its scan recorded it.
@@ -45,7 +51,7 @@ struct DiskConfirmation {
 };
 
 // Asks, on `drive` (the handle the write itself will use), its device
-// number, storage descriptor and geometry, then the device instance id of
+// number, storage descriptor, geometry and partition table, then the device instance id of
 // the device at that number and the drive letters of that number, each as a
 // scan would make it, and compares all of them with the identity. A handle
 // stays bound to the device it was opened on, so once it answers the

@@ -78,10 +78,13 @@ void ScanDrive(WindowsApi& api, Hwnd owner, DiskInventory& inventory, DevInstLoo
     record.DevInst = devInsts(number);
     record.Present = true;
     const DISK_GEOMETRY geometry = GetDriveGeometry(api, drive.get());
+    record.Geometry = geometry;
     record.SizeMB = SizeInMegabytes(geometry);
     record.SizeText = FormatDiskSize(api, geometry);
     record.Description = GetStorageDescription(api, drive.get(), record.BusType);
     record.DeviceInstanceId = GetDeviceInstanceId(api, record.DevInst);
+    // Last, on the same handle: it tells apart sticks that agree on all the rest.
+    record.DriveLayoutId = GetDriveLayoutId(api, drive.get());
     drive.reset();
     inventory.DiskCount = number + 1;
 }

@@ -29,6 +29,8 @@ void ClearDiskTable(DiskInventory& inventory) {
         record.DeviceInstanceId.clear();
         record.DriveType = 0;
         record.BusType = 0;
+        record.Geometry = {};
+        record.DriveLayoutId.clear();
     }
 }
 

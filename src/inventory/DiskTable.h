@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "inventory/StorageQueries.h"
+
 namespace plumvane::inventory {
 
 inline constexpr int kDiskSlots = 100;   // \\.\PHYSICALDRIVE0 to 99
@@ -26,6 +28,10 @@ struct DiskRecord {
     std::int32_t DriveType = 0;
     std::int32_t BusType = 0;
     std::int32_t DevInst = 0;
+    // The exact values behind the size text and the partition table's
+    // identity: what tells two sticks of one model and one size apart.
+    DISK_GEOMETRY Geometry;
+    std::string DriveLayoutId;
 };
 
 using DiskTable = std::array<DiskRecord, kDiskSlots>;

@@ -4,6 +4,7 @@
 // and written with platform/ByteLayout.h, never by casting a buffer.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace plumvane::inventory {
 
@@ -48,5 +49,29 @@ inline constexpr std::size_t kBytesPerSector = 20;     // i32
 inline constexpr std::size_t kSize = 24;
 static_assert(kCylinders + 8 == kMediaType && kBytesPerSector + 4 == kSize);
 }  // namespace disk_geometry
+
+// DRIVE_LAYOUT_INFORMATION_EX: the answer of IOCTL_DISK_GET_DRIVE_LAYOUT_EX.
+// A header, then PartitionCount PARTITION_INFORMATION_EX entries; the union
+// of the MBR and GPT parts is as wide as its GPT member, padded to 8 bytes.
+namespace drive_layout {
+inline constexpr std::size_t kPartitionStyle = 0;  // u32: 0 MBR, 1 GPT, 2 RAW
+inline constexpr std::size_t kPartitionCount = 4;  // u32
+inline constexpr std::size_t kUnion = 8;
+inline constexpr std::size_t kMbrSignature = kUnion;      // u32 (then CheckSum, u32)
+inline constexpr std::size_t kGptDiskId = kUnion;         // GUID, 16 bytes
+inline constexpr std::size_t kGptStartingUsable = 24;     // i64
+inline constexpr std::size_t kGptUsableLength = 32;       // i64
+inline constexpr std::size_t kGptMaxPartitionCount = 40;  // u32, then 4 bytes of alignment
+inline constexpr std::size_t kGuidSize = 16;
+inline constexpr std::size_t kPartitionEntries = 48;
+inline constexpr std::size_t kPartitionEntrySize = 144;  // PARTITION_INFORMATION_EX
+inline constexpr std::uint32_t kStyleMbr = 0;
+inline constexpr std::uint32_t kStyleGpt = 1;
+inline constexpr std::uint32_t kStyleRaw = 2;
+static_assert(kGptDiskId + kGuidSize == kGptStartingUsable);
+static_assert(kGptMaxPartitionCount + 4 + 4 == kPartitionEntries);
+// sizeof(DRIVE_LAYOUT_INFORMATION_EX), with its one declared entry.
+static_assert(kPartitionEntries + kPartitionEntrySize == 192);
+}  // namespace drive_layout
 
 }  // namespace plumvane::inventory

@@ -2,10 +2,13 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "inventory/StorageLayouts.h"
 #include "platform/ByteLayout.h"
+#include "platform/DevicePaths.h"
 #include "platform/WinDefs.h"
 
 namespace plumvane::inventory {
@@ -142,6 +145,68 @@ bool QueryDriveGeometry(WindowsApi& api, Handle device, DISK_GEOMETRY& geometry)
     geometry.SectorsPerTrack = ReadI32LE(raw, disk_geometry::kSectorsPerTrack);
     geometry.BytesPerSector = ReadI32LE(raw, disk_geometry::kBytesPerSector);
     return answered;
+}
+
+namespace {
+
+// Entries the first layout query makes room for: every MBR disk and a GPT
+// disk's usual 128. The buffer doubles while the driver says it is too small.
+constexpr std::size_t kFirstLayoutEntries = 128;
+constexpr std::size_t kMostLayoutEntries = 4096;
+
+std::string LayoutIdText(std::span<const Byte> layout) {
+    namespace dl = drive_layout;
+    char text[16];
+    switch (ReadU32LE(layout, dl::kPartitionStyle)) {
+        case dl::kStyleMbr:
+            std::snprintf(text, sizeof text, "MBR %08X",
+                          static_cast<unsigned>(ReadU32LE(layout, dl::kMbrSignature)));
+            return text;
+        case dl::kStyleGpt: {
+            Guid id;
+            id.Data1 = ReadU32LE(layout, dl::kGptDiskId);
+            id.Data2 = ReadU16LE(layout, dl::kGptDiskId + 4);
+            id.Data3 = ReadU16LE(layout, dl::kGptDiskId + 6);
+            for (std::size_t i = 0; i < 8; ++i) id.Data4[i] = layout[dl::kGptDiskId + 8 + i];
+            return "GPT " + GuidText(id, HexCase::Upper);
+        }
+        case dl::kStyleRaw:
+            return "RAW";
+        default:
+            std::snprintf(text, sizeof text, "style %u",
+                          static_cast<unsigned>(ReadU32LE(layout, dl::kPartitionStyle)));
+            return text;
+    }
+}
+
+}  // namespace
+
+std::string GetDriveLayoutId(WindowsApi& api, Handle device) {
+    std::string id;
+    QueryDriveLayoutId(api, device, id);
+    return id;
+}
+
+bool QueryDriveLayoutId(WindowsApi& api, Handle device, std::string& id) {
+    namespace dl = drive_layout;
+    id = kNoDriveLayout;
+    std::vector<Byte> layout;
+    for (std::size_t entries = kFirstLayoutEntries;; entries *= 2) {
+        layout.assign(dl::kPartitionEntries + entries * dl::kPartitionEntrySize, 0);
+        DWORD bytesReturned = 0;
+        if (DeviceCallSucceeded(api.DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, {},
+                                                    layout, &bytesReturned))) {
+            // Only what the driver returned is read: an answer without the
+            // whole header names no table.
+            if (bytesReturned >= dl::kPartitionEntries && bytesReturned <= layout.size()) {
+                id = LayoutIdText(layout);
+            }
+            return true;
+        }
+        if (api.GetLastError() != ERROR_INSUFFICIENT_BUFFER || entries >= kMostLayoutEntries) {
+            return false;
+        }
+    }
 }
 
 std::optional<std::int64_t> DiskSizeBytes(const DISK_GEOMETRY& geometry) {

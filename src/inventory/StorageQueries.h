@@ -44,6 +44,17 @@ DISK_GEOMETRY GetDriveGeometry(platform::WindowsApi& api, platform::Handle devic
 bool QueryDriveGeometry(platform::WindowsApi& api, platform::Handle device,
                         DISK_GEOMETRY& geometry);
 
+// The identity of a disk's partition table, from IOCTL_DISK_GET_DRIVE_LAYOUT_EX:
+// "MBR 1A2B3C4D" (the disk signature), "GPT {...}" (the disk GUID), "RAW"
+// (no partition table), or kNoDriveLayout when none can be read (no media).
+// Two sticks of one model told apart by nothing else differ here once they
+// were partitioned apart.
+inline constexpr std::string_view kNoDriveLayout = "none";
+std::string GetDriveLayoutId(platform::WindowsApi& api, platform::Handle device);
+// The same, false when the driver refused the query (last-error code set);
+// id then holds kNoDriveLayout.
+bool QueryDriveLayoutId(platform::WindowsApi& api, platform::Handle device, std::string& id);
+
 // Bytes of the geometry. Cylinders counts whole cylinders only, so counts
 // above 8 get one more for the partial cylinder at the end of the disk.
 // nullopt when the product does not fit 64 bits, which no real disk reaches.

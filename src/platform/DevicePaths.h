@@ -46,6 +46,9 @@ constexpr std::optional<Guid> ParseGuidText(std::wstring_view s) {
     return g;
 }
 
+// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", the form ParseGuidText reads.
+std::string GuidText(const Guid& g, HexCase letters = HexCase::Lower);
+
 // The disk-class device interface. The program hands Windows the text (to
 // CLSIDFromString); the value is what that text stands for.
 inline constexpr std::wstring_view kDiskInterfaceClassText =

@@ -69,6 +69,8 @@ inline constexpr DWORD ERROR_CANCELLED = 1223;
 inline constexpr DWORD TOKEN_QUERY = 0x0008;
 inline constexpr DWORD TokenElevation = 20;
 inline constexpr std::size_t kTokenElevationSize = 4;
+// "The request could not be performed because of an I/O device error."
+inline constexpr DWORD ERROR_IO_DEVICE = 1117;
 
 // Drive types (GetDriveTypeA).
 inline constexpr UINT DRIVE_UNKNOWN = 0;
@@ -96,6 +98,8 @@ inline constexpr DWORD IOCTL_STORAGE_GET_DEVICE_NUMBER =
     CTL_CODE(IOCTL_STORAGE_BASE, 0x0420, METHOD_BUFFERED, FILE_ANY_ACCESS);
 inline constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY =
     CTL_CODE(IOCTL_DISK_BASE, 0x0000, METHOD_BUFFERED, FILE_ANY_ACCESS);
+inline constexpr DWORD IOCTL_DISK_GET_DRIVE_LAYOUT_EX =
+    CTL_CODE(IOCTL_DISK_BASE, 0x0014, METHOD_BUFFERED, FILE_ANY_ACCESS);
 inline constexpr DWORD IOCTL_STORAGE_GET_HOTPLUG_INFO =
     CTL_CODE(IOCTL_STORAGE_BASE, 0x0305, METHOD_BUFFERED, FILE_ANY_ACCESS);
 inline constexpr DWORD IOCTL_STORAGE_SET_HOTPLUG_INFO =
@@ -103,6 +107,7 @@ inline constexpr DWORD IOCTL_STORAGE_SET_HOTPLUG_INFO =
 static_assert(IOCTL_STORAGE_QUERY_PROPERTY == 0x002D1400);
 static_assert(IOCTL_STORAGE_GET_DEVICE_NUMBER == 0x002D1080);
 static_assert(IOCTL_DISK_GET_DRIVE_GEOMETRY == 0x00070000);
+static_assert(IOCTL_DISK_GET_DRIVE_LAYOUT_EX == 0x00070050);
 static_assert(IOCTL_STORAGE_GET_HOTPLUG_INFO == 0x002D0C14);
 static_assert(IOCTL_STORAGE_SET_HOTPLUG_INFO == 0x002DCC18);
 

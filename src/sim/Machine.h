@@ -25,6 +25,7 @@ struct DeviceErrors {
     DWORD geometry = 0;       // IOCTL_DISK_GET_DRIVE_GEOMETRY
     DWORD getHotplug = 0;     // IOCTL_STORAGE_GET_HOTPLUG_INFO
     DWORD setHotplug = 0;     // IOCTL_STORAGE_SET_HOTPLUG_INFO
+    DWORD driveLayout = 0;    // IOCTL_DISK_GET_DRIVE_LAYOUT_EX
 };
 
 struct DiskGeometry {
@@ -34,6 +35,12 @@ struct DiskGeometry {
     std::int32_t sectorsPerTrack = 0;
     std::int32_t bytesPerSector = 0;
 };
+
+// How a disk is partitioned: what IOCTL_DISK_GET_DRIVE_LAYOUT_EX answers.
+enum class PartitionStyle : std::uint32_t { Mbr = 0, Gpt = 1, Raw = 2 };
+
+// The MBR disk signature of a disk whose scenario names none.
+std::uint32_t DefaultDiskSignature(int number);
 
 struct SimDisk {
     int number = 0;  // N of \\.\PHYSICALDRIVE<N>
@@ -47,6 +54,10 @@ struct SimDisk {
     // not used to build the answer.
     std::optional<std::vector<std::uint8_t>> descriptor;
     DiskGeometry geometry;
+    PartitionStyle partitionStyle = PartitionStyle::Mbr;
+    // The MBR disk signature; nullopt: DefaultDiskSignature(number).
+    std::optional<std::uint32_t> diskSignature;
+    platform::Guid gptDiskId;  // the GPT disk GUID
     // The driver's STORAGE_HOTPLUG_INFO image: Size, MediaRemovable,
     // MediaHotplug, DeviceHotplug, WriteCacheEnableOverride.
     std::array<std::uint8_t, 8> hotplug{8, 0, 0, 0, 1, 0, 0, 0};

@@ -4,6 +4,7 @@
 
 #include "sim/Scenario.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <initializer_list>
@@ -13,8 +14,10 @@
 #include <sstream>
 
 #include "platform/AsciiCase.h"
+#include "platform/DevicePaths.h"
 #include "platform/HexText.h"
 #include "platform/WinDefs.h"
+#include "sim/SimImpl.h"
 
 namespace plumvane::sim {
 
@@ -152,13 +155,14 @@ void ReadHotplug(const json& v, const std::string& path, std::array<std::uint8_t
 
 void ReadDiskErrors(const json& v, const std::string& path, DeviceErrors& e) {
     Object(v, path,
-           {"open", "openWrite", "deviceNumber", "queryProperty", "geometry", "getHotplug",
-            "setHotplug"});
+           {"open", "openWrite", "deviceNumber", "queryProperty", "geometry", "driveLayout",
+            "getHotplug", "setHotplug"});
     const std::pair<std::string_view, DWORD*> fields[] = {{"open", &e.open},
                                                           {"openWrite", &e.openWrite},
                                                           {"deviceNumber", &e.deviceNumber},
                                                           {"queryProperty", &e.queryProperty},
                                                           {"geometry", &e.geometry},
+                                                          {"driveLayout", &e.driveLayout},
                                                           {"getHotplug", &e.getHotplug},
                                                           {"setHotplug", &e.setHotplug}};
     // Not a structured binding: clang 14 (the fuzz build) cannot capture one.
@@ -168,12 +172,45 @@ void ReadDiskErrors(const json& v, const std::string& path, DeviceErrors& e) {
     }
 }
 
-SimDisk ReadDisk(const json& v, const std::string& path, int defaultNumber) {
-    Object(v, path,
-           {"number", "deviceNumber", "vendor", "product", "bus", "descriptor", "geometry",
-            "hotplug", "devInst", "instanceId", "interfacePath", "errors", "note"});
+// "1A2B3C4D": an MBR disk signature; "{...}": a GPT disk GUID; null: a raw
+// disk without a partition table.
+void ReadDiskSignature(const json& v, const std::string& path, SimDisk& d) {
+    if (v.is_null()) {
+        d.partitionStyle = PartitionStyle::Raw;
+        return;
+    }
+    const std::string text = Text(v, path);
+    if (text.size() == 8 && std::all_of(text.begin(), text.end(),
+                                        [](char c) { return platform::HexDigitValue(c) >= 0; })) {
+        d.partitionStyle = PartitionStyle::Mbr;
+        d.diskSignature = static_cast<std::uint32_t>(std::stoul(text, nullptr, 16));
+        return;
+    }
+    const std::wstring wide(text.begin(), text.end());
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::optional<platform::Guid> guid = ascii ? platform::ParseGuidText(wide) : std::nullopt;
+    if (!guid) {
+        Refuse(path,
+               "expected an MBR signature (8 hex digits), a GPT disk GUID in braces, or null");
+    }
+    d.partitionStyle = PartitionStyle::Gpt;
+    d.gptDiskId = *guid;
+}
+
+// defaultNumber: the previous disk's number + 1, nullopt when that is past
+// the largest number.
+SimDisk ReadDisk(const json& v, const std::string& path, std::optional<int> defaultNumber) {
+    Object(
+        v, path,
+        {"number", "deviceNumber", "vendor", "product", "bus", "descriptor", "geometry",
+         "diskSignature", "hotplug", "devInst", "instanceId", "interfacePath", "errors", "note"});
     SimDisk d;
-    d.number = defaultNumber;
+    if (v.find("number") == v.end() && !defaultNumber) {
+        Refuse(Child(path, "number"),
+               "missing, and the previous disk's number + 1 is past " + std::to_string(kI32Max));
+    }
+    d.number = defaultNumber.value_or(0);
     IfPresent(v, "number", [&](const json& x) {
         d.number = static_cast<int>(Integer(x, Child(path, "number"), 0, kI32Max));
     });
@@ -200,6 +237,8 @@ SimDisk ReadDisk(const json& v, const std::string& path, int defaultNumber) {
     d.geometry = {1946, d.bus == platform::BusTypeUsb ? 11u : 12u, 255, 63, 512};
     IfPresent(v, "geometry",
               [&](const json& x) { ReadGeometry(x, Child(path, "geometry"), d.geometry); });
+    IfPresent(v, "diskSignature",
+              [&](const json& x) { ReadDiskSignature(x, Child(path, "diskSignature"), d); });
     d.hotplug = {8, 0, 0, 0, 1, 0, 0, 0};
     IfPresent(v, "hotplug",
               [&](const json& x) { ReadHotplug(x, Child(path, "hotplug"), d.hotplug); });
@@ -304,7 +343,9 @@ Machine ReadMachine(const json& root) {
     IfPresent(root, "disks", [&](const json& x) {
         std::set<int> numbers;
         std::set<std::uint32_t> devInsts;
-        int next = 0;
+        // Windows compares instance ids without regard to case.
+        std::set<std::string> instanceIds;
+        std::optional<int> next = 0;
         for (std::size_t i = 0; i < Array(x, "disks").size(); ++i) {
             const std::string path = "disks[" + std::to_string(i) + "]";
             SimDisk d = ReadDisk(x[i], path, next);
@@ -314,7 +355,11 @@ Machine ReadMachine(const json& root) {
             if (d.devInst && !devInsts.insert(*d.devInst).second) {
                 Refuse(Child(path, "devInst"), std::to_string(*d.devInst) + " is used twice");
             }
-            next = d.number + 1;
+            const std::string id = EffectiveInstanceId(d);
+            if (!instanceIds.insert(platform::AsciiLowered(id)).second) {
+                Refuse(Child(path, "instanceId"), id + " is used twice");
+            }
+            next = d.number < kI32Max ? std::optional<int>(d.number + 1) : std::nullopt;
             m.disks.push_back(std::move(d));
         }
     });
@@ -332,6 +377,57 @@ Machine ReadMachine(const json& root) {
     return m;
 }
 
+// Follows the parser through the document to refuse a key given twice in
+// one object, which the library would take silently, the last one winning.
+class DuplicateKeyCheck {
+public:
+    bool operator()(int /*depth*/, json::parse_event_t event, json& parsed) {
+        switch (event) {
+            case json::parse_event_t::object_start:
+                frames_.push_back({false, 0, {}, {}});
+                break;
+            case json::parse_event_t::array_start:
+                frames_.push_back({true, 0, {}, {}});
+                break;
+            case json::parse_event_t::key: {
+                Frame& top = frames_.back();
+                top.key = parsed.get<std::string>();
+                if (!top.keys.insert(top.key).second) Refuse(Path(), "given twice");
+                break;
+            }
+            case json::parse_event_t::object_end:
+            case json::parse_event_t::array_end:
+                frames_.pop_back();
+                Completed();
+                break;
+            case json::parse_event_t::value:
+                Completed();
+                break;
+        }
+        return true;
+    }
+
+private:
+    struct Frame {
+        bool array;
+        std::size_t index;
+        std::set<std::string> keys;
+        std::string key;
+    };
+    void Completed() {
+        if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    }
+    // The path of the current key, e.g. disks[1].vendor.
+    std::string Path() const {
+        std::string path;
+        for (const Frame& f : frames_) {
+            path = f.array ? path + "[" + std::to_string(f.index) + "]" : Child(path, f.key);
+        }
+        return path;
+    }
+    std::vector<Frame> frames_;
+};
+
 }  // namespace
 
 Machine ParseScenario(std::string_view text) {
@@ -339,7 +435,8 @@ Machine ParseScenario(std::string_view text) {
     // Any exception of the library is a refusal: besides syntax errors it
     // throws out_of_range for a number no double holds (1e400).
     try {
-        root = json::parse(text.begin(), text.end(), nullptr, true, /*ignore_comments=*/true);
+        root = json::parse(text.begin(), text.end(), DuplicateKeyCheck{}, true,
+                           /*ignore_comments=*/true);
     } catch (const json::exception& e) {
         throw ScenarioError("not valid JSON: " + LibraryReason(e));
     }

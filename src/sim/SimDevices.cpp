@@ -22,6 +22,9 @@ constexpr std::size_t kDescriptorHeaderSize = 8;  // STORAGE_DESCRIPTOR_HEADER
 constexpr std::size_t kDescriptorFixedSize = 40;  // sizeof(STORAGE_DEVICE_DESCRIPTOR)
 constexpr std::size_t kGeometrySize = 24;         // DISK_GEOMETRY
 constexpr std::size_t kHotplugSize = 8;           // STORAGE_HOTPLUG_INFO
+constexpr std::size_t kLayoutHeaderSize = 48;     // DRIVE_LAYOUT_INFORMATION_EX up to its entries
+constexpr std::size_t kPartitionEntrySize = 144;  // PARTITION_INFORMATION_EX
+constexpr std::int64_t kFirstPartitionOffset = 1 << 20;
 constexpr DWORD StorageDeviceProperty = 0;
 constexpr DWORD PropertyStandardQuery = 0;
 constexpr DWORD PropertyExistsQuery = 1;
@@ -57,6 +60,41 @@ void WriteDeviceNumber(std::span<Byte> out, std::uint32_t number, std::uint32_t 
     WriteU32LE(out, 0, FILE_DEVICE_DISK);
     WriteU32LE(out, 4, number);
     WriteU32LE(out, 8, partition);
+}
+
+// DRIVE_LAYOUT_INFORMATION_EX as the disk class driver returns it: an MBR
+// disk reports its four table slots (one partition here), a GPT disk its one
+// partition, a raw disk none. Its size, or 0 when `out` is too small for it.
+std::size_t WriteDriveLayout(const SimDisk& disk, std::span<Byte> out) {
+    const std::size_t entries = disk.partitionStyle == PartitionStyle::Mbr   ? 4
+                                : disk.partitionStyle == PartitionStyle::Gpt ? 1
+                                                                             : 0;
+    const std::size_t size = kLayoutHeaderSize + entries * kPartitionEntrySize;
+    if (out.size() < size) return 0;
+    std::fill_n(out.begin(), size, Byte{0});
+    WriteU32LE(out, 0, static_cast<std::uint32_t>(disk.partitionStyle));
+    WriteU32LE(out, 4, static_cast<std::uint32_t>(entries));
+    if (disk.partitionStyle == PartitionStyle::Mbr)
+        WriteU32LE(out, 8, EffectiveDiskSignature(disk));
+    if (disk.partitionStyle == PartitionStyle::Gpt) {
+        WriteGuid(out, 8, disk.gptDiskId);
+        WriteU32LE(out, 40, 128);  // MaxPartitionCount
+    }
+    if (entries > 0) {
+        const DiskGeometry& g = disk.geometry;
+        // Wrapping arithmetic: a scenario's geometry may be any nonsense.
+        const auto bytes =
+            static_cast<std::int64_t>(static_cast<std::uint64_t>(g.cylinders) *
+                                      static_cast<std::uint32_t>(g.tracksPerCylinder) *
+                                      static_cast<std::uint32_t>(g.sectorsPerTrack) *
+                                      static_cast<std::uint32_t>(g.bytesPerSector));
+        const std::size_t first = kLayoutHeaderSize;
+        WriteU32LE(out, first, static_cast<std::uint32_t>(disk.partitionStyle));
+        WriteI64LE(out, first + 8, kFirstPartitionOffset);
+        WriteI64LE(out, first + 16, std::max<std::int64_t>(bytes - kFirstPartitionOffset, 0));
+        WriteU32LE(out, first + 24, 1);  // PartitionNumber
+    }
+    return size;
 }
 
 }  // namespace
@@ -165,6 +203,14 @@ BOOL SimulatedWindows::DeviceIoControl(Handle h, DWORD ioControlCode, std::span<
             WriteI32LE(out, 16, g.sectorsPerTrack);
             WriteI32LE(out, 20, g.bytesPerSector);
             return ok(kGeometrySize);
+        }
+        case IOCTL_DISK_GET_DRIVE_LAYOUT_EX: {
+            if (errors.driveLayout) return fail(errors.driveLayout);
+            // Without media there is no partition table to read.
+            if (errors.geometry == ERROR_NOT_READY) return fail(ERROR_NOT_READY);
+            const std::size_t size = WriteDriveLayout(*disk, out);
+            if (size == 0) return fail(ERROR_INSUFFICIENT_BUFFER);
+            return ok(size);
         }
         case IOCTL_STORAGE_GET_HOTPLUG_INFO: {
             if (errors.getHotplug) return fail(errors.getHotplug);

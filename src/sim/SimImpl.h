@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DevicePaths.h"
 #include "platform/WinDefs.h"
 #include "sim/SimulatedWindows.h"
 
@@ -25,10 +26,13 @@ inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr Guid kDiskDriveClassGuid{
     0x4d36e967, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
-std::string GuidText(const Guid& g);  // "{53f56307-b6bf-...}", lower case
+using platform::GuidText;  // "{53f56307-b6bf-...}", lower case
 // "<what> 0x<hex>", how the call log names handles, sets and windows.
 std::string HexText(std::string_view what, unsigned long long value);
 void WriteGuid(std::span<Byte> b, std::size_t offset, const Guid& g);
+
+// The MBR signature a disk answers: the scenario's, or one made from its number.
+std::uint32_t EffectiveDiskSignature(const SimDisk& disk);
 
 // The device instance id a disk reports, made up when the scenario gives none.
 std::string EffectiveInstanceId(const SimDisk& disk);

@@ -83,14 +83,6 @@ std::string HexText(std::string_view what, unsigned long long value) {
     return std::string(what) + hex;
 }
 
-std::string GuidText(const Guid& g) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
-                  static_cast<unsigned>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
-                  g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-    return buf;
-}
-
 void WriteGuid(std::span<Byte> b, std::size_t offset, const Guid& g) {
     WriteU32LE(b, offset, g.Data1);
     WriteU16LE(b, offset + 4, g.Data2);
@@ -116,6 +108,33 @@ std::string EffectiveInstanceId(const SimDisk& disk) {
            "&0&000000";
 }
 
+std::uint32_t DefaultDiskSignature(int number) {
+    // Made from the number alone, so a machine swapped for one with the same
+    // numbers keeps its signatures.
+    return 0x5056D000u + static_cast<std::uint32_t>(number);
+}
+
+std::uint32_t EffectiveDiskSignature(const SimDisk& disk) {
+    return disk.diskSignature.value_or(DefaultDiskSignature(disk.number));
+}
+
+namespace {
+
+// The partition table's identity, as the key shows it.
+std::string LayoutKey(const SimDisk& disk) {
+    switch (disk.partitionStyle) {
+        case PartitionStyle::Mbr:
+            return HexText(" mbr", EffectiveDiskSignature(disk));
+        case PartitionStyle::Gpt:
+            return " gpt " + GuidText(disk.gptDiskId);
+        case PartitionStyle::Raw:
+            break;
+    }
+    return " raw";
+}
+
+}  // namespace
+
 std::string DeviceKey(const SimDisk& disk) {
     const DiskGeometry& g = disk.geometry;
     std::string key = std::to_string(disk.number) + " " + EffectiveInstanceId(disk) + " \"" +
@@ -124,7 +143,7 @@ std::string DeviceKey(const SimDisk& disk) {
                       std::to_string(g.tracksPerCylinder) + "/" +
                       std::to_string(g.sectorsPerTrack) + "/" + std::to_string(g.bytesPerSector) +
                       "/" + std::to_string(g.mediaType) + " devInst " +
-                      (disk.devInst ? std::to_string(*disk.devInst) : "none");
+                      (disk.devInst ? std::to_string(*disk.devInst) : "none") + LayoutKey(disk);
     if (disk.descriptor) {
         // FNV-1a of the raw descriptor: short, and differs where the bytes do.
         std::uint32_t hash = 2166136261u;
@@ -142,7 +161,7 @@ bool SameDevice(const SimDisk& a, const SimDisk& b) {
            g.cylinders == h.cylinders && g.mediaType == h.mediaType &&
            g.tracksPerCylinder == h.tracksPerCylinder && g.sectorsPerTrack == h.sectorsPerTrack &&
            g.bytesPerSector == h.bytesPerSector && a.devInst == b.devInst &&
-           a.interfacePath == b.interfacePath;
+           a.interfacePath == b.interfacePath && LayoutKey(a) == LayoutKey(b);
 }
 
 std::string EffectiveInterfacePath(const SimDisk& disk) {

@@ -125,8 +125,23 @@ private:
     // again as administrator. True when that start succeeded and this window
     // has closed; otherwise the caller shows the row as the disk reports it.
     bool ReportRefusedRights(const hotplug::HotplugResult& result);
-    // Sets both boxes of a row without the click events writing again.
+    // What a row's two boxes show: 0 or 1 as the driver holds the flag, or
+    // grayed when it could not be read.
+    struct RowStates {
+        std::int16_t writeCacheEnableOverride = kGrayed;
+        std::int16_t deviceHotplug = kGrayed;
+    };
+    // Sets both boxes of a row without the click events writing again, and
+    // keeps what they show for a click that fails.
+    void ShowRowStates(std::int16_t row, RowStates states);
     void ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug);
+    // What the row showed before the user's click on `box` changed it.
+    RowStates BeforeClick(std::int16_t row, std::string_view box) const;
+    // After a failed click: the flags read back on a newly confirmed handle,
+    // or, when they cannot be read, the row as it was before the click;
+    // never a state the driver was not given.
+    void ShowDriverFlags(std::int16_t row, std::int32_t driveNumber,
+                         const inventory::DiskIdentity& identity, RowStates before);
 
     platform::Hwnd Owner() const;
     // picList's top inside picListFrame in the design, in pixels at the
@@ -157,6 +172,8 @@ private:
     bool restoringRow_ = false;  // see LockMe
     // The disk each row was made for, by row index, from the last build.
     std::vector<inventory::DiskIdentity> rowDisks_;
+    // What each row's boxes show, as the program last set them, by row index.
+    std::vector<RowStates> rowStates_;
     int busy_ = 0;                         // see LockMe
     bool rebuildPending_ = false;          // see LockMe
     std::optional<DpiChange> pendingDpi_;  // see LockMe

@@ -59,12 +59,60 @@ bool frmMain::ReportRefusedRights(const hotplug::HotplugResult& result) {
     return false;
 }
 
-void frmMain::ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug) {
+void frmMain::ShowRowStates(std::int16_t row, RowStates states) {
+    if (row >= 0) {
+        if (static_cast<std::size_t>(row) >= rowStates_.size()) {
+            rowStates_.resize(static_cast<std::size_t>(row) + 1);
+        }
+        rowStates_[static_cast<std::size_t>(row)] = states;
+    }
     // The click events of these settings must not write again, or one
     // refused click would show its error twice.
     SetWhileInScope restoring(restoringRow_);
-    tk_.SetCheck(Elem(kChkWCEO, row), CheckState(writeCacheEnableOverride));
-    tk_.SetCheck(Elem(kChkHPD, row), CheckState(deviceHotplug));
+    tk_.SetCheck(Elem(kChkWCEO, row), states.writeCacheEnableOverride);
+    tk_.SetCheck(Elem(kChkHPD, row), states.deviceHotplug);
+}
+
+void frmMain::ShowRowFlags(std::int16_t row, bool writeCacheEnableOverride, bool deviceHotplug) {
+    ShowRowStates(row, {CheckState(writeCacheEnableOverride), CheckState(deviceHotplug)});
+}
+
+frmMain::RowStates frmMain::BeforeClick(std::int16_t row, std::string_view box) const {
+    RowStates before{tk_.GetCheck(Elem(kChkWCEO, row)).value_or(kUnchecked),
+                     tk_.GetCheck(Elem(kChkHPD, row)).value_or(kUnchecked)};
+    std::int16_t& clicked =
+        box == kChkWCEO ? before.writeCacheEnableOverride : before.deviceHotplug;
+    // A click checks a clear or grayed box and clears a checked one: what the
+    // program last showed tells which, unless the box was set since.
+    std::int16_t shown = clicked == kChecked ? kUnchecked : kChecked;
+    if (row >= 0 && static_cast<std::size_t>(row) < rowStates_.size()) {
+        const RowStates& last = rowStates_[static_cast<std::size_t>(row)];
+        const std::int16_t lastShown =
+            box == kChkWCEO ? last.writeCacheEnableOverride : last.deviceHotplug;
+        if (StateAfterUserClick(lastShown) == clicked) shown = lastShown;
+    }
+    clicked = shown;
+    return before;
+}
+
+void frmMain::ShowDriverFlags(std::int16_t row, std::int32_t driveNumber,
+                              const inventory::DiskIdentity& identity, RowStates before) {
+    // The read-back opens the drive anew, and a device pulled during the
+    // write may have left its number to another disk: its flags must not
+    // show in this row, so it is confirmed as the write's handle was.
+    inventory::DiskConfirmation confirmation;
+    const hotplug::HotplugResult read =
+        hotplug::ReadHotplugChecked(api_, Owner(), driveNumber, [&](platform::Handle drive) {
+            confirmation = inventory::ConfirmDisk(api_, drive, identity);
+            return confirmation.Confirmed();
+        });
+    if (!read.ok()) ShowRowStates(row, before);
+    if (read.FailedStep == hotplug::HotplugStep::Confirm &&
+        confirmation.Check != inventory::DiskCheck::QueryFailed) {
+        RefuseChangedDisk(driveNumber);
+    }
+    if (read.ok())
+        ShowRowFlags(row, read.Read.WriteCacheEnableOverride(), read.Read.DeviceHotplug());
 }
 
 void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
@@ -77,20 +125,26 @@ void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
     }
     // Disks may have been plugged, pulled, renumbered or swapped since the
     // list was built; the number alone would then name a disk nobody chose.
+    const RowStates before = BeforeClick(row, box);
     const inventory::DiskIdentity* disk = RowDisk(row, driveNumber);
     if (!disk) {
+        ShowRowStates(row, before);
         RefuseChangedDisk(driveNumber);
         return;
     }
     // Only the clicked flag changes: the other one keeps what the driver
-    // holds now, which another program may have changed since the scan.
+    // holds now, which another program may have changed since the scan. A
+    // grayed box (flags unknown) becomes checked when clicked: that flag is
+    // set on.
     hotplug::HotplugChange change;
     const bool on = tk_.GetCheck(Elem(std::string(box), row)).value_or(kUnchecked) != kUnchecked;
     if (box == kChkWCEO) change.WriteCacheEnableOverride = on;
     if (box == kChkHPD) change.DeviceHotplug = on;
     const inventory::DiskIdentity identity = *disk;
+    inventory::DiskConfirmation confirmation;
     change.Check = [&](platform::Handle drive) {
-        return inventory::ConfirmDisk(api_, drive, identity).Confirmed();
+        confirmation = inventory::ConfirmDisk(api_, drive, identity);
+        return confirmation.Confirmed();
     };
     const hotplug::HotplugResult result =
         hotplug::WriteHotplugChange(api_, Owner(), driveNumber, change);
@@ -100,21 +154,21 @@ void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
                      result.Written.DeviceHotplug());
         return;
     }
-    if (result.FailedStep == hotplug::HotplugStep::Confirm || hotplug::DriveGone(result)) {
+    const bool queryFailed = result.FailedStep == hotplug::HotplugStep::Confirm &&
+                             confirmation.Check == inventory::DiskCheck::QueryFailed;
+    if ((result.FailedStep == hotplug::HotplugStep::Confirm && !queryFailed) ||
+        hotplug::DriveGone(result)) {
+        ShowRowStates(row, before);
         RefuseChangedDisk(driveNumber);
         return;
     }
-    // The read-back opens the drive anew, and a device pulled during the
-    // write may have left its number to another disk: its flags must not
-    // show in this row, so it is refused as a changed disk is.
-    const hotplug::HotplugResult read =
-        hotplug::ReadHotplugChecked(api_, Owner(), driveNumber, change.Check);
-    if (read.FailedStep == hotplug::HotplugStep::Confirm) {
-        RefuseChangedDisk(driveNumber);
-        return;
+    // A query refused while the disk was confirmed says nothing about which
+    // disk it is: a Windows failure like a refused GET or SET.
+    if (queryFailed) {
+        hotplug::ShowDeviceError(api_, Owner(), confirmation.Error,
+                                 hotplug::ConfirmQueryStep(confirmation.What));
     }
-    if (!read.ok()) return;
-    ShowRowFlags(row, read.Read.WriteCacheEnableOverride(), read.Read.DeviceHotplug());
+    ShowDriverFlags(row, driveNumber, identity, before);
 }
 
 }  // namespace plumvane::ui

@@ -5,6 +5,7 @@
 
 #include "hotplug/HotplugInfo.h"
 #include "inventory/DiskScan.h"
+#include "platform/TerminalText.h"
 #include "platform/WinDefs.h"
 #include "ui/frmMainParts.h"
 
@@ -36,6 +37,7 @@ void frmMain::BuildDiskList() {
     ++listBuilds_;
     LockMe = true;
     rowDisks_.clear();
+    rowStates_.clear();
     // Rows come and go and the pane is refitted: the list is painted once, when done.
     const RedrawSuspended frozen(tk_, Ctl(kPicListFrame));
     ResetScrollPosition();
@@ -172,7 +174,7 @@ void frmMain::KeepRow(std::int16_t row) {
             if (tk_.GetFontName(mine) != wanted) tk_.SetFontName(mine, wanted);
         }
     }
-    // A new row starts clear, and a failed read of its flags leaves it so.
+    // A new row starts clear, as a copy of row 0 would; FillRow shows its flags.
     for (const ControlRef& box : {wceo, hpd}) {
         if (tk_.GetCheck(box) != kUnchecked) tk_.SetCheck(box, kUnchecked);
     }
@@ -288,20 +290,25 @@ void frmMain::ShowRowBoxes(bool visible) {
 
 void frmMain::FillRow(std::int16_t row, std::int32_t driveNumber) {
     const inventory::DiskRecord& disk = inventory_.Table[driveNumber];
+    // Device text is shown, never obeyed: a line break or an escape in a
+    // product text would hide the size and the letters that tell rows apart.
     tk_.SetCaption(Elem(kLblDisks, row),
-                   std::string(kDiskCaptionPrefix) + std::to_string(driveNumber) + ":  " +
-                       disk.Description + "  (" + disk.SizeText + ")  " + disk.LettersText);
+                   platform::TerminalSafe(std::string(kDiskCaptionPrefix) +
+                                          std::to_string(driveNumber) + ":  " + disk.Description +
+                                          "  (" + disk.SizeText + ")  " + disk.LettersText));
     // The boxes show no text; a screen reader says which disk and flag each one is.
     const std::string spoken = std::string(kDiskCaptionPrefix) + std::to_string(driveNumber) + " ";
     tk_.SetAccessibleName(Elem(kChkWCEO, row), spoken + "WriteCacheEnableOverride");
     tk_.SetAccessibleName(Elem(kChkHPD, row), spoken + "DeviceHotplug");
     bool writeCacheEnableOverride = false;
     bool deviceHotplug = false;
+    // Flags that cannot be read show grayed, unlike flags that are off.
+    RowStates states;
     if (hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, writeCacheEnableOverride,
                                  deviceHotplug)) {
-        tk_.SetCheck(Elem(kChkWCEO, row), CheckState(writeCacheEnableOverride));
-        tk_.SetCheck(Elem(kChkHPD, row), CheckState(deviceHotplug));
+        states = {CheckState(writeCacheEnableOverride), CheckState(deviceHotplug)};
     }
+    ShowRowStates(row, states);
 }
 
 void frmMain::TurnOffTheme(const ControlRef& control) {

@@ -98,17 +98,17 @@ TEST(DiskScanLookupTest, FirstInterfaceAnsweringANumberWins) {
 // detail), an open, a number query and a close: 6 a disk, plus the class
 // text, the set, the enumeration's end and the set's release. With D disks
 // present and L letters, a scan makes
-//   100 drive opens + 5 D (number, geometry, descriptor, instance id, close)
-//   + 4 + 6 D (the interface walk) + 26 root types + 5 L (device name, open,
-//   number, close, type)
-// = 130 + 11 D + 5 L calls.
+//   100 drive opens + 6 D (number, geometry, descriptor, instance id,
+//   partition table, close) + 4 + 6 D (the interface walk) + 26 root types
+//   + 5 L (device name, open, number, close, type)
+// = 130 + 12 D + 5 L calls.
 TEST(DiskScanLookupTest, CallsOfOneScanGrowLinearlyInTheDisks) {
     struct Case {
         int usbDisks;
         std::size_t calls;
     };
     // With two internal disks: D = usbDisks + 2, and every disk has a letter.
-    for (const Case c : {Case{1, 130 + 11 * 3 + 5 * 3}, Case{16, 130 + 11 * 18 + 5 * 18}}) {
+    for (const Case c : {Case{1, 130 + 12 * 3 + 5 * 3}, Case{16, 130 + 12 * 18 + 5 * 18}}) {
         SCOPED_TRACE(c.usbDisks);
         sim::SimulatedWindows win(HubMachine(c.usbDisks));
         ScanOf(win);

@@ -72,6 +72,7 @@ TEST_F(DiskScanTest, DriveQueriesRunInOrderOnOneHandle) {
                                                "DeviceIoControl0x00070000",
                                                "DeviceIoControl0x002D1400",
                                                "CM_Get_Device_IDA",
+                                               "DeviceIoControl0x00070050",
                                                "CloseHandle"};
     EXPECT_EQ(drive0, expected);
 }
@@ -283,7 +284,7 @@ TEST_F(DiskScanTest, FailuresScenarioFilesEveryDriveThatOpensWithItsFallbacks) {
 
 TEST_F(DiskScanTest, ClearResetsEveryField) {
     DiskRecord& r = inventory->Table[7];
-    r = DiskRecord{true, "p", "d", 5, "s", "id", {}, 1, "E: ", 2, 7, 9};
+    r = DiskRecord{true, "p", "d", 5, "s", "id", {}, 1, "E: ", 2, 7, 9, {8, 11, 1, 2, 3}, "RAW"};
     r.Letters[0] = "E";
     inventory->DiskCount = 8;
     ClearDiskTable(*inventory);
@@ -300,6 +301,8 @@ TEST_F(DiskScanTest, ClearResetsEveryField) {
     EXPECT_EQ(r.DriveType, 0);
     EXPECT_EQ(r.BusType, 0);
     EXPECT_EQ(r.DevInst, 0);
+    EXPECT_EQ(r.Geometry, DISK_GEOMETRY{});
+    EXPECT_EQ(r.DriveLayoutId, "");
 }
 
 TEST_F(DiskScanTest, LettersAreFiledOnlyForLocalDriveTypes) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include "inventory/DescriptorImages.h"
 #include "inventory/StorageQueries.h"
+#include "platform/DevicePaths.h"
 #include "platform/UniqueResource.h"
 
 namespace plumvane::inventory {
@@ -239,6 +241,49 @@ TEST(CutAtNulTest, TrimsThenCuts) {
     EXPECT_EQ(CutAtNul("abc  \0def"s), "abc  ");   // blanks before the NUL stay
     EXPECT_EQ(CutAtNul("\tabc \t "), "\tabc \t");  // only U+0020 is a blank
     EXPECT_EQ(CutAtNul("   "), "");
+}
+
+// The partition table's identity as the scan and the click read it; a
+// layout longer than the first buffer (the driver says 122) is asked again
+// with room for it, and a disk without media has none.
+TEST_F(StorageQueryTest, DriveLayoutIdNamesThePartitionTableOrNone) {
+    struct Case {
+        const char* name;
+        std::function<void(sim::SimDisk&, sim::SimulatedWindows&)> setUp;
+        bool answered;
+        std::string id;
+    };
+    const Case cases[] = {
+        {"MBR", [](sim::SimDisk& d, auto&) { d.diskSignature = 0x0A1B2C3Du; }, true,
+         "MBR 0A1B2C3D"},
+        {"MBR by default", [](sim::SimDisk&, auto&) {}, true, "MBR 5056D000"},
+        {"GPT",
+         [](sim::SimDisk& d, auto&) {
+             d.partitionStyle = sim::PartitionStyle::Gpt;
+             d.gptDiskId = platform::kDiskInterfaceClass;
+         },
+         true, "GPT {53F56307-B6BF-11D0-94F2-00A0C91EFB8B}"},
+        {"raw", [](sim::SimDisk& d, auto&) { d.partitionStyle = sim::PartitionStyle::Raw; }, true,
+         "RAW"},
+        {"too small once",
+         [](sim::SimDisk&, sim::SimulatedWindows& w) {
+             w.InjectFault({"DeviceIoControl", "IOCTL 0x00070050", 122, 1});
+         },
+         true, "MBR 5056D000"},
+        {"no media", [](sim::SimDisk& d, auto&) { d.errors.geometry = 21; }, false, "none"},
+        {"refused", [](sim::SimDisk& d, auto&) { d.errors.driveLayout = 1117; }, false, "none"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        win.ClearFaults();
+        sim::SimDisk disk = UsbDisk(0);
+        c.setUp(disk, win);
+        SetUpDrive(disk);
+        UniqueDeviceHandle drive(win, win.CreateFileA("\\\\.\\PHYSICALDRIVE0", 0, 3, 3, 0));
+        std::string id = "?";
+        EXPECT_EQ(QueryDriveLayoutId(win, drive.get(), id), c.answered);
+        EXPECT_EQ(id, c.id);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // defaults, and a malformed file is refused with the field and the problem.
 #include <gtest/gtest.h>
 
+#include "platform/DevicePaths.h"
 #include "platform/WinDefs.h"
 #include "sim/Scenario.h"
 
@@ -83,6 +84,42 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
               R"(disks[0].interfacePath: expected a device path starting with \\?\)");
     EXPECT_EQ(RefusalOf("[]"), "scenario: expected an object");
     EXPECT_EQ(RefusalOf(R"({"disks": [}")").rfind("not valid JSON: ", 0), 0u);
+}
+
+// Before the fix, the first overflowed computing the next disk's number, and
+// the others were taken silently: the last key won, and two disks had one id
+// or node, which Windows never shows.
+TEST(Scenario, WhatNoWindowsMachineHasIsRefusedWithItsPath) {
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"disks": [{"number": 2147483647}, {}]})",
+         "disks[1].number: missing, and the previous disk's number + 1 is past 2147483647"},
+        {R"({"disks": [{"vendor": "A", "vendor": "B"}]})", "disks[0].vendor: given twice"},
+        {R"({"disks": [{}, {"geometry": {"cylinders": 1, "cylinders": 2}}]})",
+         "disks[1].geometry.cylinders: given twice"},
+        {R"({"disks": [{"instanceId": "USB\\A"}, {"instanceId": "usb\\a"}]})",
+         "disks[1].instanceId: usb\\a is used twice"},
+        {R"({"disks": [{"devInst": 7}, {"devInst": 7}]})", "disks[1].devInst: 7 is used twice"},
+        {R"({"disks": [{"diskSignature": "1234"}]})",
+         "disks[0].diskSignature: expected an MBR signature (8 hex digits), a GPT disk GUID in "
+         "braces, or null"},
+    };
+    for (const auto& [json, refusal] : cases) EXPECT_EQ(RefusalOf(json), refusal) << json;
+    // The largest number itself is fine when nothing follows it.
+    EXPECT_EQ(ParseScenario(R"({"disks": [{"number": 2147483647}]})").disks.size(), 1u);
+}
+
+TEST(Scenario, ADiskSignatureIsMadeFromTheNumberUnlessGiven) {
+    const Machine m = ParseScenario(
+        R"({"disks": [{"number": 3}, {"diskSignature": "0a1B2c3D"},
+                      {"diskSignature": "{53F56307-B6BF-11D0-94F2-00A0C91EFB8B}"},
+                      {"diskSignature": null}]})");
+    ASSERT_EQ(m.disks.size(), 4u);
+    EXPECT_EQ(m.disks[0].partitionStyle, PartitionStyle::Mbr);
+    EXPECT_EQ(m.disks[0].diskSignature, std::nullopt);
+    EXPECT_EQ(m.disks[1].diskSignature, 0x0A1B2C3Du);
+    EXPECT_EQ(m.disks[2].partitionStyle, PartitionStyle::Gpt);
+    EXPECT_EQ(m.disks[2].gptDiskId, platform::kDiskInterfaceClass);
+    EXPECT_EQ(m.disks[3].partitionStyle, PartitionStyle::Raw);
 }
 
 // Without the fix the library's out_of_range escapes the loader and aborts

@@ -87,7 +87,7 @@ TEST(SimDevices, UnknownControlsAreInvalidFunctions) {
     SimulatedWindows w(TwoSticks());
     std::array<Byte, 24> out{};
     const Handle d = Open(w, "\\\\.\\PHYSICALDRIVE1");
-    EXPECT_EQ(Ioctl(w, d, 0x00070050, {}, out), FALSE);
+    EXPECT_EQ(Ioctl(w, d, 0x00070048, {}, out), FALSE);  // IOCTL_DISK_GET_PARTITION_INFO_EX
     EXPECT_EQ(w.GetLastError(), ERROR_INVALID_FUNCTION);
     w.CloseHandle(d);
 }

@@ -218,6 +218,9 @@ Allowance AllowanceFor(const std::string& function, const std::string& detail) {
         if (detail.find(IoctlText(platform::IOCTL_DISK_GET_DRIVE_GEOMETRY)) != std::string::npos) {
             a.noSize.insert(n);
         }
+        if (detail.find(IoctlText(platform::IOCTL_DISK_GET_DRIVE_LAYOUT_EX)) != std::string::npos) {
+            a.noLayout.insert(n);
+        }
     }
     return a;
 }
@@ -245,6 +248,7 @@ std::vector<std::string> CompareTables(const inventory::DiskInventory& reference
             if (got.BusType != 0) differs("BusType", std::to_string(got.BusType));
             if (got.DevInst != 0) differs("DevInst", std::to_string(got.DevInst));
             if (!got.DeviceInstanceId.empty()) differs("DeviceInstanceId", got.DeviceInstanceId);
+            if (!got.DriveLayoutId.empty()) differs("DriveLayoutId", got.DriveLayoutId);
         } else {
             if (got.Present != want.Present) differs("Present", got.Present ? "true" : "false");
             const bool noDescriptor = allowed.noDescriptor.count(n) > 0;
@@ -261,6 +265,15 @@ std::vector<std::string> CompareTables(const inventory::DiskInventory& reference
             }
             if (got.SizeText != want.SizeText && !(noSize && got.SizeText == "no media")) {
                 differs("SizeText", got.SizeText);
+            }
+            if (!(got.Geometry == want.Geometry) &&
+                !(noSize && got.Geometry == inventory::DISK_GEOMETRY{})) {
+                differs("Geometry", std::to_string(got.Geometry.Cylinders) + " cylinders");
+            }
+            if (got.DriveLayoutId != want.DriveLayoutId &&
+                !(allowed.noLayout.count(n) > 0 &&
+                  got.DriveLayoutId == inventory::kNoDriveLayout)) {
+                differs("DriveLayoutId", got.DriveLayoutId);
             }
             if (got.DevInst != want.DevInst && !(allowed.noDevInst && got.DevInst == 0)) {
                 differs("DevInst", std::to_string(got.DevInst));

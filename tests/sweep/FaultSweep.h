@@ -30,6 +30,7 @@ struct Allowance {
     std::set<int> gone;          // drives that may have given the "no disk" values
     std::set<int> noSize;        // SizeMB -1 and "no media"
     std::set<int> noDescriptor;  // "unknown" and bus type 0
+    std::set<int> noLayout;      // no readable partition table
     bool noDevInst = false;      // any drive: DevInst 0 and no instance id
     bool noInstanceId = false;   // any drive: no instance id
     bool lettersLost = false;    // any drive: letters missing, drive type 0

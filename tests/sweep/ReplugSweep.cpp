@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
+#include <tuple>
 
 #include "app/ModelSession.h"
 #include "cli/Cli.h"
@@ -22,13 +24,18 @@ namespace {
 using platform::MB_ICONERROR;
 using platform::MB_ICONEXCLAMATION;
 
-constexpr Replacement kReplacements[] = {Replacement::Lookalike, Replacement::OtherModel,
+constexpr Replacement kReplacements[] = {Replacement::Lookalike, Replacement::SameSizeText,
+                                         Replacement::Twin, Replacement::OtherModel,
                                          Replacement::Pulled};
 
 const char* Name(Replacement how) {
     switch (how) {
         case Replacement::Lookalike:
             return "a lookalike";
+        case Replacement::SameSizeText:
+            return "a lookalike of the same size text";
+        case Replacement::Twin:
+            return "a twin with another disk signature";
         case Replacement::OtherModel:
             return "another model";
         case Replacement::Pulled:
@@ -36,6 +43,8 @@ const char* Name(Replacement how) {
     }
     return "nothing";
 }
+
+std::int16_t Shown(bool on) { return on ? ui::kChecked : ui::kUnchecked; }
 
 sim::SimDisk* DiskOf(sim::Machine& m, int number) {
     for (sim::SimDisk& d : m.disks) {
@@ -152,7 +161,16 @@ void ClickRuns(const sim::Machine& machine, const Click& click, const std::strin
     const std::string what = label + ", " + click.box + "(" + std::to_string(click.row) +
                              ") of disk " + std::to_string(click.disk);
     int builds = s.form.ListBuilds();
-    auto run = [&](std::optional<std::size_t> at, Replacement how) {
+    const std::string changedText = ui::DiskChangedText(click.disk);
+    bool refusedAsItStands = false;
+    // The value each box may show after a click: what it showed before, or
+    // what the device held (at the start, or as a SET it accepted left it).
+    const std::optional<std::array<std::uint8_t, 8>> startFlags =
+        disk ? std::optional(disk->hotplug) : std::nullopt;
+    auto heldBefore = [&](std::size_t at) {
+        return startFlags ? Shown((*startFlags)[at] != 0) : ui::kGrayed;
+    };
+    auto run = [&](std::optional<std::size_t> at, Replacement how, const sim::Fault* fault) {
         s.machine.SetMachine(started);
         if (s.form.ListBuilds() != builds) {
             s.form.BuildDiskList();
@@ -163,6 +181,8 @@ void ClickRuns(const sim::Machine& machine, const Click& click, const std::strin
         s.toolkit.SetCheck(hpd, hpdState);
         s.form.LockMe = false;
         s.machine.ClearCalls();
+        s.machine.ClearFaults();
+        if (fault) s.machine.InjectFault(*fault);
         if (at) {
             s.machine.ChangeMachineBeforeCall(
                 *at, [&](sim::Machine& m) { Replace(m, click.disk, how); });
@@ -171,15 +191,59 @@ void ClickRuns(const sim::Machine& machine, const Click& click, const std::strin
         const std::size_t boxes = s.machine.messageBoxes().size();
         s.user.ClickCheck(click.box, click.row);
         const Seen seen = Look(s.machine, writes, boxes, device);
-        Check(result,
-              what +
-                  (at ? std::string(", ") + Name(how) + " before call " + std::to_string(*at) : ""),
-              seen, seen.told, s.machine);
-        return s.machine.calls().size();
+        const std::string label =
+            what +
+            (at ? std::string(", ") + Name(how) + " before call " + std::to_string(*at) : "") +
+            (fault ? ", " + fault->device + " failing once" : "");
+        Check(result, label, seen, seen.told, s.machine);
+        const auto& shown = s.machine.messageBoxes();
+        bool saidChanged = false;
+        for (std::size_t i = boxes; i < shown.size(); ++i) {
+            saidChanged = saidChanged || shown[i].text == changedText;
+        }
+        // A disk the click refuses as it stands (one answering another device
+        // number) is told so in every run; the rule is for what a run adds.
+        if (!fault && !at) refusedAsItStands = saidChanged;
+        const bool changed = (at && *at < s.machine.calls().size()) || refusedAsItStands;
+        if (saidChanged && !changed) {
+            result.violations.push_back(label + ": told of a changed disk that did not change");
+        }
+        if (s.form.ListBuilds() == builds) {
+            // Both boxes as the program left them, the list not scanned again.
+            const auto& all = s.machine.hotplugWrites();
+            bool untrue = false;
+            for (const auto& [ref, before, byte] : {std::tuple{wceo, wceoState, std::size_t{7}},
+                                                    std::tuple{hpd, hpdState, std::size_t{6}}}) {
+                const std::int16_t now = s.toolkit.GetCheck(ref).value_or(-1);
+                bool held = now == before || now == heldBefore(byte);
+                for (std::size_t i = writes; i < all.size() && !held; ++i) {
+                    held = all[i].ok && all[i].device == device && all[i].bytes.size() > byte &&
+                           now == Shown(all[i].bytes[byte] != 0);
+                }
+                untrue = untrue || !held;
+            }
+            if (untrue) {
+                ++result.untrueRows;
+                result.violations.push_back(label + ": a box shows what no driver held");
+            }
+        }
+        return s.machine.calls();
     };
-    const std::size_t calls = run(std::nullopt, Replacement::Pulled);
-    for (std::size_t k = 0; k < calls; ++k) {
-        for (const Replacement how : kReplacements) run(k, how);
+    const std::vector<sim::CallRecord> calls = run(std::nullopt, Replacement::Pulled, nullptr);
+    std::map<std::string, int> made;
+    const std::string drivePath =
+        platform::PhysicalDrivePath(platform::kFlagsDriveSpelling, click.disk);
+    for (std::size_t k = 0; k < calls.size(); ++k) {
+        for (const Replacement how : kReplacements) run(k, how, nullptr);
+        // The same click with this one request on the row's drive failing
+        // once, the disk unchanged.
+        if (calls[k].function != "DeviceIoControl" || !calls[k].detail.ends_with(drivePath)) {
+            continue;
+        }
+        const sim::Fault once{calls[k].function,         calls[k].detail,
+                              platform::ERROR_IO_DEVICE, 1,
+                              made[calls[k].detail]++,   true};
+        run(std::nullopt, Replacement::Pulled, &once);
     }
     s.user.ClickClose();
     if (s.machine.OpenHandleCount() != 0) result.violations.push_back(what + ": open at Close");
@@ -228,7 +292,28 @@ void SetRun(const sim::Machine& machine, int number, std::optional<std::size_t> 
 void Replace(sim::Machine& m, int number, Replacement how) {
     sim::SimDisk* disk = DiskOf(m, number);
     if (!disk) return;
+    const bool noMedia = disk->errors.geometry != 0 || disk->geometry.cylinders <= 4;
+    const bool noLayout = noMedia || disk->errors.driveLayout != 0;
+    // A disk that shows neither is told apart by nothing: it gets a card.
+    if ((how == Replacement::SameSizeText && noMedia) || (how == Replacement::Twin && noLayout)) {
+        how = Replacement::Lookalike;
+    }
     switch (how) {
+        case Replacement::SameSizeText:
+            // Four cylinders of 8 MB fewer: "14.9 GB" either way.
+            disk->geometry.cylinders -= 4;
+            break;
+        case Replacement::Twin:
+            // The same stick, partitioned apart.
+            if (disk->partitionStyle == sim::PartitionStyle::Gpt) {
+                disk->gptDiskId.Data1 ^= 0x00FF00FFu;
+            } else {
+                disk->partitionStyle = sim::PartitionStyle::Mbr;
+                disk->diskSignature =
+                    disk->diskSignature.value_or(sim::DefaultDiskSignature(disk->number)) ^
+                    0x00FF00FFu;
+            }
+            break;
         case Replacement::Lookalike:
             // Another size that shows: a reader without media gets a card.
             disk->errors.geometry = 0;
@@ -318,6 +403,7 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
         [&](ReplugResult& mine) {
             result.runs += mine.runs;
             result.wrongWrites += mine.wrongWrites;
+            result.untrueRows += mine.untrueRows;
             result.violations.insert(result.violations.end(), mine.violations.begin(),
                                      mine.violations.end());
         });

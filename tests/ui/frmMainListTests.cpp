@@ -95,14 +95,15 @@ TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
     EXPECT_TRUE(tk.IsShown());
 }
 
-TEST_F(WindowTest, ANewRowWhoseFlagsCannotBeReadShowsClearBoxes) {
+// Flags that cannot be read are unknown, not off.
+TEST_F(WindowTest, ANewRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
     m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
     m.disks[1].errors.getHotplug = 1;
     Start(m);
     EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
-    EXPECT_EQ(Row(kChkWCEO, 1).check, kUnchecked);
-    EXPECT_EQ(Row(kChkHPD, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kChkWCEO, 1).check, kGrayed);
+    EXPECT_EQ(Row(kChkHPD, 1).check, kGrayed);
     EXPECT_EQ(Row(kLblDisks, 1).caption.rfind("Disk 2:  ", 0), 0u);
 }
 
@@ -170,8 +171,8 @@ TEST_F(WindowTest, ARerunKeepsTheRowsThatStayAndDestroysOnlyThoseGone) {
 }
 
 // A kept row that kept its boxes when its read fails shows the flags of the
-// disk it showed before, not the clear boxes of a new row.
-TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsClearBoxes) {
+// disk it showed before, not the grayed boxes of a new row.
+TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
     m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
     Start(m);
@@ -182,8 +183,8 @@ TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsClearBoxes) {
     win.SetMachine(m);
     PressF5();
     EXPECT_EQ(Row(kLblDisks, 1).caption.rfind("Disk 4:  ", 0), 0u);
-    EXPECT_EQ(Row(kChkWCEO, 1).check, kUnchecked);
-    EXPECT_EQ(Row(kChkHPD, 1).check, kUnchecked);
+    EXPECT_EQ(Row(kChkWCEO, 1).check, kGrayed);
+    EXPECT_EQ(Row(kChkHPD, 1).check, kGrayed);
     EXPECT_EQ(Row(kChkHPD, 0).check, kChecked);
     EXPECT_TRUE(win.hotplugWrites().empty());
 }
@@ -243,8 +244,8 @@ TEST_F(WindowTest, ARerunClearsRowZeroBeforeReadingIt) {
     win.SetMachine(m);
     PressF5();
     EXPECT_EQ(Row(kLblDisks, 0).caption.rfind("Disk 3:  ", 0), 0u);
-    EXPECT_EQ(Row(kChkWCEO, 0).check, kUnchecked);
-    EXPECT_EQ(Row(kChkHPD, 0).check, kUnchecked);
+    EXPECT_EQ(Row(kChkWCEO, 0).check, kGrayed);
+    EXPECT_EQ(Row(kChkHPD, 0).check, kGrayed);
     EXPECT_TRUE(win.hotplugWrites().empty());
 }
 

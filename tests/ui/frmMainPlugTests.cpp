@@ -220,36 +220,49 @@ TEST_F(PlugTest, AClickConfirmsItsDiskOnTheWritesOwnHandle) {
                            platform::IOCTL_STORAGE_GET_DEVICE_NUMBER,
                            platform::IOCTL_STORAGE_QUERY_PROPERTY,
                            platform::IOCTL_DISK_GET_DRIVE_GEOMETRY,
+                           platform::IOCTL_DISK_GET_DRIVE_LAYOUT_EX,
                            platform::IOCTL_STORAGE_GET_HOTPLUG_INFO,
                            platform::IOCTL_STORAGE_SET_HOTPLUG_INFO,
                        }));
 }
 
-// Every call of the identity check refused in turn.
-TEST_F(PlugTest, AFailedCallOfTheCheckRefusesTheClick) {
-    const sim::Fault faults[] = {
-        {"CreateFileA", "PhysicalDrive1", 2, 1},
-        {"DeviceIoControl", "0x002D1080 on \\\\.\\PhysicalDrive1", 1, 1},
-        {"DeviceIoControl", "0x002D1400 on \\\\.\\PhysicalDrive1", 21, 1},
-        {"CLSIDFromString", "", 0x800401F3u, 1},
-        {"SetupDiGetClassDevsA", "", 8, 1},
-        {"SetupDiEnumDeviceInterfaces", "", 8, 1},
-        // Its first call is the size query, which fails by design.
-        {"SetupDiGetDeviceInterfaceDetailA", "", 13, -1},
-        {"CreateFileA", "usbstor#disk&ven_test#1", 5, 1},
-        {"DeviceIoControl", "0x002D1080 on \\\\?\\usbstor#disk&ven_test#1", 1, 1},
-        {"CM_Get_Device_IDA", "", 0x1A, 1},
+// Every call of the identity check refused in turn: nothing is written. A
+// query refused on the write's own handle is shown as the Windows failure it
+// is; a drive that no longer opens, or a lookup that finds no id, is a
+// changed disk.
+TEST_F(PlugTest, AFailedCallOfTheCheckWritesNothing) {
+    struct Case {
+        sim::Fault fault;
+        bool changed;
     };
-    for (const sim::Fault& fault : faults) {
-        SCOPED_TRACE(fault.function + " " + fault.device);
+    const Case cases[] = {
+        {{"CreateFileA", "PhysicalDrive1", 2, 1}, true},
+        {{"DeviceIoControl", "0x002D1080 on \\\\.\\PhysicalDrive1", 1, 1}, false},
+        {{"DeviceIoControl", "0x002D1400 on \\\\.\\PhysicalDrive1", 21, 1}, false},
+        {{"CLSIDFromString", "", 0x800401F3u, 1}, true},
+        {{"SetupDiGetClassDevsA", "", 8, 1}, true},
+        {{"SetupDiEnumDeviceInterfaces", "", 8, 1}, true},
+        // Its first call is the size query, which fails by design.
+        {{"SetupDiGetDeviceInterfaceDetailA", "", 13, -1}, true},
+        {{"CreateFileA", "usbstor#disk&ven_test#1", 5, 1}, true},
+        {{"DeviceIoControl", "0x002D1080 on \\\\?\\usbstor#disk&ven_test#1", 1, 1}, true},
+        {{"CM_Get_Device_IDA", "", 0x1A, 1}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault.function + " " + c.fault.device);
         auto own = std::make_unique<OwnWindow>(TwoSticks());
         TestWindows& win = own->win;
-        win.InjectFault(fault);
+        win.InjectFault(c.fault);
         ASSERT_EQ(own->tk.UserClickCheck(Elem(kChkWCEO, 0)), Status::Ok);
         EXPECT_TRUE(win.hotplugWrites().empty());
         ASSERT_FALSE(win.messageBoxes().empty());
-        EXPECT_EQ(win.messageBoxes()[0].type, kExclamationBox);
-        EXPECT_EQ(own->form.ListBuilds(), 2);
+        EXPECT_EQ(win.messageBoxes()[0].type,
+                  c.changed ? kExclamationBox : platform::MB_OK | platform::MB_ICONERROR);
+        EXPECT_EQ(own->form.ListBuilds(), c.changed ? 2 : 1);
+        // The row as the driver holds it: both flags clear.
+        if (!c.changed) {
+            EXPECT_EQ(own->tk.GetCheck(Elem(kChkWCEO, 0)), kUnchecked);
+        }
         EXPECT_EQ(win.OpenHandleCount(), 0);
         EXPECT_EQ(win.OpenDeviceInfoSetCount(), 0);
     }
@@ -401,6 +414,143 @@ TEST_F(PlugTest, NoTimerOutlivesTheWindow) {
     tk.AdvanceClock(5000);
     EXPECT_EQ(form.ListBuilds(), 1);
     EXPECT_EQ(tk.SystemDeviceChange(kDiskArrived), Status::NoWindow);
+}
+
+// --- what a click leaves the user looking at -----------------------------------
+
+// Before the fix: a failed GET left the clicked box as clicked, a query
+// failing once at the confirmation was told as a changed disk and rescanned,
+// a lookalike a few cylinders smaller (or a twin partitioned apart) was
+// written, and a row whose flags could not be read showed them off.
+TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) {
+    const std::string changed = DiskChangedText(1);
+    const std::string getError = "Error 1117 IOCTL_STORAGE_GET_HOTPLUG_INFO";
+    struct Case {
+        const char* name;
+        std::function<void(sim::SimDisk&)> atScan;
+        std::function<void(TestWindows&)> beforeClick;
+        const char* box;
+        std::int16_t scanned;  // both boxes after the build
+        std::vector<std::string> messages;
+        std::int16_t wceo, hpd;  // the boxes after the click
+        std::size_t sets;
+        bool rescanned;
+    };
+    auto fault = [](const char* ioctl, int skip = 0) {
+        return [=](TestWindows& w) {
+            w.InjectFault({"DeviceIoControl", ioctl, platform::ERROR_IO_DEVICE, 1, skip});
+        };
+    };
+    auto none = [](auto&) {};
+    const char* kGet = "IOCTL 0x002D0C14";
+    // Another disk at the row's number: refused, nothing written, rescanned.
+    auto refused = [&](const char* name, std::function<void(TestWindows&)> change) {
+        return Case{name, none, std::move(change), kChkWCEO, -1, {changed}, -1, -1, 0, true};
+    };
+    const Case cases[] = {
+        {"GET fails every time",
+         [](sim::SimDisk& d) { d.errors.getHotplug = 1117; },
+         none,
+         kChkWCEO,
+         kGrayed,
+         {getError},
+         kGrayed,
+         kGrayed,
+         0,
+         false},
+        {"GET fails at the click only",
+         none,
+         fault(kGet),
+         kChkWCEO,
+         -1,
+         {getError},
+         kUnchecked,
+         kChecked,
+         0,
+         false},
+        {"SET refused, then the read-back's GET fails",
+         [](sim::SimDisk& d) { d.errors.setHotplug = 31; },
+         fault(kGet, 1),
+         kChkHPD,
+         -1,
+         {"Error 31 IOCTL_STORAGE_SET_HOTPLUG_INFO"},
+         kUnchecked,
+         kChecked,
+         1,
+         false},
+        {"the geometry fails once at the confirmation",
+         none,
+         fault("IOCTL 0x00070000"),
+         kChkWCEO,
+         -1,
+         {"Error 1117 confirming the disk (its drive geometry)"},
+         kUnchecked,
+         kChecked,
+         0,
+         false},
+        {"the layout fails once at the confirmation",
+         none,
+         fault("IOCTL 0x00070050"),
+         kChkHPD,
+         -1,
+         {"Error 1117 confirming the disk (its partition table)"},
+         kUnchecked,
+         kChecked,
+         0,
+         false},
+        refused("a lookalike four cylinders smaller, the same size text",
+                [](TestWindows& w) { w.machine().disks[1].geometry.cylinders -= 4; }),
+        refused("a twin with another disk signature",
+                [](TestWindows& w) { w.machine().disks[1].diskSignature = 0x12345678u; }),
+        {"flags unknown at the scan, readable at the click",
+         [](sim::SimDisk& d) { d.errors.getHotplug = 1117; },
+         [](TestWindows& w) { w.machine().disks[1].errors = {}; },
+         kChkWCEO,
+         kGrayed,
+         {},
+         kChecked,
+         kChecked,
+         1,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Machine m = TwoSticks();
+        m.disks.resize(2);  // the internal disk and the stick at 1
+        m.disks[1].hotplug = Flags(true, false);
+        m.volumes = {sim::testing::Volume('E', 1, 2)};
+        c.atScan(m.disks[1]);
+        auto own = std::make_unique<OwnWindow>(m);
+        if (c.scanned >= 0) {
+            EXPECT_EQ(own->tk.GetCheck(Elem(kChkWCEO, 0)), c.scanned);
+            EXPECT_EQ(own->tk.GetCheck(Elem(kChkHPD, 0)), c.scanned);
+        }
+        const int builds = own->form.ListBuilds();
+        c.beforeClick(own->win);
+        ASSERT_EQ(own->tk.UserClickCheck(Elem(c.box, 0)), Status::Ok);
+        std::vector<std::string> shown;
+        for (const auto& box : own->win.messageBoxes()) shown.push_back(box.text);
+        EXPECT_EQ(shown, c.messages);
+        EXPECT_EQ(own->win.hotplugWrites().size(), c.sets);
+        EXPECT_EQ(own->form.ListBuilds() != builds, c.rescanned);
+        if (c.wceo >= 0) {
+            EXPECT_EQ(own->tk.GetCheck(Elem(kChkWCEO, 0)), c.wceo);
+        }
+        if (c.hpd >= 0) {
+            EXPECT_EQ(own->tk.GetCheck(Elem(kChkHPD, 0)), c.hpd);
+        }
+        EXPECT_EQ(own->win.OpenHandleCount(), 0);
+    }
+}
+
+// Before the fix a line break in a product text put the size and the letters
+// on a hidden second line.
+TEST_F(PlugTest, DeviceTextInACaptionIsOneLineEndingWithTheSizeAndLetters) {
+    sim::Machine m = TwoSticks();
+    m.disks[1].product = "Stick\r\n\x1b[2J\tX";
+    m.volumes = {sim::testing::Volume('E', 1, 2)};
+    Start(m);
+    EXPECT_EQ(Caption(0), "Disk 1:  SanDisk Stick????X  (14.9 GB)  E: ");
 }
 
 }  // namespace
