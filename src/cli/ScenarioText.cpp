@@ -83,14 +83,16 @@ Json DiskObject(const sim::SimDisk& d) {
     }
     if (d.errors.open == 0 && d.errors.driveLayout == 0) {
         switch (d.partitionStyle) {
-            case sim::PartitionStyle::Mbr: {
-                char text[9];
-                std::snprintf(text, sizeof text, "%08X",
-                              static_cast<unsigned>(
-                                  d.diskSignature.value_or(sim::DefaultDiskSignature(d.number))));
-                j["diskSignature"] = text;
+            case sim::PartitionStyle::Mbr:
+                // None recorded: the layout named no signature the program
+                // reads, and the replay's default stands.
+                if (d.diskSignature) {
+                    char text[9];
+                    std::snprintf(text, sizeof text, "%08X",
+                                  static_cast<unsigned>(*d.diskSignature));
+                    j["diskSignature"] = text;
+                }
                 break;
-            }
             case sim::PartitionStyle::Gpt:
                 j["diskSignature"] = platform::GuidText(d.gptDiskId, platform::HexCase::Upper);
                 break;
