@@ -9,6 +9,7 @@
 #include "inventory/DiskScan.h"
 #include "inventory/DiskTable.h"
 #include "inventory/StorageLayouts.h"
+#include "inventory/StorageQueries.h"
 #include "platform/ByteLayout.h"
 #include "platform/DevicePaths.h"
 #include "platform/Elevation.h"
@@ -104,6 +105,24 @@ void AskDrive(WindowsApi& api, Handle drive, const DriveQuery& q, SimDisk& disk)
     q.keep(disk, buffer, bytesReturned);
 }
 
+// The partition table's identity as the scan reads it ("MBR 1A2B3C4D",
+// "GPT {...}", "RAW"), back into the disk's partition style. A style the
+// program does not know keeps the disk's defaults.
+void KeepDriveLayout(SimDisk& disk, const std::string& id) {
+    if (id == "RAW") {
+        disk.partitionStyle = sim::PartitionStyle::Raw;
+    } else if (id.rfind("MBR ", 0) == 0 && id.size() == 12) {
+        disk.partitionStyle = sim::PartitionStyle::Mbr;
+        disk.diskSignature = static_cast<std::uint32_t>(std::stoul(id.substr(4), nullptr, 16));
+    } else if (id.rfind("GPT ", 0) == 0) {
+        const std::string guid = id.substr(4);
+        if (auto parsed = ParseGuidText(std::wstring(guid.begin(), guid.end()))) {
+            disk.partitionStyle = sim::PartitionStyle::Gpt;
+            disk.gptDiskId = *parsed;
+        }
+    }
+}
+
 // A drive, or nothing where there is no drive at that number.
 std::optional<SimDisk> RecordDrive(WindowsApi& api, std::int32_t number) {
     SimDisk disk;
@@ -118,6 +137,14 @@ std::optional<SimDisk> RecordDrive(WindowsApi& api, std::int32_t number) {
         return disk;
     }
     for (const DriveQuery& q : kDriveQueries) AskDrive(api, drive.get(), q, disk);
+    // Its buffer grows while the driver says it is too small, so it is asked
+    // as the scan asks it rather than as one more fixed-size row.
+    std::string layout;
+    if (inventory::QueryDriveLayoutId(api, drive.get(), layout)) {
+        KeepDriveLayout(disk, layout);
+    } else {
+        disk.errors.driveLayout = ErrorOf(api);
+    }
     return disk;
 }
 

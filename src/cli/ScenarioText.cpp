@@ -1,12 +1,14 @@
 // A recorded machine written as a scenario file (ScenarioText). The loader
 // (sim/Scenario.cpp) reads it back; the round-trip tests hold the two together.
 
+#include <cstdio>
 #include <string>
 
 #include "cli/DiskReport.h"
 #include "cli/MachineRecorder.h"
 #include "inventory/StorageLayouts.h"
 #include "platform/ByteLayout.h"
+#include "platform/DevicePaths.h"
 #include "platform/HexText.h"
 #include "platform/Version.h"
 
@@ -48,6 +50,7 @@ Json Errors(const sim::DeviceErrors& e) {
                                                               {"deviceNumber", e.deviceNumber},
                                                               {"queryProperty", e.queryProperty},
                                                               {"geometry", e.geometry},
+                                                              {"driveLayout", e.driveLayout},
                                                               {"getHotplug", e.getHotplug},
                                                               {"setHotplug", e.setHotplug}};
     for (const auto& field : fields) {
@@ -77,6 +80,26 @@ Json DiskObject(const sim::SimDisk& d) {
                          {"tracksPerCylinder", g.tracksPerCylinder},
                          {"sectorsPerTrack", g.sectorsPerTrack},
                          {"bytesPerSector", g.bytesPerSector}};
+    }
+    if (d.errors.open == 0 && d.errors.driveLayout == 0) {
+        switch (d.partitionStyle) {
+            case sim::PartitionStyle::Mbr:
+                // None recorded: the layout named no signature the program
+                // reads, and the replay's default stands.
+                if (d.diskSignature) {
+                    char text[9];
+                    std::snprintf(text, sizeof text, "%08X",
+                                  static_cast<unsigned>(*d.diskSignature));
+                    j["diskSignature"] = text;
+                }
+                break;
+            case sim::PartitionStyle::Gpt:
+                j["diskSignature"] = platform::GuidText(d.gptDiskId, platform::HexCase::Upper);
+                break;
+            case sim::PartitionStyle::Raw:
+                j["diskSignature"] = nullptr;
+                break;
+        }
     }
     if (d.errors.open == 0 && d.errors.getHotplug == 0)
         j["hotplug"] = platform::HexBytes(d.hotplug);

@@ -364,12 +364,14 @@ RunOutcome RunSession(const sim::Machine& machine, const sim::Fault* fault,
     // "Error <code> ..." shows the code of the call that failed last, apart
     // from the box's own work: the token query that chooses the box (its open,
     // read and close; a failed query counts as elevated) and the lookup of the
-    // system's text.
+    // system's text. A refused close is never it either: the handle owners
+    // keep the caller's code across a close, and the box of a query refused
+    // while the disk was confirmed comes after the write's handle is closed.
     const auto& calls = run.s.machine.calls();
     const auto boxWork = [](const sim::CallRecord& c) {
         return c.function == "MessageBoxA" || c.function == "OpenProcessToken" ||
                c.function == "GetTokenInformation" || c.function == "FormatMessageA" ||
-               (c.function == "CloseHandle" && c.detail == "process token");
+               c.function == "CloseHandle";
     };
     for (std::size_t i = 0; i < calls.size(); ++i) {
         if (calls[i].function != "MessageBoxA" || calls[i].detail.rfind("Error ", 0) != 0) continue;
