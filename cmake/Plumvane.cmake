@@ -28,8 +28,8 @@ if(WIN32)
   endif()
 endif()
 
-# The version as the program has always shown it, the minor number in two
-# digits: 0.3 reads "0.03". The one source of that text: the version
+# The version as the program shows it, the minor number in two digits: 0.3
+# reads "0.03". The one source of that text: the version
 # resources, platform/Version.h (generated) and version.txt in the build
 # folder, which the end-to-end checks read.
 set(minor ${PROJECT_VERSION_MINOR})
@@ -187,7 +187,7 @@ endfunction()
 # support and without unwind tables, and the two programs end on
 # std::terminate without the runtime's verbose handler: a quarter off
 # plumvane.exe. The simulation, the drivers and the tests keep exceptions.
-# A runtime exception (memory exhausted) still ends the program, as it did.
+# A runtime exception (memory exhausted) ends the program in abort().
 function(plumvane_shipped_code)
   if(NOT WIN32)
     return()

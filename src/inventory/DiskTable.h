@@ -45,9 +45,8 @@ struct DiskInventory {
 // The process-wide table that the main window reads.
 DiskInventory& ProcessDiskInventory();
 
-// Empties every record. Unlike a bare reset of the letters and sizes, it also
-// forgets DeviceInstanceId, DriveType and BusType, so a disk that has gone
-// since the last scan is no longer taken for a USB disk.
+// Empties every record, DeviceInstanceId, DriveType and BusType included, so
+// a disk that has gone since the last scan is not taken for a USB disk.
 void ClearDiskTable(DiskInventory& inventory);
 
 }  // namespace plumvane::inventory

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/UniqueResource.h"
-
 namespace plumvane::platform {
 
 std::string PhysicalDrivePath(std::string_view spelling, std::int32_t number) {
@@ -19,11 +17,6 @@ std::string GuidText(const Guid& g, HexCase letters) {
                   g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5],
                   g.Data4[6], g.Data4[7]);
     return buf;
-}
-
-UniqueDeviceHandle OpenForQueries(WindowsApi& api, std::string_view path) {
-    return UniqueDeviceHandle(
-        api, api.CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
 }
 
 }  // namespace plumvane::platform

@@ -11,9 +11,9 @@
 
 namespace plumvane::platform {
 
-// The object manager matches these names without regard to case, but the
-// program has always sent the scan's spelling for the scan and the other for
-// the hotplug flags, and filter drivers and logs see exactly what is sent.
+// The object manager matches these names without regard to case, but filter
+// drivers and logs see exactly what is sent: the scan sends its spelling, the
+// hotplug flags the other, and each keeps to its own.
 inline constexpr std::string_view kScanDriveSpelling = "PHYSICALDRIVE";
 inline constexpr std::string_view kFlagsDriveSpelling = "PhysicalDrive";
 

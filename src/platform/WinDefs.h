@@ -18,8 +18,8 @@ inline constexpr BOOL FALSE = 0;
 
 // A BOOL result is documented as nonzero on success, and most calls are read
 // that way. Device calls (DeviceIoControl) count success only as TRUE: their
-// result comes through the storage driver stack, and the program has always
-// taken any other value as a failure, which drivers in the field may rely on.
+// result comes through the storage driver stack, and a driver that answers
+// any other value is taken to have failed.
 constexpr bool CallSucceeded(BOOL result) { return result != FALSE; }
 constexpr bool DeviceCallSucceeded(BOOL result) { return result == TRUE; }
 

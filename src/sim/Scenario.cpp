@@ -75,7 +75,7 @@ bool Boolean(const json& v, const std::string& path) {
 }
 
 // Hex digits, two per byte; blanks between them are ignored.
-std::vector<std::uint8_t> HexBytes(const json& v, const std::string& path) {
+std::vector<std::uint8_t> BytesFromHexField(const json& v, const std::string& path) {
     std::string error;
     auto bytes = platform::ParseHexBytes(Text(v, path), error);
     if (!bytes) Refuse(path, error);
@@ -130,7 +130,7 @@ void ReadGeometry(const json& v, const std::string& path, DiskGeometry& g) {
 
 void ReadHotplug(const json& v, const std::string& path, std::array<std::uint8_t, 8>& info) {
     if (v.is_string()) {
-        const std::vector<std::uint8_t> bytes = HexBytes(v, path);
+        const std::vector<std::uint8_t> bytes = BytesFromHexField(v, path);
         if (bytes.size() != 8) Refuse(path, "expected 8 bytes (16 hex digits)");
         std::copy(bytes.begin(), bytes.end(), info.begin());
         return;
@@ -231,8 +231,9 @@ SimDisk ReadDisk(const json& v, const std::string& path, std::optional<int> defa
     IfPresent(v, "bus", [&](const json& x) {
         d.bus = static_cast<std::int32_t>(Integer(x, Child(path, "bus"), kI32Min, kI32Max));
     });
-    IfPresent(v, "descriptor",
-              [&](const json& x) { d.descriptor = HexBytes(x, Child(path, "descriptor")); });
+    IfPresent(v, "descriptor", [&](const json& x) {
+        d.descriptor = BytesFromHexField(x, Child(path, "descriptor"));
+    });
     // A 16 GB stick (a fixed disk gets FixedMedia).
     d.geometry = {1946, d.bus == platform::BusTypeUsb ? 11u : 12u, 255, 63, 512};
     IfPresent(v, "geometry",

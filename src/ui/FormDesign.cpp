@@ -44,7 +44,7 @@ FormDesign BuildMainFormDesign() {
     f.controls.push_back(
         Make(K::Label, kLblHPD, false, "", 7260, 75, 1065, 195, 9, "DeviceHotplug"));
     f.controls.push_back(
-        Make(K::Label, kLblWCOE, false, "", 4950, 75, 1935, 195, 3, "WriteCacheEnableOverride"));
+        Make(K::Label, kLblWCEO, false, "", 4950, 75, 1935, 195, 3, "WriteCacheEnableOverride"));
     f.controls.push_back(Make(K::Label, kLblAbout, false, "", 6870, 4575, 1875, 195, 2, ""));
     f.controls.push_back(
         Make(K::Label, kLblUsbDisks, false, "", 60, 75, 1815, 255, 0, "USB disks:"));

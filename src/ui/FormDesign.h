@@ -20,7 +20,9 @@ inline constexpr const char* kChkWCEO = "chkWCEO";
 inline constexpr const char* kLblDisks = "lblDisks";
 inline constexpr const char* kCmdClose = "cmdClose";
 inline constexpr const char* kLblHPD = "lblHPD";
-inline constexpr const char* kLblWCOE = "lblWCOE";
+// The heading of the chkWCEO column. The design spells the control lblWCOE,
+// and that is the name windows, dumps and checks find it by.
+inline constexpr const char* kLblWCEO = "lblWCOE";
 inline constexpr const char* kLblAbout = "lblAbout";
 inline constexpr const char* kLblUsbDisks = "lblUsbDisks";
 

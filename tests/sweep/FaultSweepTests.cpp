@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// About 6,000 runs; under a minute on two busy cores.
+// The suite's longest test with the replug sweep; it prints its run count.
 TEST(FaultSweep, EveryCallOfASessionFailingOnceAndAlways) {
     const fs::path dir = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios";
     long runs = 0;

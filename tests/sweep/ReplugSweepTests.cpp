@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// About 20,000 runs; some 40 s alone on two cores, 85 s beside the fault sweep.
+// The suite's longest test with the fault sweep; it prints its run count.
 TEST(ReplugSweep, NoSetReachesADeviceNobodyChose) {
     const fs::path dir = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios";
     const auto started = std::chrono::steady_clock::now();

@@ -25,7 +25,7 @@ inline const std::vector<DesignPixels>& DesignAt96Dpi() {
         {Elem(kLblDisks, 0), ControlKind::Label, kPicList, 0, 0, 558, 17},
         {Ctl(kCmdClose), ControlKind::Button, "", 254, 289, 82, 26},
         {Ctl(kLblHPD), ControlKind::Label, "", 484, 5, 71, 13},
-        {Ctl(kLblWCOE), ControlKind::Label, "", 330, 5, 129, 13},
+        {Ctl(kLblWCEO), ControlKind::Label, "", 330, 5, 129, 13},
         {Ctl(kLblAbout), ControlKind::Label, "", 458, 305, 125, 13},
         {Ctl(kLblUsbDisks), ControlKind::Label, "", 4, 5, 121, 17},
     };

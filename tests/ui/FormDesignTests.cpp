@@ -53,7 +53,7 @@ TEST(MainFormDesign, StartsWithRowZeroClearAndCloseFocused) {
     EXPECT_EQ(tk.GetCheck(Elem(kChkWCEO, 0)), kUnchecked);
     EXPECT_EQ(tk.GetCheck(Elem(kChkHPD, 0)), kUnchecked);
     EXPECT_EQ(tk.GetCaption(Ctl(kCmdClose)), "Close");
-    EXPECT_EQ(tk.GetCaption(Ctl(kLblWCOE)), "WriteCacheEnableOverride");
+    EXPECT_EQ(tk.GetCaption(Ctl(kLblWCEO)), "WriteCacheEnableOverride");
     EXPECT_EQ(tk.GetCaption(Ctl(kLblHPD)), "DeviceHotplug");
     EXPECT_EQ(tk.GetCaption(Ctl(kLblUsbDisks)), "USB disks:");
     EXPECT_EQ(tk.GetCaption(Ctl(kLblAbout)), "");
