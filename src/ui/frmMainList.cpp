@@ -243,12 +243,12 @@ void frmMain::LayOutAt(const DpiChange& change) {
 void frmMain::PlaceAtDpi(const FormDesign& design, int firstRow) {
     const int dpi = tk_.Dpi();
     for (const DesignControl& d : design.controls) {
-        const ControlSpec spec = ToSpec(d, dpi);
-        const ControlRef ref{spec.name, spec.index};
-        Settle(tk_, ref, Metric::Left, spec.left);
-        Settle(tk_, ref, Metric::Top, spec.top);
-        Settle(tk_, ref, Metric::Width, spec.width);
-        Settle(tk_, ref, Metric::Height, spec.height);
+        const ControlSpec atDpi = ToSpec(d, dpi);
+        const ControlRef ref{atDpi.name, atDpi.index};
+        Settle(tk_, ref, Metric::Left, atDpi.left);
+        Settle(tk_, ref, Metric::Top, atDpi.top);
+        Settle(tk_, ref, Metric::Width, atDpi.width);
+        Settle(tk_, ref, Metric::Height, atDpi.height);
     }
     // From here as a build measures the list: from the controls' sizes.
     SetScrollBase();
