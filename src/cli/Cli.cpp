@@ -91,7 +91,7 @@ std::string DiskName(std::int32_t number, const DiskRecord& r) {
 }
 
 DiskView ReadView(WindowsApi& api, std::int32_t number, const DiskRecord& record) {
-    DiskView view{number, &record, hotplug::ReadHotplugFlags(api, number), {}};
+    DiskView view{number, &record, hotplug::ReadFlagsQuietly(api, number), {}};
     if (!view.flags.ok()) view.errorText = SystemErrorText(api, view.flags.Error);
     return view;
 }
@@ -161,7 +161,7 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
         confirmation = inventory::ConfirmDisk(api, drive, identity);
         return confirmation.Confirmed();
     };
-    const hotplug::HotplugResult result = hotplug::WriteHotplugFlags(api, number, change);
+    const hotplug::HotplugResult result = hotplug::WriteFlagsQuietly(api, number, change);
     // A query that fails while the disk is confirmed is a Windows failure
     // like any other; 4 says only that another disk was found.
     if (result.FailedStep == hotplug::HotplugStep::Confirm &&

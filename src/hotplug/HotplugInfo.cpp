@@ -50,8 +50,8 @@ HotplugResult Fail(HotplugResult& result, HotplugStep step, DWORD error,
     return result;
 }
 
-HotplugResult ReadFlags(WindowsApi& api, std::int32_t driveNumber, const FailureReport& report,
-                        const DriveCheck& check = {}) {
+HotplugResult ReadReporting(WindowsApi& api, std::int32_t driveNumber, const FailureReport& report,
+                            const DriveCheck& check = {}) {
     HotplugResult result;
     // No access right asked for, so reading works for every user.
     UniqueDeviceHandle drive =
@@ -64,8 +64,8 @@ HotplugResult ReadFlags(WindowsApi& api, std::int32_t driveNumber, const Failure
     return result;
 }
 
-HotplugResult WriteFlags(WindowsApi& api, std::int32_t driveNumber, const HotplugChange& change,
-                         const FailureReport& report) {
+HotplugResult WriteReporting(WindowsApi& api, std::int32_t driveNumber, const HotplugChange& change,
+                             const FailureReport& report) {
     HotplugResult result;
     UniqueDeviceHandle drive(
         api, api.CreateFileA(PhysicalDrivePath(kFlagsDriveSpelling, driveNumber),
@@ -156,30 +156,28 @@ std::string_view HotplugStepName(HotplugStep step) {
 
 bool ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
                      bool& writeCacheEnableOverride, bool& deviceHotplug) {
-    const HotplugResult result = ReadHotplugChecked(api, owner, driveNumber, {});
+    const HotplugResult result = ReadHotplugInfo(api, owner, driveNumber, DriveCheck{});
     if (!result.ok()) return false;
     writeCacheEnableOverride = result.Read.WriteCacheEnableOverride();
     deviceHotplug = result.Read.DeviceHotplug();
     return true;
 }
 
-bool WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
-                      bool writeCacheEnableOverride, bool deviceHotplug) {
-    const HotplugChange change{writeCacheEnableOverride, deviceHotplug, false, {}, false};
+HotplugResult ReadHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
+                              const DriveCheck& check) {
+    return ReadReporting(
+        api, driveNumber,
+        [&](HotplugStep step, DWORD error) {
+            // A failed open is shown to the user, a failed query is not.
+            if (step == HotplugStep::Open) ShowDeviceError(api, owner, error, step);
+        },
+        check);
+}
+
+HotplugResult WriteHotplugInfo(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
+                               const HotplugChange& change) {
     // Every failure is shown while the drive is still open.
-    return WriteFlags(
-               api, driveNumber, change,
-               [&](HotplugStep step, DWORD error) { ShowDeviceError(api, owner, error, step); })
-        .ok();
-}
-
-bool DriveGone(const HotplugResult& result) {
-    return result.FailedStep == HotplugStep::OpenForWrite && NoSuchDrive(result.Error);
-}
-
-HotplugResult WriteHotplugChange(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
-                                 const HotplugChange& change) {
-    return WriteFlags(api, driveNumber, change, [&](HotplugStep step, DWORD error) {
+    return WriteReporting(api, driveNumber, change, [&](HotplugStep step, DWORD error) {
         if (step == HotplugStep::Confirm) return;
         if (step == HotplugStep::OpenForWrite &&
             (NoSuchDrive(error) || error == ERROR_ACCESS_DENIED)) {
@@ -189,24 +187,17 @@ HotplugResult WriteHotplugChange(WindowsApi& api, Hwnd owner, std::int32_t drive
     });
 }
 
-HotplugResult ReadHotplugFlags(WindowsApi& api, std::int32_t driveNumber) {
-    return ReadFlags(api, driveNumber, Quiet);
+bool DriveGone(const HotplugResult& result) {
+    return result.FailedStep == HotplugStep::OpenForWrite && NoSuchDrive(result.Error);
 }
 
-HotplugResult ReadHotplugChecked(WindowsApi& api, Hwnd owner, std::int32_t driveNumber,
-                                 const DriveCheck& check) {
-    return ReadFlags(
-        api, driveNumber,
-        [&](HotplugStep step, DWORD error) {
-            // A failed open is shown to the user, a failed query is not.
-            if (step == HotplugStep::Open) ShowDeviceError(api, owner, error, step);
-        },
-        check);
+HotplugResult ReadFlagsQuietly(WindowsApi& api, std::int32_t driveNumber) {
+    return ReadReporting(api, driveNumber, Quiet);
 }
 
-HotplugResult WriteHotplugFlags(WindowsApi& api, std::int32_t driveNumber,
+HotplugResult WriteFlagsQuietly(WindowsApi& api, std::int32_t driveNumber,
                                 const HotplugChange& change) {
-    return WriteFlags(api, driveNumber, change, Quiet);
+    return WriteReporting(api, driveNumber, change, Quiet);
 }
 
 }  // namespace plumvane::hotplug

@@ -1,9 +1,10 @@
 #pragma once
 // The two hotplug flags of a physical drive (DeviceHotplug and
 // WriteCacheEnableOverride), read and written through the storage driver's
-// STORAGE_HOTPLUG_INFO. Every call opens the drive afresh and closes it;
-// device failures are shown to the user in a message box owned by `owner`,
-// or, by the quiet forms, returned with the step that failed.
+// STORAGE_HOTPLUG_INFO. Every call opens the drive afresh and closes it. The
+// window's ReadHotplugInfo and WriteHotplugInfo show device failures in a
+// message box owned by `owner`; the ...Quietly forms show none and return the
+// step that failed.
 
 #include <array>
 #include <cstdint>
@@ -44,19 +45,8 @@ static_assert(sizeof(STORAGE_HOTPLUG_INFO) == STORAGE_HOTPLUG_INFO::kImageSize);
 static_assert(STORAGE_HOTPLUG_INFO::kWriteCacheEnableOverrideOffset + 1 ==
               STORAGE_HOTPLUG_INFO::kImageSize);
 
-// True when the flags were read; the out values change only then. A failed
-// open is shown to the user, a failed query is not.
-bool ReadHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32_t driveNumber,
-                     bool& writeCacheEnableOverride, bool& deviceHotplug);
-
-// Writes both flags at once, keeping the driver's other fields. True when
-// the driver accepted them; every failure is shown to the user once.
-bool WriteHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32_t driveNumber,
-                      bool writeCacheEnableOverride, bool deviceHotplug);
-
-// --- the quiet forms: the same calls in the same order, no message box ---
-
-// Confirm: the caller's check of the drive, on the write's own handle, refused it.
+// The step a failure happened in. Confirm: the caller's check of the drive,
+// on the operation's own handle, refused it.
 enum class HotplugStep { None, Open, OpenForWrite, Confirm, Get, Set };
 
 // The step as the window's error messages name it, e.g. "opening disk device".
@@ -80,13 +70,12 @@ struct HotplugResult {
     }
 };
 
-HotplugResult ReadHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber);
-
-// Asked on the write's handle right after the open, before the GET: false
-// stops the write there (FailedStep Confirm, Error 0).
+// Asked on the drive's handle right after the open, before the GET: false
+// stops the operation there (FailedStep Confirm, Error 0).
 using DriveCheck = std::function<bool(platform::Handle drive)>;
 
-// A flag left empty keeps the value the driver gives back in the same open.
+// What a write sends: a flag left empty keeps the value the driver gives
+// back in the same open, so a write never changes a flag nobody asked for.
 struct HotplugChange {
     std::optional<bool> WriteCacheEnableOverride;
     std::optional<bool> DeviceHotplug;
@@ -97,21 +86,34 @@ struct HotplugChange {
     bool OnlyWhenChanged = false;
 };
 
-HotplugResult WriteHotplugFlags(platform::WindowsApi& api, std::int32_t driveNumber,
+// --- the window's forms: they show device failures in a message box ---------
+
+// True when the flags were read; the out values change only then. A failed
+// open is shown in a box, a failed query is not.
+bool ReadHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner, std::int32_t driveNumber,
+                     bool& writeCacheEnableOverride, bool& deviceHotplug);
+
+// The same read with `check` asked on its handle before the GET: a refused
+// check stops it there without a box.
+HotplugResult ReadHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner,
+                              std::int32_t driveNumber, const DriveCheck& check);
+
+// Writes the flags `change` names and keeps the rest. Every failure is shown
+// in a box while the drive is still open, except those the window tells in
+// its own words: a refused check and an open that found no drive (the disk
+// changed), and an open refused for want of rights (RefusedForRights).
+HotplugResult WriteHotplugInfo(platform::WindowsApi& api, platform::Hwnd owner,
+                               std::int32_t driveNumber, const HotplugChange& change);
+
+// --- the quiet forms: the same calls in the same order, never a box ----------
+
+HotplugResult ReadFlagsQuietly(platform::WindowsApi& api, std::int32_t driveNumber);
+
+// Writes the flags `change` names and keeps the rest, as WriteHotplugInfo.
+HotplugResult WriteFlagsQuietly(platform::WindowsApi& api, std::int32_t driveNumber,
                                 const HotplugChange& change);
 
-// The same write, its device failures shown as WriteHotplugInfo shows them,
-// except a refused check and an open that found no drive (the caller tells
-// the user that the disk changed), and an open refused for want of rights
-// (RefusedForRights: the caller shows it, and may offer to start the program
-// as administrator).
-HotplugResult WriteHotplugChange(platform::WindowsApi& api, platform::Hwnd owner,
-                                 std::int32_t driveNumber, const HotplugChange& change);
-
-// ReadHotplugInfo's read with `check` asked on its handle before the GET: a
-// refused check stops it there (FailedStep Confirm) without a message.
-HotplugResult ReadHotplugChecked(platform::WindowsApi& api, platform::Hwnd owner,
-                                 std::int32_t driveNumber, const DriveCheck& check);
+// --- what the window's messages are made of -----------------------------------
 
 // The box every device failure is shown in, its text DeviceErrorText's.
 void ShowDeviceError(platform::WindowsApi& api, platform::Hwnd owner, platform::DWORD code,

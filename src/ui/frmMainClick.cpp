@@ -102,7 +102,7 @@ void frmMain::ShowDriverFlags(std::int16_t row, std::int32_t driveNumber,
     // show in this row, so it is confirmed as the write's handle was.
     inventory::DiskConfirmation confirmation;
     const hotplug::HotplugResult read =
-        hotplug::ReadHotplugChecked(api_, Owner(), driveNumber, [&](platform::Handle drive) {
+        hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, [&](platform::Handle drive) {
             confirmation = inventory::ConfirmDisk(api_, drive, identity);
             return confirmation.Confirmed();
         });
@@ -147,7 +147,7 @@ void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
         return confirmation.Confirmed();
     };
     const hotplug::HotplugResult result =
-        hotplug::WriteHotplugChange(api_, Owner(), driveNumber, change);
+        hotplug::WriteHotplugInfo(api_, Owner(), driveNumber, change);
     if (hotplug::RefusedForRights(result) && ReportRefusedRights(result)) return;
     if (result.ok()) {
         ShowRowFlags(row, result.Written.WriteCacheEnableOverride(),

@@ -22,7 +22,7 @@ protected:
     sim::Machine machine;
 };
 
-TEST_F(ClickTest, EitherBoxWritesBothFlagsWithTheOtherBoxsCurrentState) {
+TEST_F(ClickTest, AClickSetsItsOwnFlagAndSendsTheOtherUnchanged) {
     Start(machine);
     win.ClearCalls();
     Click(kChkWCEO, 0);  // WCEO on, HPD stays on
