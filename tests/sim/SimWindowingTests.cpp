@@ -28,13 +28,16 @@ TEST(SimWindowing, TheSharedIconIsNoOpenHandleAndWindowIconsAreKept) {
     EXPECT_EQ(w.GetWindowLongA(form, GWL_HWNDPARENT), 0);
 }
 
-// Recorded message boxes and themes are checked where the hotplug code and the
-// window use them.
-TEST(SimWindowing, MessageBoxesAnswerOkAndIconSizesAreTheDefaults) {
+// A queued answer is for the next question: an error box shown before it
+// must not take it, and a question nobody answered gets its default, No.
+TEST(SimWindowing, AQueuedAnswerWaitsForTheNextQuestion) {
     SimulatedWindows w;
-    EXPECT_EQ(w.MessageBoxA(static_cast<Hwnd>(0x1234), "text", "Error", MB_ICONERROR), IDOK);
-    EXPECT_EQ(w.GetSystemMetrics(SM_CXSMICON), 16);
-    EXPECT_EQ(w.GetSystemMetrics(SM_CYICON), 32);
+    const Hwnd owner = static_cast<Hwnd>(0x1234);
+    w.QueueAnswer(IDYES);
+    EXPECT_EQ(w.MessageBoxA(owner, "Error 5", "Error", MB_ICONERROR), IDOK);
+    EXPECT_EQ(w.MessageBoxA(owner, "Start?", "Plumvane", MB_YESNO | MB_DEFBUTTON2), IDYES);
+    EXPECT_EQ(w.MessageBoxA(owner, "Start?", "Plumvane", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(w.messageBoxes().size(), 3u);
 }
 
 TEST(SimWindowing, SystemMessages) {

@@ -496,9 +496,7 @@ SweepResult Sweep(const sim::Machine& machine, const std::string& label, int thr
         },
         [&](SweepResult& mine) {
             gCurrentRun.clear();
-            result.runs += mine.runs;
-            result.violations.insert(result.violations.end(), mine.violations.begin(),
-                                     mine.violations.end());
+            result.Add(mine);
         });
     std::sort(result.violations.begin(), result.violations.end());
     return result;

@@ -15,6 +15,7 @@
 
 #include "inventory/DiskTable.h"
 #include "sim/SimulatedWindows.h"
+#include "sweep/SweepReport.h"
 
 namespace plumvane::sweep {
 
@@ -70,11 +71,6 @@ std::vector<Target> SweepTargets(const Reference& reference);
 // The error codes a call is failed with first; the rest of the list follows
 // where a message shows one of them.
 std::vector<platform::DWORD> FirstCodes(const std::string& function);
-
-struct SweepResult {
-    long runs = 0;
-    std::vector<std::string> violations;
-};
 
 // The reference run of `machine` and every fault run of it, on `threads`
 // threads. `label` names the machine in the violations.

@@ -1,38 +1,20 @@
 // The fault sweep over the kept scenarios, and the table rule it rests on.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 
-#include "sim/Scenario.h"
 #include "sweep/FaultSweep.h"
 
 namespace plumvane::sweep {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The suite's longest test with the replug sweep; it prints its run count.
 TEST(FaultSweep, EveryCallOfASessionFailingOnceAndAlways) {
-    const fs::path dir = fs::path(PLUMVANE_TEST_DATA_DIR) / "scenarios";
-    long runs = 0;
-    std::vector<std::string> violations;
-    for (const char* name : {"plain", "hub16", "failures", "demo", "window/unelevated"}) {
-        const auto started = std::chrono::steady_clock::now();
-        SweepResult r = Sweep(sim::LoadScenarioFile(dir / (std::string(name) + ".json")), name, 2);
-        std::printf(
-            "%s: %ld runs in %.1f s\n", name, r.runs,
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-        runs += r.runs;
-        violations.insert(violations.end(), r.violations.begin(), r.violations.end());
-    }
-    for (std::size_t i = 0; i < violations.size() && i < 40; ++i) {
-        std::printf("  %s\n", violations[i].c_str());
-    }
-    std::printf("fault sweep: %ld runs, %zu violations\n", runs, violations.size());
-    EXPECT_TRUE(violations.empty());
+    const SweepResult total = SweepKeptScenarios<SweepResult>(
+        [](const sim::Machine& machine, const char* name) { return Sweep(machine, name, 2); });
+    std::printf("fault sweep: %ld runs, %zu violations\n", total.runs, total.violations.size());
+    EXPECT_TRUE(total.violations.empty());
 }
 
 // Drive 2 as a scan finds it: a USB stick with the letters E and G.

@@ -400,13 +400,7 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
 
     ForEachInParallel<ReplugResult>(
         jobs.size(), threads, [&](std::size_t i, ReplugResult& mine) { jobs[i].run(mine); },
-        [&](ReplugResult& mine) {
-            result.runs += mine.runs;
-            result.wrongWrites += mine.wrongWrites;
-            result.untrueRows += mine.untrueRows;
-            result.violations.insert(result.violations.end(), mine.violations.begin(),
-                                     mine.violations.end());
-        });
+        [&](ReplugResult& mine) { result.Add(mine); });
     std::sort(result.violations.begin(), result.violations.end());
     return result;
 }

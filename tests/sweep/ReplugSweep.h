@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "sim/Machine.h"
+#include "sweep/SweepReport.h"
 
 namespace plumvane::sweep {
 
@@ -27,11 +28,14 @@ enum class Replacement { Lookalike, SameSizeText, Twin, OtherModel, Pulled };
 // pulled disk).
 void Replace(sim::Machine& machine, int number, Replacement how);
 
-struct ReplugResult {
-    long runs = 0;
+struct ReplugResult : SweepResult {
     long wrongWrites = 0;  // SETs that reached another device
     long untrueRows = 0;   // clicks that left a box showing what no driver held
-    std::vector<std::string> violations;
+    void Add(const ReplugResult& other) {
+        SweepResult::Add(other);
+        wrongWrites += other.wrongWrites;
+        untrueRows += other.untrueRows;
+    }
 };
 
 ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, int threads);
