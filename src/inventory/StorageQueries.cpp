@@ -156,7 +156,7 @@ constexpr std::size_t kMostLayoutEntries = 4096;
 
 std::string LayoutIdText(std::span<const Byte> layout) {
     namespace dl = drive_layout;
-    char text[16];
+    char text[24];  // "style " and ten digits: a cut id would match another table's
     switch (ReadU32LE(layout, dl::kPartitionStyle)) {
         case dl::kStyleMbr:
             std::snprintf(text, sizeof text, "MBR %08X",

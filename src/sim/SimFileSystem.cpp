@@ -12,11 +12,7 @@ namespace {
 
 namespace pf = platform;
 
-// Codes and rights that only the file system needs.
-constexpr pf::DWORD kErrorFileExists = 80;      // ERROR_FILE_EXISTS
-constexpr pf::DWORD kErrorInvalidName = 123;    // ERROR_INVALID_NAME
-constexpr pf::DWORD kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
-constexpr pf::DWORD kErrorNoAccess = 998;       // ERROR_NOACCESS: the buffer is too small
+// Rights that only the file system needs.
 constexpr pf::DWORD kGenericAll = 0x10000000u;
 constexpr pf::DWORD kFileReadData = 0x1;
 constexpr pf::DWORD kFileWriteData = 0x2;
@@ -121,7 +117,7 @@ std::uint32_t SimFileSystem::Open(std::string_view name, DWORD desiredAccess, DW
         return 0;
     }
     if (HasInvalidCharacter(key)) {
-        error = kErrorInvalidName;
+        error = pf::ERROR_INVALID_NAME;
         return 0;
     }
     if (creationDisposition < pf::CREATE_NEW || creationDisposition > pf::TRUNCATE_EXISTING) {
@@ -147,7 +143,7 @@ std::uint32_t SimFileSystem::Open(std::string_view name, DWORD desiredAccess, DW
     switch (creationDisposition) {
         case pf::CREATE_NEW:
             if (exists) {
-                error = kErrorFileExists;
+                error = pf::ERROR_FILE_EXISTS;
                 return 0;
             }
             break;
@@ -180,7 +176,7 @@ std::uint32_t SimFileSystem::Open(std::string_view name, DWORD desiredAccess, DW
     impl_->open[id] = Impl::OpenFile{key, rights, shareMode, 0};
     const bool foundExisting = exists && (creationDisposition == pf::OPEN_ALWAYS ||
                                           creationDisposition == pf::CREATE_ALWAYS);
-    error = foundExisting ? kErrorAlreadyExists : pf::ERROR_SUCCESS;
+    error = foundExisting ? pf::ERROR_ALREADY_EXISTS : pf::ERROR_SUCCESS;
     return id;
 }
 
@@ -202,7 +198,7 @@ SimFileSystem::BOOL SimFileSystem::Read(std::uint32_t id, std::span<std::uint8_t
     // Windows would write past the caller's buffer; refuse as it does for
     // memory it cannot write.
     if (toRead > buffer.size()) {
-        error = kErrorNoAccess;
+        error = pf::ERROR_NOACCESS;
         return pf::FALSE;
     }
     const std::vector<std::uint8_t>& bytes = impl_->files[of.key].bytes;
@@ -232,7 +228,7 @@ SimFileSystem::BOOL SimFileSystem::Write(std::uint32_t id, std::span<const std::
         return pf::FALSE;
     }
     if (toWrite > buffer.size()) {
-        error = kErrorNoAccess;
+        error = pf::ERROR_NOACCESS;
         return pf::FALSE;
     }
     std::vector<std::uint8_t>& bytes = impl_->files[of.key].bytes;
@@ -245,7 +241,11 @@ SimFileSystem::BOOL SimFileSystem::Write(std::uint32_t id, std::span<const std::
         }
         bytes.resize(static_cast<std::size_t>(end));  // the gap reads as zeros
     }
-    std::copy_n(buffer.begin(), toWrite, bytes.begin() + static_cast<std::ptrdiff_t>(of.position));
+    // Nothing is copied for an empty write, which may sit far past the end.
+    if (toWrite != 0) {
+        std::copy_n(buffer.begin(), toWrite,
+                    bytes.begin() + static_cast<std::ptrdiff_t>(of.position));
+    }
     of.position = end;
     if (written) *written = toWrite;
     error = pf::ERROR_SUCCESS;

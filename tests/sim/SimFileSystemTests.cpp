@@ -81,6 +81,11 @@ TEST_F(SimFileSystemTest, SixtyFourBitMovesReachFarAndNeverWrapBelowZero) {
     high = 0;
     EXPECT_EQ(fs.SetPointer(id, 0, &high, FILE_CURRENT, error), 0xFFFFFFFFu);
     EXPECT_EQ(high, 0x7FFFFFFF);
+    // An empty write out there touches no byte.
+    DWORD written = 99;
+    EXPECT_EQ(fs.Write(id, {}, 0, &written, error), TRUE);
+    EXPECT_EQ(written, 0u);
+    EXPECT_TRUE(fs.Contents("C:\\p.bin").empty());
 }
 
 TEST_F(SimFileSystemTest, AWriteFarOutFailsAsADiskFullInsteadOfAllocating) {
