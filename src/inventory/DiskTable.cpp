@@ -5,7 +5,7 @@
 namespace plumvane::inventory {
 
 DiskInventory& ProcessDiskInventory() {
-    // On the heap: a static table of some 80 KB would be stored in the
+    // On the heap: a static table this large would be stored in the
     // executable's file once unused sections are dropped (the mingw compiler
     // places such a variable in a data section of its own, not in .bss).
     static const std::unique_ptr<DiskInventory> inventory = std::make_unique<DiskInventory>();

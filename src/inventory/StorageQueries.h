@@ -1,6 +1,8 @@
 #pragma once
-// Small stateless queries on an open disk or volume handle. None of them
-// reports an error: a failed I/O control gives a fixed fallback value.
+// Small stateless queries on an open disk or volume handle, and the texts made
+// from their answers. A failed I/O control gives a fixed fallback value; the
+// Get... forms say nothing more, the Query... forms also return false and
+// leave the driver's last-error code.
 
 #include <cstdint>
 #include <optional>

@@ -25,8 +25,9 @@ constexpr int HexDigitValue(Char c) {
 // Two digits a byte, nothing between them.
 std::string HexBytes(std::span<const std::uint8_t> bytes, HexCase letters = HexCase::Lower);
 
-// Two digits a byte, either case; blanks between digits are ignored. Empty,
-// with `error` saying why, for any other character or an odd digit count.
+// Two digits a byte, either case; blanks between digits are ignored, and blank
+// text gives no bytes. No value, with `error` saying why, for any other
+// character or an odd digit count.
 std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text, std::string& error);
 
 }  // namespace plumvane::platform

@@ -1,8 +1,8 @@
 #pragma once
 // DLLs from the Windows system folder only (Windows builds only).
 //
-// The program runs elevated and may be started from a Downloads folder, so a
-// DLL planted beside it must never be loaded. The executables import only
+// The program may run elevated and may be started from a Downloads folder, so
+// a DLL planted beside it must never be loaded. The executables import only
 // DLLs that Windows always takes from the system folder (and common controls,
 // which the manifest binds); any other DLL is loaded at run time through
 // SystemLibrary.

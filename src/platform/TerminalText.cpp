@@ -10,7 +10,8 @@ namespace {
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 constexpr char32_t kEsc = 0x1B;
 constexpr char32_t kBel = 0x07;
-constexpr char32_t kCsi = 0x9B;  // 8-bit forms of ESC [, ESC \ and ESC ]
+// The 8-bit forms of ESC [ (CSI) and ESC \ (ST).
+constexpr char32_t kCsi = 0x9B;
 constexpr char32_t kSt = 0x9C;
 
 struct Character {

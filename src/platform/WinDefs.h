@@ -54,14 +54,19 @@ inline constexpr DWORD ERROR_NOT_READY = 21;
 inline constexpr DWORD ERROR_SECTOR_NOT_FOUND = 27;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+inline constexpr DWORD ERROR_FILE_EXISTS = 80;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
 inline constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 // "A device which does not exist was specified": what a request on a handle
 // to a removed device gets.
 inline constexpr DWORD ERROR_NO_SUCH_DEVICE = 433;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+// A buffer too small for the length a call was given.
+inline constexpr DWORD ERROR_NOACCESS = 998;
 // The user declined the User Account Control prompt.
 inline constexpr DWORD ERROR_CANCELLED = 1223;
 

@@ -2,10 +2,11 @@
 // The seam between the program and Windows: exactly the Windows calls the
 // program makes, named as Windows names them, with portable fixed-width types.
 //
-// Results are what Windows returns: a raw BOOL (success is tested against 1 by
-// the callers, so an implementation may answer 2), handles with their own
-// sentinels, and the thread's last-error code, read with GetLastError() right
-// after a failing call.
+// Results are what Windows returns: a raw BOOL (callers read it with
+// CallSucceeded, any nonzero value, or for device I/O controls with
+// DeviceCallSucceeded, exactly TRUE; so an implementation may answer 2),
+// handles with their own sentinels, and the thread's last-error code, read
+// with GetLastError() right after a failing call.
 //
 // Text crosses this seam as UTF-8; implementations convert to and from the
 // ANSI code page (or UTF-16 for the wide functions) at the call.

@@ -27,7 +27,8 @@ public:
     // Every call reports its outcome in `error` (0 on success). Windows itself
     // leaves the last error untouched when ReadFile, WriteFile, FlushFileBuffers
     // or SetFilePointer succeed (except for the 0xFFFFFFFF position), so only a
-    // failure's code, and CreateFileA's always, belong in the last error.
+    // failure's code, and Open's after OPEN_ALWAYS or CREATE_ALWAYS, belong in
+    // the last error.
     //
     // Folders: every folder exists except those given to AddMissingFolder.
 

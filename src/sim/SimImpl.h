@@ -1,6 +1,6 @@
 #pragma once
-// Private state of SimulatedWindows, shared by the files that answer its calls
-// (SimulatedWindows.cpp, SimDevices.cpp, SimSetupApi.cpp, SimWindowing.cpp).
+// Private state of SimulatedWindows, shared by the sim/ files that answer its
+// calls, and the helpers they share (the scenario loader uses some too).
 
 #include <cstdint>
 #include <map>
@@ -17,10 +17,8 @@
 namespace plumvane::sim {
 
 inline constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
-inline constexpr DWORD ERROR_NOACCESS = 998;
 inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
-inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 
 // The disk drives setup class {4d36e967-e325-11ce-bfc1-08002be10318}.
 inline constexpr Guid kDiskDriveClassGuid{
@@ -28,7 +26,7 @@ inline constexpr Guid kDiskDriveClassGuid{
 
 using platform::GuidText;  // "{53f56307-b6bf-...}", lower case
 // "<what> 0x<hex>", how the call log names handles, sets and windows.
-std::string HexText(std::string_view what, unsigned long long value);
+std::string LabelledHex(std::string_view what, unsigned long long value);
 void WriteGuid(std::span<Byte> b, std::size_t offset, const Guid& g);
 
 // The MBR signature a disk answers: the scenario's, or one made from its number.
@@ -117,8 +115,9 @@ struct SimulatedWindows::Impl {
     static SimDisk* DiskByNumber(Machine& m, int number);
 };
 
-// The fixed fake values of the windowing calls; never kernel handles (those
-// are multiples of 4).
+// The fixed fake values of the windowing calls. kAppIcon is no multiple of 4,
+// so no open ever returns it; kModuleInstance is where a 32-bit executable
+// usually loads.
 inline constexpr Handle kAppIcon = static_cast<Handle>(0x00200011);
 inline constexpr Hinstance kModuleInstance = static_cast<Hinstance>(0x00400000);
 

@@ -22,8 +22,8 @@ constexpr std::size_t kInterfaceReservedOffset = 24;
 constexpr CONFIGRET CR_INVALID_FLAG = 0x0B;
 constexpr CONFIGRET CR_INVALID_POINTER = 0x03;
 
-std::string SetText(DevInfoSet set) {
-    return HexText("set", static_cast<unsigned long long>(static_cast<std::intptr_t>(set)));
+std::string DevInfoSetText(DevInfoSet set) {
+    return LabelledHex("set", static_cast<unsigned long long>(static_cast<std::intptr_t>(set)));
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ BOOL SimulatedWindows::SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& i
                                                    DWORD memberIndex,
                                                    std::span<Byte> interfaceData) {
     Impl::Call call(*this, "SetupDiEnumDeviceInterfaces",
-                    SetText(set) + " index " + std::to_string(memberIndex));
+                    DevInfoSetText(set) + " index " + std::to_string(memberIndex));
     if (auto e = call.Fault()) return call.Fail(*e, FALSE);
     auto it = impl_->sets.find(static_cast<std::intptr_t>(set));
     if (it == impl_->sets.end()) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -72,7 +72,7 @@ BOOL SimulatedWindows::SetupDiGetDeviceInterfaceDetailA(DevInfoSet set,
                                                         std::span<const Byte> interfaceData,
                                                         std::span<Byte> detail, DWORD* requiredSize,
                                                         std::span<Byte> devInfoData) {
-    Impl::Call call(*this, "SetupDiGetDeviceInterfaceDetailA", SetText(set));
+    Impl::Call call(*this, "SetupDiGetDeviceInterfaceDetailA", DevInfoSetText(set));
     if (auto e = call.Fault()) return call.Fail(*e, FALSE);
     auto it = impl_->sets.find(static_cast<std::intptr_t>(set));
     if (it == impl_->sets.end()) return call.Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -106,7 +106,7 @@ BOOL SimulatedWindows::SetupDiGetDeviceInterfaceDetailA(DevInfoSet set,
 }
 
 BOOL SimulatedWindows::SetupDiDestroyDeviceInfoList(DevInfoSet set) {
-    Impl::Call call(*this, "SetupDiDestroyDeviceInfoList", SetText(set));
+    Impl::Call call(*this, "SetupDiDestroyDeviceInfoList", DevInfoSetText(set));
     if (auto e = call.Fault()) return call.Fail(*e, FALSE);
     if (impl_->sets.erase(static_cast<std::intptr_t>(set)) == 0) {
         return call.Fail(ERROR_INVALID_HANDLE, FALSE);

@@ -11,8 +11,6 @@ using namespace platform;
 
 namespace {
 
-constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
-
 // Windows-1252 0x80..0x9F; the five undefined bytes map to the C1 controls
 // of the same value, as MultiByteToWideChar(1252) does.
 constexpr char16_t kCp1252High[32] = {

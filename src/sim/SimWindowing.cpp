@@ -20,8 +20,8 @@ std::string MessageText(Hwnd w, UINT msg, WPARAM wParam) {
     return buf;
 }
 
-std::string WindowText(Hwnd w) {
-    return HexText("hwnd", static_cast<unsigned long long>(static_cast<std::uintptr_t>(w)));
+std::string HwndText(Hwnd w) {
+    return LabelledHex("hwnd", static_cast<unsigned long long>(static_cast<std::uintptr_t>(w)));
 }
 
 }  // namespace
@@ -83,19 +83,19 @@ LRESULT SimulatedWindows::SendMessageA(Hwnd window, UINT msg, WPARAM wParam, LPA
 }
 
 Hwnd SimulatedWindows::GetWindow(Hwnd window, UINT command) {
-    Impl::Call call(*this, "GetWindow", WindowText(window) + " " + std::to_string(command));
+    Impl::Call call(*this, "GetWindow", HwndText(window) + " " + std::to_string(command));
     if (auto e = call.Fault()) return call.Fail(*e, NULL_HWND);
     return call.Ok(NULL_HWND);
 }
 
 LONG SimulatedWindows::GetWindowLongA(Hwnd window, int index) {
-    Impl::Call call(*this, "GetWindowLongA", WindowText(window) + " " + std::to_string(index));
+    Impl::Call call(*this, "GetWindowLongA", HwndText(window) + " " + std::to_string(index));
     if (auto e = call.Fault()) return call.Fail(*e, LONG{0});
     return call.Ok(LONG{0});
 }
 
 HRESULT SimulatedWindows::SetWindowTheme(Hwnd window, std::wstring_view, std::wstring_view) {
-    Impl::Call call(*this, "SetWindowTheme", WindowText(window));
+    Impl::Call call(*this, "SetWindowTheme", HwndText(window));
     if (auto e = call.Fault()) return call.FailQuiet(*e, static_cast<HRESULT>(*e));
     themeOff_.insert(window);
     return call.Ok(S_OK);

@@ -70,14 +70,14 @@ DevicePath ParseDevicePath(std::string_view rest) {
 }
 
 std::string HandleText(Handle h) {
-    return HexText("handle", static_cast<unsigned long long>(static_cast<std::intptr_t>(h)));
+    return LabelledHex("handle", static_cast<unsigned long long>(static_cast<std::intptr_t>(h)));
 }
 
 }  // namespace
 
 // --- shared helpers ------------------------------------------------------
 
-std::string HexText(std::string_view what, unsigned long long value) {
+std::string LabelledHex(std::string_view what, unsigned long long value) {
     char hex[24];
     std::snprintf(hex, sizeof hex, " 0x%llx", value);
     return std::string(what) + hex;
@@ -124,7 +124,7 @@ namespace {
 std::string LayoutKey(const SimDisk& disk) {
     switch (disk.partitionStyle) {
         case PartitionStyle::Mbr:
-            return HexText(" mbr", EffectiveDiskSignature(disk));
+            return LabelledHex(" mbr", EffectiveDiskSignature(disk));
         case PartitionStyle::Gpt:
             return " gpt " + GuidText(disk.gptDiskId);
         case PartitionStyle::Raw:
@@ -148,7 +148,7 @@ std::string DeviceKey(const SimDisk& disk) {
         // FNV-1a of the raw descriptor: short, and differs where the bytes do.
         std::uint32_t hash = 2166136261u;
         for (const std::uint8_t b : *disk.descriptor) hash = (hash ^ b) * 16777619u;
-        key += HexText(" descriptor", hash);
+        key += LabelledHex(" descriptor", hash);
     }
     return key;
 }
@@ -341,14 +341,13 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
         }
     }
 
-    const bool existed = files_->Exists(fileNameForFs);
     DWORD error = 0;
     const std::uint32_t id = files_->Open(fileNameForFs, desiredAccess, shareMode,
                                           creationDisposition, flagsAndAttributes, error);
     if (id == 0) return call.Fail(error ? error : ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     // Windows reports whether OPEN_ALWAYS / CREATE_ALWAYS found the file.
     if (creationDisposition == OPEN_ALWAYS || creationDisposition == CREATE_ALWAYS) {
-        lastError_ = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+        lastError_ = error;
     }
     Impl::OpenHandle h(Impl::Kind::File, fileName, desiredAccess);
     h.fileId = id;

@@ -192,7 +192,7 @@ public:
                            std::wstring_view subIdList) override;
 
 private:
-    // Implementation state; see SimulatedWindows.cpp.
+    // Implementation state; see SimImpl.h.
     struct Impl;
     Machine machine_;
     std::vector<Fault> faults_;
