@@ -143,7 +143,8 @@ std::string DeviceKey(const SimDisk& disk) {
                       std::to_string(g.tracksPerCylinder) + "/" +
                       std::to_string(g.sectorsPerTrack) + "/" + std::to_string(g.bytesPerSector) +
                       "/" + std::to_string(g.mediaType) + " devInst " +
-                      (disk.devInst ? std::to_string(*disk.devInst) : "none") + LayoutKey(disk);
+                      (disk.devInst ? std::to_string(*disk.devInst) : "none") + LayoutKey(disk) +
+                      " interface " + EffectiveInterfacePath(disk);
     if (disk.descriptor) {
         // FNV-1a of the raw descriptor: short, and differs where the bytes do.
         std::uint32_t hash = 2166136261u;

@@ -77,9 +77,10 @@ struct HotplugWrite {
 };
 
 // What makes a drive one device rather than another that took its place:
-// its number, instance id, descriptor, geometry, partition table identity
-// and device node. Flags and
-// injected errors are its state, not its identity. A lookalike (same model,
+// its number, instance id, vendor, product and bus, descriptor, geometry,
+// partition table identity, device node and interface path; SameDevice
+// compares them, DeviceKey names them. Flags and injected errors are its
+// state, not its identity. A lookalike (same model,
 // same id, another size) is another device; so, in this simulation, is a
 // card reader whose card was changed for one of another size.
 std::string DeviceKey(const SimDisk& disk);
