@@ -5,7 +5,7 @@
 
 namespace plumvane::ui {
 
-Status ControlTable::AddControl(const ControlSpec& request) {
+Status ControlTable::AddControl(const ControlRequest& request) {
     if (!IsOpen()) return Status::NoWindow;
     if (request.width < 0 || request.height < 0 || !ValidColour(request.backColor)) {
         return Status::OutOfRange;

@@ -60,7 +60,7 @@ public:
 
     int Dpi() const override { return dpi_; }
     Status SetDpi(int dpi) override;
-    Status AddControl(const ControlSpec& request) override;
+    Status AddControl(const ControlRequest& request) override;
     Status Focus(const ControlRef& ref) override;
     std::vector<ControlRef> Controls() const override;
     std::optional<ControlKind> KindOf(const ControlRef& ref) const override;

@@ -243,7 +243,7 @@ void frmMain::LayOutAt(const DpiChange& change) {
 void frmMain::PlaceAtDpi(const FormDesign& design, int firstRow) {
     const int dpi = tk_.Dpi();
     for (const DesignControl& d : design.controls) {
-        const ControlSpec atDpi = ToSpec(d, dpi);
+        const ControlRequest atDpi = RequestAtDpi(d, dpi);
         const ControlRef ref{atDpi.name, atDpi.index};
         Settle(tk_, ref, Metric::Left, atDpi.left);
         Settle(tk_, ref, Metric::Top, atDpi.top);
