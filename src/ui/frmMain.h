@@ -55,7 +55,7 @@ public:
     // Re-entrancy. Every check-box setting raises a click event, and a
     // message box runs a message loop that delivers timers and device
     // notifications while it is open, so a build or a click can be entered
-    // from inside another. Three guards, with these rules:
+    // from inside another. The guards, with these rules:
     // - LockMe: true exactly while BuildDiskList runs. Click events then come
     //   from the list's own settings: the handlers ignore them (no write),
     //   and a focus event scrolls nothing.
