@@ -181,7 +181,7 @@ std::vector<std::string> CutCaptions(const ui::Win32Toolkit& tk) {
     return cut;
 }
 
-ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text, std::uint32_t type) {
+ui::Status RecordingWin32Toolkit::ShowMessage(const std::string& text, std::uint32_t type) {
     if (!IsOpen()) return ui::Status::NoWindow;
     const int answer =
         api_.MessageBoxA(WindowHwnd().value_or(platform::Hwnd{}), text, ui::kMessageCaption, type);
