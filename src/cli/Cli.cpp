@@ -143,9 +143,8 @@ int Get(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
 }
 
 std::string Change(std::string_view name, std::optional<bool> wanted, bool was) {
-    auto onOff = [](bool on) { return on ? "on" : "off"; };
-    if (!wanted) return std::string(name) + " " + onOff(was) + " (kept)";
-    return std::string(name) + " " + onOff(was) + " -> " + onOff(*wanted);
+    if (!wanted) return std::string(name) + " " + OnOffText(was) + " (kept)";
+    return std::string(name) + " " + OnOffText(was) + " -> " + OnOffText(*wanted);
 }
 
 int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInventory& inv,

@@ -90,8 +90,6 @@ nlohmann::ordered_json DiskObject(const DiskView& d) {
     return j;
 }
 
-const char* OnOff(bool on) { return on ? "on" : "off"; }
-
 }  // namespace
 
 std::string JsonText(const nlohmann::ordered_json& j) {
@@ -123,6 +121,8 @@ std::string JsonText(const nlohmann::ordered_json& j) {
     return out + "\n";
 }
 
+const char* OnOffText(bool on) { return on ? "on" : "off"; }
+
 std::string BusName(std::int32_t busType) {
     static constexpr std::array<const char*, 20> kNames = {
         "unknown", "SCSI", "ATAPI", "ATA", "1394",    "SSA", "Fibre",  "USB",  "RAID", "iSCSI",
@@ -149,8 +149,8 @@ std::string FormatTable(std::span<const DiskView> disks) {
         out += Column(r.Description, 32) + Column(r.SizeText, 9) + Column(LettersText(r, " "), 11) +
                Column(BusName(r.BusType), 7);
         if (d.flags.ok()) {
-            out += Column(OnOff(d.flags.Read.WriteCacheEnableOverride()), 12);
-            out += OnOff(d.flags.Read.DeviceHotplug());
+            out += Column(OnOffText(d.flags.Read.WriteCacheEnableOverride()), 12);
+            out += OnOffText(d.flags.Read.DeviceHotplug());
         } else {
             out += Column("-", 12) + "-";
         }
