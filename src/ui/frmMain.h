@@ -157,10 +157,10 @@ private:
     // Makes row `row` look as a new copy of row 0 placed below the row above
     // would: a row the previous build left whole is kept and set only where
     // it differs, one that is not whole is made anew.
-    void KeepRow(std::int16_t row);
+    void KeepOrMakeRow(std::int16_t row);
     void TurnOffTheme(const ControlRef& control);
     void FitListPane(std::int16_t lastRow);
-    void ShowRowBoxes(bool visible);
+    void ShowFirstRowBoxes(bool visible);
     void ScrollRowIntoView(std::int16_t row);
     void FillRow(std::int16_t row, std::int32_t driveNumber);
     // The design's font face becomes its modern name on every control.
