@@ -14,18 +14,15 @@
 #include "platform/DeviceNotification_win.h"
 #include "platform/GdiOwners_win.h"
 #include "platform/TextConversion_win.h"
+#include "platform/WinConversions_win.h"
 #include "ui/Win32Toolkit.h"
 // after windows.h, which it needs
 #include <commctrl.h>
 
 namespace plumvane::ui {
 
-inline platform::Hwnd FromHwnd(HWND h) {
-    return static_cast<platform::Hwnd>(reinterpret_cast<std::uintptr_t>(h));
-}
-inline HWND ToHwnd(platform::Hwnd h) {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h));
-}
+using platform::FromHwnd;
+using platform::ToHwnd;
 
 // A window class this toolkit registered, unregistered when it goes.
 class RegisteredClass {
