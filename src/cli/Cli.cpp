@@ -162,7 +162,7 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     };
     const hotplug::HotplugResult result = hotplug::WriteFlagsQuietly(api, number, change);
     // A query that fails while the disk is confirmed is a Windows failure
-    // like any other; 4 says only that another disk was found.
+    // like any other; kExitDiskChanged says only that another disk was found.
     if (result.FailedStep == hotplug::HotplugStep::Confirm &&
         confirmation.Check == inventory::DiskCheck::QueryFailed) {
         return ReportFailure(api, o, hotplug::ConfirmQueryStep(confirmation.What),
