@@ -67,6 +67,7 @@ double MedianFreshWindow(platform::WindowsApi& real, int usb) {
 
 int main() {
     platform::NativeWindows real;
+    std::printf("median of %d presses of F5, and of %d fresh windows\n", kPresses, kPresses);
     std::printf("%8s | %14s %16s %6s\n", "USB rows", "F5 ms", "fresh window ms", "ratio");
     for (const int usb : kUsbCounts) {
         const double kept = MedianF5(real, usb);

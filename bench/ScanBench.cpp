@@ -28,12 +28,12 @@ struct Machine {
 };
 
 // The fewest calls a scan can make: every drive number probed once; per
-// present disk its number, geometry, descriptor and instance id queried and
-// its handle closed (its open is one of the probes); one interface
-// enumeration, per interface its detail, an open, its number and a close;
-// per letter its type, its DOS device, an open, its number and a close.
+// present disk its number, geometry, descriptor, instance id and partition
+// table queried and its handle closed (its open is one of the probes); one
+// interface enumeration, per interface its detail, an open, its number and a
+// close; per letter its type, its DOS device, an open, its number and a close.
 long MinimumScanCalls(const Machine& m) {
-    return 100 + 5L * m.disks + 1 + 4L * m.disks + 5L * m.letters;
+    return 100 + 6L * m.disks + 1 + 4L * m.disks + 5L * m.letters;
 }
 
 // A list build needs the scan, and per USB row an open, the flags' GET and a

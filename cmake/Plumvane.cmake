@@ -185,8 +185,9 @@ endfunction()
 # plumvane-cli.exe (the product's libraries and the two programs' own code)
 # throws no exception, so for Windows it is compiled without exception
 # support and without unwind tables, and the two programs end on
-# std::terminate without the runtime's verbose handler: a quarter off
-# plumvane.exe. The simulation, the drivers and the tests keep exceptions.
+# std::terminate without the runtime's verbose handler, which would link the
+# demangler and the printf engine. The simulation, the drivers and the tests
+# keep exceptions.
 # A runtime exception (memory exhausted) ends the program in abort().
 function(plumvane_shipped_code)
   if(NOT WIN32)

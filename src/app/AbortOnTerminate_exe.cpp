@@ -2,8 +2,8 @@
 // cmake/Plumvane.cmake). Their code throws nothing, so std::terminate can
 // only come from the runtime itself (memory exhausted). The runtime's default
 // handler prints the exception's demangled type, which links the demangler
-// and the printf engine into every executable (about 80 KB) for a message a
-// window program never shows. This definition takes the place of the
+// and the printf engine into every executable for a message a window program
+// never shows. This definition takes the place of the
 // runtime's own, which std::terminate and std::set_terminate name directly;
 // the program ends as any unhandled failure ends it, with abort.
 #include <cstdlib>

@@ -128,7 +128,8 @@ constexpr ActionForm kActionForms[] = {
              a.milliseconds = ms;
              return true;
          }
-         error = "wait takes milliseconds from 0 to 60000: " + std::string(text);
+         error = "wait takes milliseconds from 0 to " + std::to_string(kMaxWaitMs) + ": " +
+                 std::string(text);
          return false;
      },
      [](const Action& a, UserDriver& user, sim::SimulatedWindows&) {

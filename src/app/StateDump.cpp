@@ -11,7 +11,7 @@ using Json = nlohmann::ordered_json;
 // A present record, with its slot (the drive number) first.
 Json DumpDisk(std::size_t slot, const inventory::DiskRecord& d) {
     Json letters = Json::array();
-    for (std::int32_t i = 0; i < d.LetterCount && i < inventory::kLetterSlots; ++i) {
+    for (std::int32_t i = 0; i < d.LetterCount && i < inventory::kLettersPerDisk; ++i) {
         letters.push_back(d.Letters[i]);
     }
     return Json{{"number", slot},

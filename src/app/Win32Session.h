@@ -19,9 +19,9 @@ namespace plumvane::app {
 // The Win32 toolkit with its own message boxes shown through the
 // platform, so the machine records it beside the hotplug messages and the
 // demo's automatic runs answer it instead of waiting for a user.
-class PlatformMessageToolkit : public ui::Win32Toolkit {
+class RecordingWin32Toolkit : public ui::Win32Toolkit {
 public:
-    PlatformMessageToolkit(platform::WindowsApi& api, std::optional<int> dpi)
+    RecordingWin32Toolkit(platform::WindowsApi& api, std::optional<int> dpi)
         : ui::Win32Toolkit(dpi), api_(api) {}
     ui::Status ShowMessage(const std::string& text, std::uint32_t type) override;
 
@@ -77,7 +77,7 @@ struct Win32Session {
     sim::SimulatedWindows machine;
     DemoWindows api;
     // At the scenario's DPI; at the screen's when it names none.
-    PlatformMessageToolkit toolkit{api, machine.machine().dpi};
+    RecordingWin32Toolkit toolkit{api, machine.machine().dpi};
     inventory::DiskInventory inventory;
     ui::frmMain form{toolkit, api, inventory};
     Win32UserDriver user{toolkit};

@@ -21,12 +21,13 @@
 #include <cstring>
 
 #include "platform/DevicePaths.h"
+#include "platform/WinConversions_win.h"
 
 namespace plumvane::app {
 
 namespace {
 
-HWND ToHwnd(platform::Hwnd h) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)); }
+using platform::ToHwnd;
 
 // The keyboard state the key-down handler reads its shift state from, set
 // for one synthesised key press and put back afterwards.
@@ -181,7 +182,7 @@ std::vector<std::string> CutCaptions(const ui::Win32Toolkit& tk) {
     return cut;
 }
 
-ui::Status PlatformMessageToolkit::ShowMessage(const std::string& text, std::uint32_t type) {
+ui::Status RecordingWin32Toolkit::ShowMessage(const std::string& text, std::uint32_t type) {
     if (!IsOpen()) return ui::Status::NoWindow;
     const int answer =
         api_.MessageBoxA(WindowHwnd().value_or(platform::Hwnd{}), text, ui::kMessageCaption, type);
@@ -256,11 +257,7 @@ bool Win32UserDriver::DeviceChange(bool arrival) {
     auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(storage.data());
     broadcast->dbcc_size = static_cast<DWORD>(nameAt + name.size() + 1);
     broadcast->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    const platform::Guid& g = platform::kDiskInterfaceClass;
-    broadcast->dbcc_classguid.Data1 = g.Data1;
-    broadcast->dbcc_classguid.Data2 = g.Data2;
-    broadcast->dbcc_classguid.Data3 = g.Data3;
-    std::memcpy(broadcast->dbcc_classguid.Data4, g.Data4, sizeof g.Data4);
+    broadcast->dbcc_classguid = platform::ToGuid(platform::kDiskInterfaceClass);
     std::memcpy(reinterpret_cast<char*>(broadcast) + nameAt, name.c_str(), name.size() + 1);
     SendMessageW(ToHwnd(*window), WM_DEVICECHANGE,
                  arrival ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,

@@ -143,9 +143,8 @@ int Get(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
 }
 
 std::string Change(std::string_view name, std::optional<bool> wanted, bool was) {
-    auto onOff = [](bool on) { return on ? "on" : "off"; };
-    if (!wanted) return std::string(name) + " " + onOff(was) + " (kept)";
-    return std::string(name) + " " + onOff(was) + " -> " + onOff(*wanted);
+    if (!wanted) return std::string(name) + " " + OnOffText(was) + " (kept)";
+    return std::string(name) + " " + OnOffText(was) + " -> " + OnOffText(*wanted);
 }
 
 int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInventory& inv,
@@ -163,7 +162,7 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     };
     const hotplug::HotplugResult result = hotplug::WriteFlagsQuietly(api, number, change);
     // A query that fails while the disk is confirmed is a Windows failure
-    // like any other; 4 says only that another disk was found.
+    // like any other; kExitDiskChanged says only that another disk was found.
     if (result.FailedStep == hotplug::HotplugStep::Confirm &&
         confirmation.Check == inventory::DiskCheck::QueryFailed) {
         return ReportFailure(api, o, hotplug::ConfirmQueryStep(confirmation.What),

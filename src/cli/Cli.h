@@ -23,7 +23,7 @@ enum ExitCode : int {
 
 struct Output {
     std::string out;  // results
-    std::string err;  // errors and notes, each line starting "plumvane-cli: "
+    std::string err;  // errors and notes as "plumvane-cli: " lines; after a refusal, the usage
 };
 
 // A refusal of the command line: the reason and the usage, exit code 2.

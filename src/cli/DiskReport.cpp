@@ -42,10 +42,12 @@ std::string Column(std::string_view text, std::size_t width) {
     return out;
 }
 
-std::string LettersText(const inventory::DiskRecord& record, std::string_view separator) {
+// The drive letters, "E: G:": the record's LettersText without its trailing
+// blank, which would take a character of the column.
+std::string JoinedLetters(const inventory::DiskRecord& record) {
     std::string out;
     for (std::int32_t i = 0; i < record.LetterCount && i < inventory::kLettersPerDisk; ++i) {
-        if (!out.empty()) out += separator;
+        if (!out.empty()) out += ' ';
         out += record.Letters[static_cast<std::size_t>(i)] + ":";
     }
     return out;
@@ -90,8 +92,6 @@ nlohmann::ordered_json DiskObject(const DiskView& d) {
     return j;
 }
 
-const char* OnOff(bool on) { return on ? "on" : "off"; }
-
 }  // namespace
 
 std::string JsonText(const nlohmann::ordered_json& j) {
@@ -123,6 +123,8 @@ std::string JsonText(const nlohmann::ordered_json& j) {
     return out + "\n";
 }
 
+const char* OnOffText(bool on) { return on ? "on" : "off"; }
+
 std::string BusName(std::int32_t busType) {
     static constexpr std::array<const char*, 20> kNames = {
         "unknown", "SCSI", "ATAPI", "ATA", "1394",    "SSA", "Fibre",  "USB",  "RAID", "iSCSI",
@@ -146,11 +148,11 @@ std::string FormatTable(std::span<const DiskView> disks) {
         const inventory::DiskRecord& r = *d.record;
         std::string number = std::to_string(d.number);
         out += std::string(number.size() < 4 ? 4 - number.size() : 0, ' ') + number + "  ";
-        out += Column(r.Description, 32) + Column(r.SizeText, 9) + Column(LettersText(r, " "), 11) +
+        out += Column(r.Description, 32) + Column(r.SizeText, 9) + Column(JoinedLetters(r), 11) +
                Column(BusName(r.BusType), 7);
         if (d.flags.ok()) {
-            out += Column(OnOff(d.flags.Read.WriteCacheEnableOverride()), 12);
-            out += OnOff(d.flags.Read.DeviceHotplug());
+            out += Column(OnOffText(d.flags.Read.WriteCacheEnableOverride()), 12);
+            out += OnOffText(d.flags.Read.DeviceHotplug());
         } else {
             out += Column("-", 12) + "-";
         }

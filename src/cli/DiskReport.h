@@ -44,6 +44,9 @@ std::string FormatSetJson(std::int32_t number, const inventory::DiskRecord& reco
 // too, so that no string of it is obeyed by a terminal that shows it.
 std::string JsonText(const nlohmann::ordered_json& document);
 
+// "on" or "off", as the table and set's report show a flag.
+const char* OnOffText(bool on);
+
 // "USB", "SATA", "NVMe", ... for a STORAGE_BUS_TYPE; the number otherwise.
 std::string BusName(std::int32_t busType);
 

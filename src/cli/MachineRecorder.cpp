@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "hotplug/HotplugInfo.h"
 #include "inventory/DeviceInstance.h"
 #include "inventory/DiskScan.h"
 #include "inventory/DiskTable.h"
@@ -25,8 +26,7 @@ using sim::SimVolume;
 
 namespace {
 
-constexpr std::size_t kHotplugSize = 8;  // STORAGE_HOTPLUG_INFO
-constexpr std::size_t kIdChars = 260;    // what the scan gives CM_Get_Device_IDA
+constexpr std::size_t kIdChars = 260;  // what the scan gives CM_Get_Device_IDA
 constexpr std::size_t kDosDeviceChars = 260;
 
 // A failure always has a code in the file: 0 there means "no failure".
@@ -75,7 +75,7 @@ void KeepGeometry(SimDisk& disk, std::span<const Byte> buffer, DWORD) {
 }
 
 void KeepHotplug(SimDisk& disk, std::span<const Byte> buffer, DWORD) {
-    std::copy_n(buffer.begin(), kHotplugSize, disk.hotplug.begin());
+    std::copy_n(buffer.begin(), hotplug::STORAGE_HOTPLUG_INFO::kImageSize, disk.hotplug.begin());
 }
 
 const DriveQuery kDriveQueries[] = {
@@ -85,7 +85,8 @@ const DriveQuery kDriveQueries[] = {
      &DeviceErrors::queryProperty, KeepDescriptor},
     {IOCTL_DISK_GET_DRIVE_GEOMETRY, inventory::disk_geometry::kSize, &DeviceErrors::geometry,
      KeepGeometry},
-    {IOCTL_STORAGE_GET_HOTPLUG_INFO, kHotplugSize, &DeviceErrors::getHotplug, KeepHotplug},
+    {IOCTL_STORAGE_GET_HOTPLUG_INFO, hotplug::STORAGE_HOTPLUG_INFO::kImageSize,
+     &DeviceErrors::getHotplug, KeepHotplug},
 };
 
 // The one query the program sends with an input: the device property's

@@ -24,6 +24,7 @@
 // clang-format on
 
 #include "platform/KeepLastError_win.h"
+#include "platform/WinConversions_win.h"
 
 namespace plumvane::platform {
 
@@ -41,26 +42,6 @@ namespace {
 HANDLE ToWin(Handle h) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(h)); }
 Handle FromWin(HANDLE h) { return static_cast<Handle>(reinterpret_cast<std::intptr_t>(h)); }
 HDEVINFO ToWin(DevInfoSet s) { return reinterpret_cast<HDEVINFO>(static_cast<std::intptr_t>(s)); }
-HWND ToWin(Hwnd w) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w)); }
-Hwnd FromWin(HWND w) { return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(w)); }
-
-::GUID ToWin(const Guid& g) {
-    ::GUID out;
-    out.Data1 = g.Data1;
-    out.Data2 = g.Data2;
-    out.Data3 = g.Data3;
-    std::memcpy(out.Data4, g.Data4, sizeof out.Data4);
-    return out;
-}
-
-Guid FromWin(const ::GUID& g) {
-    Guid out;
-    out.Data1 = static_cast<std::uint32_t>(g.Data1);
-    out.Data2 = g.Data2;
-    out.Data3 = g.Data3;
-    std::memcpy(out.Data4, g.Data4, sizeof out.Data4);
-    return out;
-}
 
 std::string LocaleText(LCTYPE type) {
     char buf[16] = {};
@@ -233,7 +214,7 @@ BOOL NativeWindows::ShellExecuteExW(Hwnd owner, std::string_view verb, std::stri
     ::SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = ToWin(owner);
+    info.hwnd = ToHwnd(owner);
     info.lpVerb = v.c_str();
     info.lpFile = f.c_str();
     info.lpParameters = p.empty() ? nullptr : p.c_str();
@@ -262,7 +243,7 @@ NumberFormat NativeWindows::GetUserNumberFormat() {
 
 DevInfoSet NativeWindows::SetupDiGetClassDevsA(const Guid* classGuid, DWORD flags) {
     ::GUID guid{};
-    if (classGuid) guid = ToWin(*classGuid);
+    if (classGuid) guid = ToGuid(*classGuid);
     const HDEVINFO set =
         ::SetupDiGetClassDevsA(classGuid ? &guid : nullptr, nullptr, nullptr, flags);
     return static_cast<DevInfoSet>(reinterpret_cast<std::intptr_t>(set));
@@ -276,7 +257,7 @@ BOOL NativeWindows::SetupDiEnumDeviceInterfaces(DevInfoSet set, const Guid& inte
         return FALSE;
     }
     std::memcpy(&data, interfaceData.data(), sizeof data);
-    const ::GUID guid = ToWin(interfaceClassGuid);
+    const ::GUID guid = ToGuid(interfaceClassGuid);
     const BOOL ok = ::SetupDiEnumDeviceInterfaces(ToWin(set), nullptr, &guid, memberIndex, &data);
     std::memcpy(interfaceData.data(), &data, sizeof data);
     return ok;
@@ -324,7 +305,7 @@ HRESULT NativeWindows::CLSIDFromString(std::wstring_view text, Guid& clsid) {
     const std::wstring terminated(text);
     ::CLSID out{};
     const HRESULT hr = ::CLSIDFromString(terminated.c_str(), &out);
-    clsid = FromWin(out);
+    clsid = FromGuid(out);
     return hr;
 }
 
@@ -332,7 +313,7 @@ int NativeWindows::MessageBoxA(Hwnd owner, std::string_view text, std::string_vi
                                UINT type) {
     const std::string t = Utf8ToAnsi(text);
     const std::string c = Utf8ToAnsi(caption);
-    return ::MessageBoxA(ToWin(owner), t.c_str(), c.c_str(), type);
+    return ::MessageBoxA(ToHwnd(owner), t.c_str(), c.c_str(), type);
 }
 
 int NativeWindows::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
@@ -345,15 +326,15 @@ Handle NativeWindows::LoadImageA(Hinstance instance, std::string_view name, UINT
 }
 
 LRESULT NativeWindows::SendMessageA(Hwnd window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageA(ToWin(window), msg, wParam, lParam);
+    return ::SendMessageA(ToHwnd(window), msg, wParam, lParam);
 }
 
 Hwnd NativeWindows::GetWindow(Hwnd window, UINT command) {
-    return FromWin(::GetWindow(ToWin(window), command));
+    return FromHwnd(::GetWindow(ToHwnd(window), command));
 }
 
 LONG NativeWindows::GetWindowLongA(Hwnd window, int index) {
-    return ::GetWindowLongA(ToWin(window), index);
+    return ::GetWindowLongA(ToHwnd(window), index);
 }
 
 HRESULT NativeWindows::SetWindowTheme(Hwnd window, std::wstring_view subAppName,
@@ -368,7 +349,7 @@ HRESULT NativeWindows::SetWindowTheme(Hwnd window, std::wstring_view subAppName,
     if (!setWindowTheme) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     const std::wstring app(subAppName);
     const std::wstring ids(subIdList);
-    return setWindowTheme(ToWin(window), app.c_str(), ids.c_str());
+    return setWindowTheme(ToHwnd(window), app.c_str(), ids.c_str());
 }
 
 }  // namespace plumvane::platform

@@ -5,7 +5,7 @@
 
 namespace plumvane::ui {
 
-Status ControlTable::AddControl(const ControlSpec& request) {
+Status ControlTable::AddControl(const ControlRequest& request) {
     if (!IsOpen()) return Status::NoWindow;
     if (request.width < 0 || request.height < 0 || !ValidColour(request.backColor)) {
         return Status::OutOfRange;
@@ -237,7 +237,7 @@ Status ControlTable::BringToFront(const ControlRef& ref) {
     Status why;
     ControlRecord* c = Lookup(ref, why);
     if (!c) return why;
-    if (!Raise(*c)) return Status::Failed;
+    if (!Restack(*c)) return Status::Failed;
     c->zStamp = ++nextZ_;
     return Status::Ok;
 }
@@ -269,7 +269,7 @@ Status ControlTable::SetAccessibleName(const ControlRef& ref, const std::string&
     ControlRecord* c = Lookup(ref, why);
     if (!c) return why;
     if (c->kind != ControlKind::CheckBox) return Status::NoSuchProperty;
-    if (!Rename(*c, name)) return Status::Failed;
+    if (!RenameForReaders(*c, name)) return Status::Failed;
     c->accessibleName = name;
     return Status::Ok;
 }

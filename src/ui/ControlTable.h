@@ -60,7 +60,7 @@ public:
 
     int Dpi() const override { return dpi_; }
     Status SetDpi(int dpi) override;
-    Status AddControl(const ControlSpec& request) override;
+    Status AddControl(const ControlRequest& request) override;
     Status Focus(const ControlRef& ref) override;
     std::vector<ControlRef> Controls() const override;
     std::optional<ControlKind> KindOf(const ControlRef& ref) const override;
@@ -113,8 +113,10 @@ protected:
     virtual bool Refont(const ControlRecord& /*c*/, const std::string& /*face*/) { return true; }
     // Every control's font made again at the new DPI, before Dpi() tells it.
     virtual bool Rescale(int /*dpi*/) { return true; }
-    virtual bool Rename(const ControlRecord& /*c*/, const std::string& /*name*/) { return true; }
-    virtual bool Raise(const ControlRecord& /*c*/) { return true; }
+    virtual bool RenameForReaders(const ControlRecord& /*c*/, const std::string& /*name*/) {
+        return true;
+    }
+    virtual bool Restack(const ControlRecord& /*c*/) { return true; }
     virtual void GiveFocus(const ControlRecord& c) = 0;
     // A new check state set by the program. A realisation whose control
     // reports its own changes passes them on to StoreCheck itself.

@@ -64,8 +64,8 @@ int TwipsToPixels(int twips, int dpi) {
     return static_cast<int>(scaled >= 0 ? (scaled + half) / 1440 : -((-scaled + half) / 1440));
 }
 
-ControlSpec ToSpec(const DesignControl& d, int dpi) {
-    ControlSpec s;
+ControlRequest RequestAtDpi(const DesignControl& d, int dpi) {
+    ControlRequest s;
     s.kind = d.kind;
     s.name = d.name;
     if (d.arrayElement) s.index = 0;
@@ -89,7 +89,7 @@ Status CreateFromDesign(Toolkit& toolkit, const FormDesign& design) {
     if (!Succeeded(first)) return first;
     const DesignControl* focus = nullptr;
     for (const DesignControl& d : design.controls) {
-        const Status s = toolkit.AddControl(ToSpec(d, dpi));
+        const Status s = toolkit.AddControl(RequestAtDpi(d, dpi));
         if (!Succeeded(s) && Succeeded(first)) first = s;
         const bool takesFocus = d.kind != ControlKind::Label && d.visible;
         if (Succeeded(s) && takesFocus && (!focus || d.tabIndex < focus->tabIndex)) focus = &d;

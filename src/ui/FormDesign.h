@@ -56,7 +56,7 @@ const FormDesign& MainFormDesign();
 int TwipsToPixels(int twips, int dpi);
 
 // What a design entry becomes at this DPI, in pixels.
-ControlSpec ToSpec(const DesignControl& d, int dpi);
+ControlRequest RequestAtDpi(const DesignControl& d, int dpi);
 
 // Creates the window and all its controls, hidden, and gives the focus to the
 // first control in tab order that takes it. Every step is tried; the result

@@ -188,7 +188,7 @@ inline Status NextScrollSettings(const ScrollSettings& current, ScrollField f, s
 }
 
 // Everything needed to create one control. Sizes in pixels.
-struct ControlSpec {
+struct ControlRequest {
     ControlKind kind = ControlKind::Label;
     std::string name;
     std::optional<std::int16_t> index;  // element 0 of an array, or none
@@ -263,7 +263,7 @@ public:
     // Creates the hidden top-level window with a client area of this size.
     virtual Status CreateMainWindow(const std::string& caption, int clientWidth,
                                     int clientHeight) = 0;
-    virtual Status AddControl(const ControlSpec& request) = 0;
+    virtual Status AddControl(const ControlRequest& request) = 0;
     virtual std::optional<std::string> GetWindowCaption() const = 0;
     virtual Status SetWindowCaption(const std::string& caption) = 0;
     virtual std::optional<platform::Hwnd> WindowHwnd() const = 0;

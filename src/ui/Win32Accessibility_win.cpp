@@ -75,7 +75,7 @@ void Win32Toolkit::Impl::ForgetAnnotation(HWND h) {
     }
 }
 
-bool Win32Toolkit::Rename(const ControlRecord& c, const std::string& name) {
+bool Win32Toolkit::RenameForReaders(const ControlRecord& c, const std::string& name) {
     // A name the system cannot take is no failure of the box: it works as before.
     impl_->Annotate(ToHwnd(c.hwnd), name);
     return true;

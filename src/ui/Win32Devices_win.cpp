@@ -3,7 +3,6 @@
 // volumes.
 
 #include <cstddef>
-#include <cstring>
 
 #include "platform/DevicePaths.h"
 #include "ui/Win32ToolkitImpl_win.h"
@@ -12,21 +11,8 @@
 
 namespace plumvane::ui {
 
-namespace {
-
-GUID ToGuid(const platform::Guid& g) {
-    GUID out{};
-    out.Data1 = g.Data1;
-    out.Data2 = g.Data2;
-    out.Data3 = g.Data3;
-    std::memcpy(out.Data4, g.Data4, sizeof out.Data4);
-    return out;
-}
-
-}  // namespace
-
 const GUID& DiskInterfaceGuid() {
-    static const GUID disk = ToGuid(platform::kDiskInterfaceClass);
+    static const GUID disk = platform::ToGuid(platform::kDiskInterfaceClass);
     return disk;
 }
 

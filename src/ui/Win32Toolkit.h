@@ -73,8 +73,8 @@ protected:
     bool Retitle(const ControlRecord& c, const std::string& caption) override;
     bool Refont(const ControlRecord& c, const std::string& face) override;
     bool Rescale(int dpi) override;
-    bool Rename(const ControlRecord& c, const std::string& name) override;
-    bool Raise(const ControlRecord& c) override;
+    bool RenameForReaders(const ControlRecord& c, const std::string& name) override;
+    bool Restack(const ControlRecord& c) override;
     void GiveFocus(const ControlRecord& c) override;
     void SetCheckState(ControlRecord& c, std::int16_t state) override;
     void ShowScroll(const ControlRecord& c) override;

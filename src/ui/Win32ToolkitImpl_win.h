@@ -14,18 +14,15 @@
 #include "platform/DeviceNotification_win.h"
 #include "platform/GdiOwners_win.h"
 #include "platform/TextConversion_win.h"
+#include "platform/WinConversions_win.h"
 #include "ui/Win32Toolkit.h"
 // after windows.h, which it needs
 #include <commctrl.h>
 
 namespace plumvane::ui {
 
-inline platform::Hwnd FromHwnd(HWND h) {
-    return static_cast<platform::Hwnd>(reinterpret_cast<std::uintptr_t>(h));
-}
-inline HWND ToHwnd(platform::Hwnd h) {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h));
-}
+using platform::FromHwnd;
+using platform::ToHwnd;
 
 // A window class this toolkit registered, unregistered when it goes.
 class RegisteredClass {
@@ -72,8 +69,16 @@ struct Win32Toolkit::Impl {
 
     ControlRecord* FromWindow(HWND h) { return owner.FindByHwnd(FromHwnd(h)); }
     const ControlRecord* FromWindow(HWND h) const { return owner.FindByHwnd(FromHwnd(h)); }
+
+    // --- windows and painting (Win32Toolkit_win.cpp) ---------------------------
     // The window a control of this parent (a pane's name, or empty) goes in.
     HWND ParentWindow(const std::string& parentName) const;
+    // After a hold on painting: what changed since `before` painted again.
+    void RepaintChanged(const std::vector<ControlRecord>& before);
+    // The window's outer rectangle around a client rectangle, with the frame
+    // at the DPI Windows gives the window (the system's where it keeps none
+    // per window, before Windows 10 1607).
+    bool FrameAround(RECT& client) const;
 
     // --- window classes and procedures (Win32Messages_win.cpp) -----------------
     bool RegisterClasses();
@@ -95,13 +100,6 @@ struct Win32Toolkit::Impl {
     // A timer due at once: wParam its id, lParam its start.
     static constexpr UINT kTimerDueNow = WM_APP + 1;
     void ListenForDisks();
-    // After a hold on painting: what changed since `before` painted again.
-    void RepaintChanged(const std::vector<ControlRecord>& before);
-
-    // The window's outer rectangle around a client rectangle, with the frame
-    // at the DPI Windows gives the window (the system's where it keeps none
-    // per window, before Windows 10 1607).
-    bool FrameAround(RECT& client) const;
 
     // --- GDI (Win32Gdi_win.cpp) ----------------------------------------------------
     static int ScreenDpi();

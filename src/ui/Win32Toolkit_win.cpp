@@ -236,7 +236,7 @@ bool Win32Toolkit::Refont(const ControlRecord& c, const std::string& face) {
     return true;
 }
 
-bool Win32Toolkit::Raise(const ControlRecord& c) {
+bool Win32Toolkit::Restack(const ControlRecord& c) {
     const HWND h = ToHwnd(c.hwnd);
     HWND after = HWND_TOP;
     if (c.kind == ControlKind::Label) {

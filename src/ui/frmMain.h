@@ -55,7 +55,7 @@ public:
     // Re-entrancy. Every check-box setting raises a click event, and a
     // message box runs a message loop that delivers timers and device
     // notifications while it is open, so a build or a click can be entered
-    // from inside another. Three guards, with these rules:
+    // from inside another. The guards, with these rules:
     // - LockMe: true exactly while BuildDiskList runs. Click events then come
     //   from the list's own settings: the handlers ignore them (no write),
     //   and a focus event scrolls nothing.
@@ -157,10 +157,10 @@ private:
     // Makes row `row` look as a new copy of row 0 placed below the row above
     // would: a row the previous build left whole is kept and set only where
     // it differs, one that is not whole is made anew.
-    void KeepRow(std::int16_t row);
+    void KeepOrMakeRow(std::int16_t row);
     void TurnOffTheme(const ControlRef& control);
     void FitListPane(std::int16_t lastRow);
-    void ShowRowBoxes(bool visible);
+    void ShowFirstRowBoxes(bool visible);
     void ScrollRowIntoView(std::int16_t row);
     void FillRow(std::int16_t row, std::int32_t driveNumber);
     // The design's font face becomes its modern name on every control.

@@ -49,10 +49,10 @@ void frmMain::BuildDiskList() {
     for (std::int32_t n = 0; n < inventory_.DiskCount; ++n) {
         if (inventory_.Table[n].BusType != platform::BusTypeUsb) continue;
         if (row > 0) {
-            KeepRow(row);
+            KeepOrMakeRow(row);
         } else {
             // Row 0 outlives the previous build: forget what it showed there.
-            ShowRowBoxes(true);
+            ShowFirstRowBoxes(true);
             tk_.SetCheck(Elem(kChkWCEO, 0), kUnchecked);
             tk_.SetCheck(Elem(kChkHPD, 0), kUnchecked);
         }
@@ -64,7 +64,7 @@ void frmMain::BuildDiskList() {
         // Without a USB disk, row 0's boxes would address physical drive 0,
         // usually the system disk.
         tk_.SetCaption(Elem(kLblDisks, 0), kNoUsbDisksCaption);
-        ShowRowBoxes(false);
+        ShowFirstRowBoxes(false);
         // Hidden boxes are not read out; no name may point at a gone disk.
         tk_.SetAccessibleName(Elem(kChkWCEO, 0), "");
         tk_.SetAccessibleName(Elem(kChkHPD, 0), "");
@@ -72,7 +72,7 @@ void frmMain::BuildDiskList() {
     RemoveRowsFrom(row > 1 ? row : 1);
     // The maximum only grows from row to row, so fitting the pane to the
     // first and the last row leaves the scroll value where fitting it to
-    // every row in turn would: KeepRow fits each new row and the first.
+    // every row in turn would: KeepOrMakeRow fits each new row and the first.
     FitListPane(row <= 1 ? 0 : static_cast<std::int16_t>(row - 1));
 
     ModerniseFonts();
@@ -148,7 +148,7 @@ void frmMain::SetScrollBase() {
     }
 }
 
-void frmMain::KeepRow(std::int16_t row) {
+void frmMain::KeepOrMakeRow(std::int16_t row) {
     const ControlRef label = Elem(kLblDisks, row);
     const ControlRef wceo = Elem(kChkWCEO, row);
     const ControlRef hpd = Elem(kChkHPD, row);
@@ -243,7 +243,7 @@ void frmMain::LayOutAt(const DpiChange& change) {
 void frmMain::PlaceAtDpi(const FormDesign& design, int firstRow) {
     const int dpi = tk_.Dpi();
     for (const DesignControl& d : design.controls) {
-        const ControlSpec atDpi = ToSpec(d, dpi);
+        const ControlRequest atDpi = RequestAtDpi(d, dpi);
         const ControlRef ref{atDpi.name, atDpi.index};
         Settle(tk_, ref, Metric::Left, atDpi.left);
         Settle(tk_, ref, Metric::Top, atDpi.top);
@@ -283,7 +283,7 @@ void frmMain::FitListPane(std::int16_t lastRow) {
     tk_.SetVisible(Ctl(kListVScroll), top0 + *listHeight > inside);
 }
 
-void frmMain::ShowRowBoxes(bool visible) {
+void frmMain::ShowFirstRowBoxes(bool visible) {
     tk_.SetVisible(Elem(kChkWCEO, 0), visible);
     tk_.SetVisible(Elem(kChkHPD, 0), visible);
 }
