@@ -26,7 +26,6 @@ using sim::SimVolume;
 
 namespace {
 
-constexpr std::size_t kIdChars = 260;  // what the scan gives CM_Get_Device_IDA
 constexpr std::size_t kDosDeviceChars = 260;
 
 // A failure always has a code in the file: 0 there means "no failure".
@@ -152,7 +151,7 @@ std::optional<SimDisk> RecordDrive(WindowsApi& api, std::int32_t number) {
 // The id as the configuration manager gave it, up to its NUL; nullopt when it
 // did not answer.
 std::optional<std::string> InstanceIdOf(WindowsApi& api, std::int32_t devInst) {
-    std::array<Byte, kIdChars> buffer{};
+    std::array<Byte, inventory::kDeviceInstanceIdChars> buffer{};
     if (api.CM_Get_Device_IDA(static_cast<DWORD>(devInst), buffer, 0) != CR_SUCCESS) {
         return std::nullopt;
     }

@@ -17,8 +17,6 @@ namespace {
 
 namespace detail = sp_device_interface_detail_data;
 
-inline constexpr std::size_t kDeviceInstanceIdChars = 260;
-
 // The device path up to its NUL; a path that fills the field without one is
 // taken whole and never read past.
 std::string DevicePathOf(WindowsApi& api, std::span<const Byte> detailBuffer) {

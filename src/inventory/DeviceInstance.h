@@ -25,6 +25,10 @@ inline constexpr platform::DWORD kFixedPartSize = platform::kSpDeviceInterfaceDe
 static_assert(kBufferSize == 264);
 }  // namespace sp_device_interface_detail_data
 
+// The room given to CM_Get_Device_IDA for a device instance id, its NUL
+// included.
+inline constexpr std::size_t kDeviceInstanceIdChars = 260;
+
 // DevInst of the disk-class interface whose device number is driveNumber;
 // 0 when none matches or the walk cannot be made.
 std::int32_t FindDiskDevInst(platform::WindowsApi& api, std::int32_t driveNumber);
