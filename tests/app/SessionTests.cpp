@@ -295,7 +295,8 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
     }
 }
 
-// "key:116:" was taken as F5 without shift, hiding a missing shift state.
+// An empty part is refused, not read as 0: "key:116:" would pass for F5 without
+// shift and hide a missing shift state.
 TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
     const char* const notActions[] = {"",
                                       "clik:chkHPD:0",

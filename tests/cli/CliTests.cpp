@@ -546,8 +546,8 @@ TEST_F(CliTest, AChangedDiskIsRefused) {
     }
 }
 
-// 4 says another disk was found, nothing else. Before, a query that failed on
-// every try ended with 4 ("run the command again"), which could never help.
+// kExitDiskChanged (4) says another disk was found, nothing else: a query that
+// fails on every try is not 4, since "run the command again" could not help.
 TEST_F(CliTest, ExitCodesOfTheConfirmation) {
     const platform::DWORD rw = platform::GENERIC_READ | platform::GENERIC_WRITE;
     struct Case {

@@ -120,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         CaptionCase{"Disk 12:  SanDisk Cruzer Blade  (14.9 GB)  E: ", 12},
         CaptionCase{"Disk 7:  X", 7}, CaptionCase{"Disk 0:  ", 0}, CaptionCase{"Disk 0:", 0},
         CaptionCase{"Disk 99:  a: b:", 99}, CaptionCase{"Disk 007:", 7},
-        // Without the exact prefix any five characters led the number,
-        // and a click addressed the drive they happened to precede.
+        // Only the exact prefix "Disk " leads the number: any other five characters
+        // would make a click address whichever drive they precede.
         CaptionCase{"Xyzzy3:", -1}, CaptionCase{"XXXX 9:", -1}, CaptionCase{"disk 9:", -1},
         CaptionCase{"Disk9:", -1}, CaptionCase{" Disk 9:", -1}, CaptionCase{"Disc 9:", -1},
         // No colon, or the first one at position 6 or before.

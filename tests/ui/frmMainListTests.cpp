@@ -44,7 +44,7 @@ TEST_P(ListGeometryTest, PaneEndsAtTheLastRowAndTheScrollBarShowsOnlyWhenNeeded)
 // Zero and one row follow the rule of two and more: the design's 117-pixel
 // pane and visible scroll bar would otherwise stay beside a list that fits.
 // The maximum leaves the last row 4 pixels above the frame's inside bottom;
-// a range 8 pixels shorter cut the last of 16 rows in half.
+// a range 8 pixels shorter would cut the last of 16 rows in half.
 INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
                          ::testing::Values(Geometry{0, 17, -238, false},
                                            Geometry{1, 17, -238, false},

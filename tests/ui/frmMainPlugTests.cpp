@@ -268,8 +268,9 @@ TEST_F(PlugTest, AFailedCallOfTheCheckWritesNothing) {
     }
 }
 
-// A stick pulled during the write, another one at its number by the
-// read-back: before, the read-back put the other stick's flags into the row.
+// A stick pulled during the write, another one at its number by the read-back:
+// the read-back puts none of the other stick's flags into the row; the row is
+// rebuilt and shows the other stick as it is.
 TEST_F(PlugTest, TheReadBackOfAFailedWriteShowsNoOtherDisksFlags) {
     sim::Machine before = TwoSticks();
     OwnWindow probe(before);
@@ -418,10 +419,10 @@ TEST_F(PlugTest, NoTimerOutlivesTheWindow) {
 
 // --- what a click leaves the user looking at -----------------------------------
 
-// Before the fix: a failed GET left the clicked box as clicked, a query
-// failing once at the confirmation was told as a changed disk and rescanned,
-// a lookalike a few cylinders smaller (or a twin partitioned apart) was
-// written, and a row whose flags could not be read showed them off.
+// A failed GET leaves the row as the driver holds it, never as clicked; a query
+// failing once at the confirmation is told as that failure, with no rescan; a
+// lookalike a few cylinders smaller (or a twin partitioned apart) is a changed
+// disk and is not written; flags that could not be read show grayed, not off.
 TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) {
     const std::string changed = DiskChangedText(1);
     const std::string getError = "Error 1117 IOCTL_STORAGE_GET_HOTPLUG_INFO";
@@ -543,8 +544,8 @@ TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) 
     }
 }
 
-// Before the fix a line break in a product text put the size and the letters
-// on a hidden second line.
+// A line break in a product text would put the size and the letters on a
+// hidden second line: control characters show as '?'.
 TEST_F(PlugTest, DeviceTextInACaptionIsOneLineEndingWithTheSizeAndLetters) {
     sim::Machine m = TwoSticks();
     m.disks[1].product = "Stick\r\n\x1b[2J\tX";
