@@ -104,10 +104,7 @@ TEST_F(PlugTest, AClickOnAChangedDiskIsRefusedAndTheListRebuiltOnceAfterTheBox) 
         int driveOpensInBox = -1;
         win.whileBoxOpen = [&] {
             buildsInBox = own->form.ListBuilds();
-            driveOpensInBox = 0;
-            for (const auto& open : win.opens) {
-                driveOpensInBox += open.name.find("PhysicalDrive") != std::string::npos;
-            }
+            driveOpensInBox = FlagOpensOf(win);
         };
         ASSERT_EQ(own->tk.UserClickCheck(Elem(kChkHPD, c.row)), Status::Ok);
 
