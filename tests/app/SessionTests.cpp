@@ -167,8 +167,6 @@ TEST(SessionTest, PlugUnplugAndWaitFollowTheMachine) {
     }
 }
 
-// --- actions as text ---------------------------------------------------------------
-
 // The first click without administrator rights, as the user answers it. The
 // stick reports DeviceHotplug on and WriteCacheEnableOverride off; the click
 // clears DeviceHotplug. Nothing is ever written: only an elevated process
@@ -262,6 +260,8 @@ TEST(SessionTest, AnElevatedProcessShowsARefusedWriteWithoutAQuestion) {
     EXPECT_TRUE(doc["elevationStarts"].empty());
     EXPECT_EQ(doc["openHandles"], 0);
 }
+
+// --- actions as text ---------------------------------------------------------------
 
 TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
     using K = Action::Kind;

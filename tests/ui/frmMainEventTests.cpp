@@ -40,8 +40,8 @@ TEST_F(ClickTest, AClickSetsItsOwnFlagAndSendsTheOtherUnchanged) {
     EXPECT_TRUE(win.messageBoxes().empty());
 }
 
-// Restoring the boxes through a click event writes again and shows the same
-// error a second time for one click.
+// Restoring the boxes raises their click events; those neither write again nor
+// show the error a second time: one click, one write, one message.
 TEST_F(ClickTest, ARefusedWriteRestoresTheDrivesFlagsWithOneWriteAndOneMessage) {
     machine.disks[1].errors.openWrite = 5;
     Start(machine);

@@ -170,8 +170,8 @@ TEST_F(WindowTest, ARerunKeepsTheRowsThatStayAndDestroysOnlyThoseGone) {
     EXPECT_FALSE(C(Ctl(kListVScroll)).visible);
 }
 
-// A kept row that kept its boxes when its read fails shows the flags of the
-// disk it showed before, not the grayed boxes of a new row.
+// A kept row whose read fails shows grayed boxes, as a new row does, not the
+// flags of the disk it showed before.
 TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
     m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
@@ -204,8 +204,9 @@ TEST_F(WindowTest, RowsComeAndGoWhileTheListsPaintingIsHeld) {
     EXPECT_EQ(C(Ctl(kPicListFrame)).redrawHolds, 0);
 }
 
-// A rerun that takes the scroll minimum from the scrolled pane's top leaves
-// the rows scrolled out above the view unreachable.
+// A rerun takes the scroll minimum from the unscrolled layout: taken from the
+// scrolled pane's top, it would leave the rows scrolled out above the view
+// unreachable.
 TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     Start(UsbMachine(16));
     const ScrollSettings first = Scroll();
@@ -231,8 +232,8 @@ TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     EXPECT_EQ(C(Ctl(kPicList)).top + C(Ctl(kPicList)).height, 255);
 }
 
-// A rerun that leaves row 0's boxes alone when its read fails shows the flags
-// of whatever disk row 0 showed last.
+// A rerun clears row 0 before reading it: left alone, a failed read would show
+// the flags of whatever disk row 0 showed last.
 TEST_F(WindowTest, ARerunClearsRowZeroBeforeReadingIt) {
     sim::Machine m;
     m.disks = {Usb(1, Flags(true, true))};
