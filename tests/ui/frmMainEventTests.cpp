@@ -16,7 +16,7 @@ protected:
     // Drive 0 internal, drive 2 a USB stick with DeviceHotplug set.
     void SetUp() override {
         sim::Machine m;
-        m.disks = {Disk(0, 11), Usb(2, Flags(true, false))};
+        m.disks = {WindowDisk(0, 11), WindowUsb(2, Flags(true, false))};
         machine = m;
     }
     sim::Machine machine;
@@ -93,7 +93,7 @@ TEST_F(ClickTest, ARowWithoutADiskNumberShowsErrorAndWritesNothing) {
 }
 
 TEST_F(ClickTest, AClickOnALaterRowAddressesThatRowsDrive) {
-    machine.disks.push_back(Usb(7));
+    machine.disks.push_back(WindowUsb(7));
     Start(machine);
     Click(kChkHPD, 1);
     ASSERT_EQ(win.hotplugWrites().size(), 1u);

@@ -56,8 +56,9 @@ INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
 
 TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
     sim::Machine m;
-    m.disks = {Disk(0, 11), Usb(1, Flags(true, false)), Disk(2, 17),
-               Disk(3, 11), Usb(4, Flags(false, true)), Usb(5, Flags(true, true))};
+    m.disks = {
+        WindowDisk(0, 11), WindowUsb(1, Flags(true, false)), WindowDisk(2, 17),
+        WindowDisk(3, 11), WindowUsb(4, Flags(false, true)), WindowUsb(5, Flags(true, true))};
     sim::SimVolume e;
     e.letter = 'E';
     e.disk = 4u;
@@ -98,7 +99,7 @@ TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
 // Flags that cannot be read are unknown, not off.
 TEST_F(WindowTest, ANewRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
-    m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true)), WindowUsb(2, Flags(true, true))};
     m.disks[1].errors.getHotplug = 1;
     Start(m);
     EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
@@ -174,11 +175,11 @@ TEST_F(WindowTest, ARerunKeepsTheRowsThatStayAndDestroysOnlyThoseGone) {
 // flags of the disk it showed before.
 TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
-    m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true)), WindowUsb(2, Flags(true, true))};
     Start(m);
     ASSERT_EQ(Row(kChkWCEO, 1).check, kChecked);
 
-    m.disks = {Usb(1, Flags(true, true)), Usb(4, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true)), WindowUsb(4, Flags(true, true))};
     m.disks[1].errors.getHotplug = 1;
     win.SetMachine(m);
     PressF5();
@@ -236,11 +237,11 @@ TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
 // the flags of whatever disk row 0 showed last.
 TEST_F(WindowTest, ARerunClearsRowZeroBeforeReadingIt) {
     sim::Machine m;
-    m.disks = {Usb(1, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true))};
     Start(m);
     ASSERT_EQ(Row(kChkHPD, 0).check, kChecked);
 
-    m.disks = {Usb(3, Flags(true, true))};
+    m.disks = {WindowUsb(3, Flags(true, true))};
     m.disks[0].errors.getHotplug = 1;
     win.SetMachine(m);
     PressF5();

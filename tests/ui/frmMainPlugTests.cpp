@@ -75,7 +75,7 @@ TEST_F(PlugTest, AClickOnAChangedDiskIsRefusedAndTheListRebuiltOnceAfterTheBox) 
     for (auto& d : noIds.disks) d.devInst.reset();
     const Case cases[] = {
         {"USB disk replaced by an internal disk at the same number", TwoSticks(),
-         [](sim::Machine& m) { m.disks[1] = Disk(1, 11); }, 0, 1},
+         [](sim::Machine& m) { m.disks[1] = WindowDisk(1, 11); }, 0, 1},
         {"disk pulled", TwoSticks(), [](sim::Machine& m) { m.disks.erase(m.disks.begin() + 1); }, 0,
          1},
         {"two USB disks swap numbers", TwoSticks(),
@@ -283,7 +283,7 @@ TEST_F(PlugTest, TheReadBackOfAFailedWriteShowsNoOtherDisksFlags) {
     own.win.ClearCalls();
     own.win.ChangeMachineBeforeCall(static_cast<std::size_t>(set - calls.begin()),
                                     [](sim::Machine& m) {
-                                        m.disks[1] = Usb(1, Flags(true, true));
+                                        m.disks[1] = WindowUsb(1, Flags(true, true));
                                         m.disks[1].product = "Other Stick";
                                         m.disks[1].instanceId = "USBSTOR\\DISK&VEN_OTHER\\1";
                                     });

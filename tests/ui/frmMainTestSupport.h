@@ -19,11 +19,11 @@
 
 namespace plumvane::ui::testing {
 
-using sim::testing::Disk;
 using sim::testing::Flags;
 using sim::testing::HotplugImage;
-using sim::testing::Usb;
 using sim::testing::UsbMachine;
+using sim::testing::WindowDisk;
+using sim::testing::WindowUsb;
 
 // The simulated machine, running `whileBoxOpen` once inside the next message
 // box (as a modal box's own message loop delivers timers and notifications),
