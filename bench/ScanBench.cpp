@@ -18,7 +18,6 @@ namespace {
 
 using namespace plumvane;
 
-constexpr int kUsbCounts[] = {0, 1, 4, 16, 32, 64, 97};
 constexpr int kRepetitions = 15;
 
 struct Machine {
@@ -59,7 +58,7 @@ int main() {
     std::printf("%4s %5s %7s | %10s %8s %6s %9s | %10s %8s %6s %9s\n", "USB", "disks", "letters",
                 "scan calls", "minimum", "ratio", "median ms", "list calls", "minimum", "ratio",
                 "median ms");
-    for (const int usb : kUsbCounts) {
+    for (const int usb : sim::testing::kBenchHubSizes) {
         const sim::Machine described = sim::testing::HubMachine(usb);
         const Machine m{static_cast<int>(described.disks.size()),
                         static_cast<int>(described.volumes.size()), usb};

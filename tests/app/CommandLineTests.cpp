@@ -43,7 +43,7 @@ TEST(CommandLineTest, RefusesWithTheUsageOrTheReason) {
          {},
          "usage: plumvane-sim SCENARIO.json [--out FILE.json] [--elevated] [ACTION ...]\n"},
         {&kSimDriver, {"s.json", "--out"}, "usage: plumvane-sim"},
-        // An empty scenario argument was taken for a file name.
+        // An empty scenario argument is no file name: the usage.
         {&kHeadlessDriver, {"", "close"}, "usage: plumvane-headless"},
         {&kSimDriver, {"s.json", "--out", "a", "--out", "b"}, "usage: plumvane-sim"},
         // Only a driver that writes a file takes --out.
@@ -88,8 +88,8 @@ TEST(CommandLineTest, AnUnreadableScenarioAnywhereRefusesTheRun) {
     }
 }
 
-// A scenario that vanished after it was checked ended the simulated demo with
-// an uncaught exception.
+// A scenario that vanishes between the check and its action stops the actions
+// with the driver's reason, not with an exception.
 TEST(CommandLineTest, AScenarioThatVanishedStopsTheActionsWithAReason) {
     const fs::path copy = fs::temp_directory_path() / "plumvane-vanishing-scenario.json";
     fs::copy_file(kWindowScenarios / "write-refused.json", copy,

@@ -1,9 +1,9 @@
 // The window cases kept in tests/scenarios/window/manifest.json: each runs
 // its actions on a session and must dump exactly the JSON kept in
 // tests/scenarios/expected/<name>.json, so any change of behaviour shows as a
-// diff. Each case is a test of its own (GoldenTest.DumpsItsExpectedState/<name>,
-// the name's dashes as underscores). PLUMVANE_UPDATE_GOLDEN=1 writes the files
-// anew instead.
+// diff. Each case is a test of its own
+// (KeptCases/GoldenTest.DumpsItsExpectedState/<name>, the name's dashes as
+// underscores). PLUMVANE_UPDATE_GOLDEN=1 writes the files anew instead.
 
 #include <gtest/gtest.h>
 

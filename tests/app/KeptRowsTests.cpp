@@ -70,7 +70,7 @@ std::vector<NamedMachine> AllMachines() {
         all.push_back({fs::relative(path, scenarios).string(), sim::LoadScenarioFile(path)});
     }
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    for (const int usb : {0, 1, 4, 16, 32, 64, 97}) {
+    for (const int usb : sim::testing::kBenchHubSizes) {
         all.push_back({"hub" + std::to_string(usb), sim::testing::HubMachine(usb)});
     }
     return all;

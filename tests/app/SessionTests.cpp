@@ -167,8 +167,6 @@ TEST(SessionTest, PlugUnplugAndWaitFollowTheMachine) {
     }
 }
 
-// --- actions as text ---------------------------------------------------------------
-
 // The first click without administrator rights, as the user answers it. The
 // stick reports DeviceHotplug on and WriteCacheEnableOverride off; the click
 // clears DeviceHotplug. Nothing is ever written: only an elevated process
@@ -263,6 +261,8 @@ TEST(SessionTest, AnElevatedProcessShowsARefusedWriteWithoutAQuestion) {
     EXPECT_EQ(doc["openHandles"], 0);
 }
 
+// --- actions as text ---------------------------------------------------------------
+
 TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
     using K = Action::Kind;
     // text, then kind, name, index, key, shift, value, path as parsed
@@ -295,7 +295,8 @@ TEST(ParseActionTest, TakesEveryFormOfTheCommandLine) {
     }
 }
 
-// "key:116:" was taken as F5 without shift, hiding a missing shift state.
+// An empty part is refused, not read as 0: "key:116:" would pass for F5 without
+// shift and hide a missing shift state.
 TEST(ParseActionTest, RefusesAnythingElseWithAReason) {
     const char* const notActions[] = {"",
                                       "clik:chkHPD:0",

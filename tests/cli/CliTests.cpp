@@ -22,7 +22,7 @@ sim::Machine Scenario(const std::string& name) {
 
 // Between the scan and the write the machine becomes `next`, at the first
 // open of a drive by the name the flag calls use (the scan spells it in
-// capitals) whose access includes `access`.
+// capitals) whose access includes `changeOnAccess`.
 class ChangingWindows : public sim::SimulatedWindows {
 public:
     using SimulatedWindows::SimulatedWindows;
@@ -309,7 +309,8 @@ TEST_F(CliTest, ADiskOffTheUsbBusNeedsAnyBus) {
     EXPECT_EQ(win.hotplugWrites()[0].bytes, (Bytes{8, 0, 0, 0, 0, 0, 1, 0}));
 }
 
-// The driver has DeviceHotplug on and WriteCacheEnableOverride off.
+// Each case starts from its own driver bytes; the flag not named goes back as
+// the driver holds it.
 TEST_F(CliTest, SetChangesTheNamedFlagsAndKeepsTheOther) {
     struct Case {
         std::vector<std::string> options;
@@ -546,8 +547,8 @@ TEST_F(CliTest, AChangedDiskIsRefused) {
     }
 }
 
-// 4 says another disk was found, nothing else. Before, a query that failed on
-// every try ended with 4 ("run the command again"), which could never help.
+// kExitDiskChanged (4) says another disk was found, nothing else: a query that
+// fails on every try is not 4, since "run the command again" could not help.
 TEST_F(CliTest, ExitCodesOfTheConfirmation) {
     const platform::DWORD rw = platform::GENERIC_READ | platform::GENERIC_WRITE;
     struct Case {

@@ -24,30 +24,16 @@ from results import report  # noqa: E402
 
 
 def check_shipped(exe):
-    kind = check_resources.run("file", "-b", exe)
-    report("plumvane-cli.exe is a PE32 console executable for i386",
-           None if kind.startswith("PE32 executable (console) Intel 80386") else kind.strip())
-    # Its imports and security flags are check_resources.py's, with the other executables.
+    # Its file kind, icons, imports and security flags are check_resources.py's,
+    # with the other executables; here the version resource, which names plumvane-cli.
     with tempfile.TemporaryDirectory() as tmp:
-        try:
-            images = check_resources.icon_images(exe, "1", tmp)
-        except (subprocess.CalledProcessError, KeyError, ValueError) as e:
-            images = f"cannot read it ({e})"
-        wanted = [(32, 32, 2), (32, 32, 16), (16, 16, 16)]
-        report("plumvane-cli.exe carries the icon",
-               None if images == wanted else f"found {images}")
         raw = os.path.join(tmp, "version.bin")
         with open(raw, "wb") as f:
             f.write(check_resources.run("wrestool", "-x", "--raw", "-t16", exe, binary=True))
         data = open(raw, "rb").read()
-        strings = {}
         try:
-            _, _, _, first, end = version_strings.read_block(data, 0)
-            for k, _, _, cs, ce in version_strings.children(data, first, end):
-                if k == "StringFileInfo":
-                    for _, _, _, ts, te in version_strings.children(data, cs, ce):
-                        strings = {n: v.decode("utf-16-le").split("\0", 1)[0]
-                                   for n, v, _, _, _ in version_strings.children(data, ts, te)}
+            tables = version_strings.string_tables(data)
+            strings = list(tables.values())[-1] if tables else {}
         except (ValueError, UnicodeDecodeError) as e:
             strings = {"error": str(e)}
         wanted = {"OriginalFilename": "plumvane-cli.exe", "InternalName": "plumvane-cli",

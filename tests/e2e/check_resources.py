@@ -15,8 +15,10 @@ import tempfile
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import results  # noqa: E402,F401  (a check that breaks prints a FAIL line)
+import results  # noqa: E402
 import version_strings  # noqa: E402
+
+from results import report  # noqa: E402
 
 # DLLs that Windows always loads from the system folder (KnownDLLs), so none
 # planted beside the program can stand in for them. Any other DLL must be
@@ -31,17 +33,6 @@ SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8
                 "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
                 "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 IMAGE_DLLCHARACTERISTICS = {"HIGH_ENTROPY_VA": 0x0020, "DYNAMIC_BASE": 0x0040, "NX_COMPAT": 0x0100}
-failures = 0
-label = ""  # the file being checked, in front of every line
-
-
-def report(what, why=None):
-    global failures
-    if why is None:
-        print(f"PASS {label}{what}")
-    else:
-        failures += 1
-        print(f"FAIL {label}{what}: {why}")
 
 
 def run(*cmd, binary=False):
@@ -78,13 +69,7 @@ def check_version(exe, tmp):
         f.write(run("wrestool", "-x", "--raw", "-t16", exe, binary=True))
     data = open(raw, "rb").read()
     try:
-        key, value, _, first, end = version_strings.read_block(data, 0)
-        tables = {}
-        for k, _, _, cs, ce in version_strings.children(data, first, end):
-            if k == "StringFileInfo":
-                for t, _, _, ts, te in version_strings.children(data, cs, ce):
-                    tables[t] = {n: v.decode("utf-16-le").split("\0", 1)[0]
-                                 for n, v, _, _, _ in version_strings.children(data, ts, te)}
+        tables = version_strings.string_tables(data)
     except (ValueError, UnicodeDecodeError) as e:
         report("version resource", f"cannot parse it ({e})")
         return
@@ -163,8 +148,7 @@ def check_binary(exe, pe64, binds_comctl, console):
 
 
 def check_file(exe):
-    global label
-    label = f"{exe}: "
+    results.label = f"{exe}: "
     if not os.path.isfile(exe):
         report("the file", "no such file")
         return
@@ -185,7 +169,7 @@ def main():
         return 1
     for exe in sys.argv[1:]:
         check_file(exe)
-    return failures
+    return results.failures
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@ scripts/e2e.sh counts, and the number of failures for the exit code."""
 import sys
 
 failures = 0
+label = ""  # in front of every verdict's text, e.g. the file being checked
 
 
 # A check that breaks must not pass unseen: scripts/e2e.sh reads only the
@@ -20,7 +21,7 @@ sys.excepthook = _report_break
 def report(what, why=None):
     global failures
     if why is None:
-        print(f"PASS {what}")
+        print(f"PASS {label}{what}")
     else:
         failures += 1
-        print(f"FAIL {what}: {why}")
+        print(f"FAIL {label}{what}: {why}")

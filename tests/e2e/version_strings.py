@@ -43,6 +43,19 @@ def children(data, start, end):
         at = align4(block[4])
 
 
+def string_tables(data):
+    """The string tables of a raw VS_VERSIONINFO resource: {table: {name: text}}."""
+    _, _, _, first, end = read_block(data, 0)
+    tables = {}
+    for key, _, _, cstart, cend in children(data, first, end):
+        if key != "StringFileInfo":
+            continue
+        for table, _, _, tstart, tend in children(data, cstart, cend):
+            tables[table] = {name: text.decode("utf-16-le").split("\0", 1)[0]
+                             for name, text, _, _, _ in children(data, tstart, tend)}
+    return tables
+
+
 def project_version(path):
     """The version text the build made from project(VERSION): version.txt in
     the build folder that holds `path` (the folder with CMakeCache.txt)."""
@@ -63,7 +76,7 @@ def version_text(ms, ls):
 def main():
     data = open(sys.argv[1], "rb").read()
     try:
-        key, value, _, first, end = read_block(data, 0)
+        key, value, _, _, _ = read_block(data, 0)
         if key != "VS_VERSION_INFO" or len(value) < 52:
             raise ValueError(f"not a version resource: {key!r}")
         sig, _, fms, fls, pms, pls = struct.unpack_from("<IIIIII", value, 0)
@@ -71,15 +84,7 @@ def main():
             raise ValueError("no VS_FIXEDFILEINFO signature")
         out = {"fixed": {"fileVersion": version_text(fms, fls),
                          "productVersion": version_text(pms, pls)},
-               "strings": {}}
-        for k, _, _, cstart, cend in children(data, first, end):
-            if k != "StringFileInfo":
-                continue
-            for table, _, _, tstart, tend in children(data, cstart, cend):
-                entries = {}
-                for name, text, _, _, _ in children(data, tstart, tend):
-                    entries[name] = text.decode("utf-16-le").split("\0", 1)[0]
-                out["strings"][table] = entries
+               "strings": string_tables(data)}
     except (ValueError, struct.error, UnicodeDecodeError) as e:
         print(f"version_strings.py: {e}", file=sys.stderr)
         return 1

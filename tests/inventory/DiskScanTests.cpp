@@ -167,7 +167,8 @@ TEST_F(DiskScanTest, RescanAfterADiskMovedForgetsTheOldRecord) {
     win.machine().disks.push_back(UsbDisk(3));
     win.machine().volumes = {Volume('C', 0), Volume('E', 3, 2)};
     Scan();
-    // A record not reset keeps bus type 7 and lists drive 1 with the dash line.
+    // Drive 1's record is reset: left as it was, it would keep bus type 7 and
+    // list drive 1 as a USB disk with the dash line.
     ExpectNoDisk(1);
     EXPECT_EQ(Record(1).LetterCount, 0);
     EXPECT_EQ(Record(1).LettersText, "");

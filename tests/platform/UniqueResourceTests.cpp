@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "platform/ByteLayout.h"
 #include "platform/UniqueResource.h"
 
 namespace plumvane::platform {
@@ -93,17 +92,6 @@ TEST(UniqueResource, EmptyIsInvalidHandleValueNotNull) {
     { UniqueTokenHandle token(api, static_cast<Handle>(44)); }
     ASSERT_EQ(api.closed.size(), 2u);
     EXPECT_EQ(api.closed[1], static_cast<Handle>(44));
-}
-
-TEST(ByteLayout, LittleEndianAtOffsets) {
-    std::uint8_t b[12] = {};
-    WriteI64LE(b, 0, -2);
-    WriteU32LE(b, 8, 0x11223344u);
-    EXPECT_EQ(b[0], 0xFE);
-    EXPECT_EQ(b[7], 0xFF);
-    EXPECT_EQ(b[8], 0x44);
-    EXPECT_EQ(ReadI64LE(b, 0), -2);
-    EXPECT_EQ(ReadI32LE(b, 8), 0x11223344);
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
               "volumes[0].disk: missing (a disk number, or null for a volume spanning disks)");
     EXPECT_EQ(RefusalOf(R"({"numberFormat": {"leadingZero": 1}})"),
               "numberFormat.leadingZero: expected true or false");
-    // A number at or above 0 was checked against the maximum only, so these came in.
+    // A number is checked against both ends of its range, the lower one too.
     EXPECT_EQ(RefusalOf(R"({"dpi": 72})"), "dpi: expected an integer from 96 to 480");
     EXPECT_EQ(RefusalOf(R"({"disks": [{"devInst": 0}]})"),
               "disks[0].devInst: expected an integer from 1 to 4294967295");
@@ -86,9 +86,9 @@ TEST(Scenario, RefusalsNameTheFieldAndTheProblem) {
     EXPECT_EQ(RefusalOf(R"({"disks": [}")").rfind("not valid JSON: ", 0), 0u);
 }
 
-// Before the fix, the first overflowed computing the next disk's number, and
-// the others were taken silently: the last key won, and two disks had one id
-// or node, which Windows never shows.
+// What the loader would otherwise take silently: a disk number counted on past
+// the largest int, a key given twice (the last would win), two disks with one
+// instance id or device node (which Windows never shows), a signature of no form.
 TEST(Scenario, WhatNoWindowsMachineHasIsRefusedWithItsPath) {
     const std::pair<const char*, const char*> cases[] = {
         {R"({"disks": [{"number": 2147483647}, {}]})",
@@ -122,8 +122,8 @@ TEST(Scenario, ADiskSignatureIsMadeFromTheNumberUnlessGiven) {
     EXPECT_EQ(m.disks[3].partitionStyle, PartitionStyle::Raw);
 }
 
-// Without the fix the library's out_of_range escapes the loader and aborts
-// the driver.
+// The JSON library throws out_of_range for such a number; the loader turns it
+// into its own refusal, so no driver aborts on it.
 TEST(Scenario, ANumberNoDoubleHoldsIsRefusedAsInvalidJson) {
     for (const char* text : {R"({"disks": [{"number": 1e400}]})", "1e400",
                              R"({"description": "x", "note": -1E+999})"}) {

@@ -18,7 +18,7 @@ constexpr Guid kDiskClass{
     0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 constexpr DWORD kFlags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 
-SimDisk Disk(int number, std::optional<std::uint32_t> devInst, std::string id = {}) {
+SimDisk DiskWithNode(int number, std::optional<std::uint32_t> devInst, std::string id = {}) {
     SimDisk d;
     d.number = number;
     d.deviceNumber = static_cast<std::uint32_t>(number);
@@ -47,7 +47,8 @@ std::string PathOf(const std::vector<Byte>& detail) {
 
 TEST(SimSetupApi, EnumeratesExposedDisksInMachineOrder) {
     Machine m;
-    m.disks = {Disk(2, 42, "USBSTOR\\DISK&VEN_A&PROD_B\\0001"), Disk(0, std::nullopt), Disk(1, 17)};
+    m.disks = {DiskWithNode(2, 42, "USBSTOR\\DISK&VEN_A&PROD_B\\0001"),
+               DiskWithNode(0, std::nullopt), DiskWithNode(1, 17)};
     SimulatedWindows w(m);
     const DevInfoSet set = w.SetupDiGetClassDevsA(&kDiskClass, kFlags);
     ASSERT_NE(set, INVALID_DEVINFO_SET);
@@ -85,7 +86,7 @@ TEST(SimSetupApi, EnumeratesExposedDisksInMachineOrder) {
 
 TEST(SimSetupApi, StructureSizesAreChecked) {
     Machine m;
-    m.disks = {Disk(0, 9)};
+    m.disks = {DiskWithNode(0, 9)};
     SimulatedWindows w(m);
     const DevInfoSet set = w.SetupDiGetClassDevsA(&kDiskClass, kFlags);
     // A wrong interface-data size is checked in the contract tests.
@@ -106,7 +107,7 @@ TEST(SimSetupApi, StructureSizesAreChecked) {
 
 TEST(SimSetupApi, OtherClassesGiveAnEmptySet) {
     Machine m;
-    m.disks = {Disk(0, 9)};
+    m.disks = {DiskWithNode(0, 9)};
     SimulatedWindows w(m);
     const Guid volumeClass{
         0x53f5630d, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};

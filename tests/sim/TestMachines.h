@@ -56,6 +56,10 @@ inline Machine HubMachine(int usbDisks) {
     return machine;
 }
 
+// The numbers of USB sticks on the hubs the scan benchmark measures; the kept
+// rows' tests run the same machines.
+inline constexpr int kBenchHubSizes[] = {0, 1, 4, 16, 32, 64, 97};
+
 // --- the window's tests --------------------------------------------------------
 
 using HotplugImage = std::array<std::uint8_t, 8>;
@@ -66,7 +70,8 @@ inline HotplugImage Flags(bool deviceHotplug, bool writeCacheEnableOverride) {
 
 // A disk of the window's tests: a USB stick, or an internal disk on `bus`,
 // with the driver's flags. Removable media (type 11) for a stick.
-inline SimDisk Disk(int number, std::int32_t bus, HotplugImage hotplug = Flags(false, false)) {
+inline SimDisk WindowDisk(int number, std::int32_t bus,
+                          HotplugImage hotplug = Flags(false, false)) {
     SimDisk disk = bus == 7 ? UsbDisk(number) : Disk(number, "", "Internal SSD", bus);
     disk.geometry.mediaType = bus == 7 ? 11u : 12u;
     disk.hotplug = hotplug;
@@ -74,15 +79,15 @@ inline SimDisk Disk(int number, std::int32_t bus, HotplugImage hotplug = Flags(f
     disk.instanceId = "USBSTOR\\DISK&VEN_TEST\\" + std::to_string(number);
     return disk;
 }
-inline SimDisk Usb(int number, HotplugImage hotplug = Flags(false, false)) {
-    return Disk(number, 7, hotplug);
+inline SimDisk WindowUsb(int number, HotplugImage hotplug = Flags(false, false)) {
+    return WindowDisk(number, 7, hotplug);
 }
 
 // An internal SATA disk at 0 and `usbCount` USB sticks at 1, 2, ...
 inline Machine UsbMachine(int usbCount) {
     Machine m;
-    m.disks.push_back(Disk(0, 11));
-    for (int i = 1; i <= usbCount; ++i) m.disks.push_back(Usb(i));
+    m.disks.push_back(WindowDisk(0, 11));
+    for (int i = 1; i <= usbCount; ++i) m.disks.push_back(WindowUsb(i));
     return m;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // The fault sweep: a whole session on a simulated machine, run once as it is,
 // then again for every distinct Windows call it made, with that call failing
-// at one of the times it was made, and once more failing every time, with
-// each error code of the call's kind. After every run the rules that must hold
-// whatever Windows refuses are checked: nothing left open, every SET on the
-// clicked row's disk and at most one per click, at most two message boxes per
-// click, and every disk-table field either as in the fault-free run or at the
-// fallback that the failed call's kind leads to.
+// the first time it is made and, where that can take another path, every time;
+// with the first error codes of the call's kind, and the rest of the list where
+// a message showed the code. After every run the rules that must hold whatever
+// Windows refuses are checked: nothing left open, every SET on the clicked
+// row's disk and at most one per click, at most two message boxes per click,
+// and every disk-table field either as in the fault-free run or at the fallback
+// that the failed call's kind leads to.
 
 #include <cstdint>
 #include <set>

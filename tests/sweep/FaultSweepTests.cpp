@@ -18,7 +18,7 @@ TEST(FaultSweep, EveryCallOfASessionFailingOnceAndAlways) {
 }
 
 // Drive 2 as a scan finds it: a USB stick with the letters E and G.
-inventory::DiskInventory Reference() {
+inventory::DiskInventory DriveTwoScanned() {
     inventory::DiskInventory inv;
     for (int n = 0; n < inventory::kDiskSlots; ++n) {
         inventory::DiskRecord& r = inv.Table[static_cast<std::size_t>(n)];
@@ -102,7 +102,7 @@ TEST(FaultSweep, ATableFieldIsAsWithoutFaultOrAtTheFallbackOfTheFailedCall) {
         {"SetupDiEnumDeviceInterfaces", "set 0xa00000 index 0", noNode, true},
         {"CloseHandle", "\\\\.\\PHYSICALDRIVE2", noMedia, false},
     };
-    const inventory::DiskInventory reference = Reference();
+    const inventory::DiskInventory reference = DriveTwoScanned();
     for (const Case& c : cases) {
         inventory::DiskInventory run = reference;
         c.change(run);

@@ -66,8 +66,7 @@ struct Session {
 struct Click {
     std::int16_t row;
     const char* box;
-    int disk;                        // the drive its row shows
-    std::size_t first = 0, end = 0;  // its calls in a session of start and this click
+    int disk;  // the drive its row shows
 };
 
 // How the scan shows a disk, its number and letters aside: disks of one kind
@@ -374,7 +373,7 @@ ReplugResult ReplugSweep(const sim::Machine& machine, const std::string& label, 
             {[&machine, click, &label](ReplugResult& r) { ClickRuns(machine, click, label, r); }});
     }
 
-    // plumvane-cli set of every USB disk the scan finds.
+    // plumvane-cli set of the last USB disk of each kind the scan finds.
     {
         sim::SimulatedWindows w(machine);
         auto inventory = std::make_unique<inventory::DiskInventory>();

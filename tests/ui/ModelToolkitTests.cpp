@@ -147,7 +147,7 @@ TEST_F(ModelToolkitTest, ScrollRangeIs16BitAndMayRunBackwards) {
     EXPECT_EQ(tk.SetScroll(bar, ScrollField::SmallChange, 0), Status::OutOfRange);
 }
 
-TEST_F(ModelToolkitTest, SixteenRowsRange) {
+TEST_F(ModelToolkitTest, ARangeAroundTheValueKeepsItAndStepsMoveByTheChanges) {
     const ControlRef bar = Ctl(kListVScroll);
     ASSERT_EQ(tk.SetScroll(bar, ScrollField::Min, -4), Status::Ok);
     ASSERT_EQ(tk.SetScroll(bar, ScrollField::Max, 5), Status::Ok);

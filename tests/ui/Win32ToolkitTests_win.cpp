@@ -546,8 +546,8 @@ TEST_F(Win32ToolkitTest, HeldPaintingComesBackOnceAtTheLastResumeAndAHiddenPaneS
     EXPECT_FALSE(styleVisible(frame));
 }
 
-// The hold drops what the controls invalidate meanwhile; painting all again
-// at its end made F5 over unchanged rows cost as much as making them anew.
+// The hold drops what the controls invalidate meanwhile; painting all again at
+// its end would make F5 over unchanged rows cost as much as making them anew.
 TEST_F(Win32ToolkitTest, AfterAHoldExactlyWhatChangedIsPaintedAgain) {
     ShowAndSettle();
     const int listTop = tk.GetTop(Ctl(kPicList)).value();

@@ -16,7 +16,7 @@ protected:
     // Drive 0 internal, drive 2 a USB stick with DeviceHotplug set.
     void SetUp() override {
         sim::Machine m;
-        m.disks = {Disk(0, 11), Usb(2, Flags(true, false))};
+        m.disks = {WindowDisk(0, 11), WindowUsb(2, Flags(true, false))};
         machine = m;
     }
     sim::Machine machine;
@@ -40,8 +40,8 @@ TEST_F(ClickTest, AClickSetsItsOwnFlagAndSendsTheOtherUnchanged) {
     EXPECT_TRUE(win.messageBoxes().empty());
 }
 
-// Restoring the boxes through a click event writes again and shows the same
-// error a second time for one click.
+// Restoring the boxes raises their click events; those neither write again nor
+// show the error a second time: one click, one write, one message.
 TEST_F(ClickTest, ARefusedWriteRestoresTheDrivesFlagsWithOneWriteAndOneMessage) {
     machine.disks[1].errors.openWrite = 5;
     Start(machine);
@@ -93,7 +93,7 @@ TEST_F(ClickTest, ARowWithoutADiskNumberShowsErrorAndWritesNothing) {
 }
 
 TEST_F(ClickTest, AClickOnALaterRowAddressesThatRowsDrive) {
-    machine.disks.push_back(Usb(7));
+    machine.disks.push_back(WindowUsb(7));
     Start(machine);
     Click(kChkHPD, 1);
     ASSERT_EQ(win.hotplugWrites().size(), 1u);
@@ -120,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         CaptionCase{"Disk 12:  SanDisk Cruzer Blade  (14.9 GB)  E: ", 12},
         CaptionCase{"Disk 7:  X", 7}, CaptionCase{"Disk 0:  ", 0}, CaptionCase{"Disk 0:", 0},
         CaptionCase{"Disk 99:  a: b:", 99}, CaptionCase{"Disk 007:", 7},
-        // Without the exact prefix any five characters led the number,
-        // and a click addressed the drive they happened to precede.
+        // Only the exact prefix "Disk " leads the number: any other five characters
+        // would make a click address whichever drive they precede.
         CaptionCase{"Xyzzy3:", -1}, CaptionCase{"XXXX 9:", -1}, CaptionCase{"disk 9:", -1},
         CaptionCase{"Disk9:", -1}, CaptionCase{" Disk 9:", -1}, CaptionCase{"Disc 9:", -1},
         // No colon, or the first one at position 6 or before.

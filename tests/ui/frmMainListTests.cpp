@@ -44,7 +44,7 @@ TEST_P(ListGeometryTest, PaneEndsAtTheLastRowAndTheScrollBarShowsOnlyWhenNeeded)
 // Zero and one row follow the rule of two and more: the design's 117-pixel
 // pane and visible scroll bar would otherwise stay beside a list that fits.
 // The maximum leaves the last row 4 pixels above the frame's inside bottom;
-// a range 8 pixels shorter cut the last of 16 rows in half.
+// a range 8 pixels shorter would cut the last of 16 rows in half.
 INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
                          ::testing::Values(Geometry{0, 17, -238, false},
                                            Geometry{1, 17, -238, false},
@@ -56,8 +56,9 @@ INSTANTIATE_TEST_SUITE_P(RowCounts, ListGeometryTest,
 
 TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
     sim::Machine m;
-    m.disks = {Disk(0, 11), Usb(1, Flags(true, false)), Disk(2, 17),
-               Disk(3, 11), Usb(4, Flags(false, true)), Usb(5, Flags(true, true))};
+    m.disks = {
+        WindowDisk(0, 11), WindowUsb(1, Flags(true, false)), WindowDisk(2, 17),
+        WindowDisk(3, 11), WindowUsb(4, Flags(false, true)), WindowUsb(5, Flags(true, true))};
     sim::SimVolume e;
     e.letter = 'E';
     e.disk = 4u;
@@ -98,7 +99,7 @@ TEST_F(WindowTest, UsbDisksOnlyGetRowsCaptionedWithTheirDriveNumbers) {
 // Flags that cannot be read are unknown, not off.
 TEST_F(WindowTest, ANewRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
-    m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true)), WindowUsb(2, Flags(true, true))};
     m.disks[1].errors.getHotplug = 1;
     Start(m);
     EXPECT_EQ(Row(kChkWCEO, 0).check, kChecked);
@@ -170,15 +171,15 @@ TEST_F(WindowTest, ARerunKeepsTheRowsThatStayAndDestroysOnlyThoseGone) {
     EXPECT_FALSE(C(Ctl(kListVScroll)).visible);
 }
 
-// A kept row that kept its boxes when its read fails shows the flags of the
-// disk it showed before, not the grayed boxes of a new row.
+// A kept row whose read fails shows grayed boxes, as a new row does, not the
+// flags of the disk it showed before.
 TEST_F(WindowTest, AKeptRowWhoseFlagsCannotBeReadShowsGrayedBoxes) {
     sim::Machine m;
-    m.disks = {Usb(1, Flags(true, true)), Usb(2, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true)), WindowUsb(2, Flags(true, true))};
     Start(m);
     ASSERT_EQ(Row(kChkWCEO, 1).check, kChecked);
 
-    m.disks = {Usb(1, Flags(true, true)), Usb(4, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true)), WindowUsb(4, Flags(true, true))};
     m.disks[1].errors.getHotplug = 1;
     win.SetMachine(m);
     PressF5();
@@ -204,8 +205,9 @@ TEST_F(WindowTest, RowsComeAndGoWhileTheListsPaintingIsHeld) {
     EXPECT_EQ(C(Ctl(kPicListFrame)).redrawHolds, 0);
 }
 
-// A rerun that takes the scroll minimum from the scrolled pane's top leaves
-// the rows scrolled out above the view unreachable.
+// A rerun takes the scroll minimum from the unscrolled layout: taken from the
+// scrolled pane's top, it would leave the rows scrolled out above the view
+// unreachable.
 TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     Start(UsbMachine(16));
     const ScrollSettings first = Scroll();
@@ -231,15 +233,15 @@ TEST_F(WindowTest, ARerunAfterScrollingStartsFromTheTop) {
     EXPECT_EQ(C(Ctl(kPicList)).top + C(Ctl(kPicList)).height, 255);
 }
 
-// A rerun that leaves row 0's boxes alone when its read fails shows the flags
-// of whatever disk row 0 showed last.
+// A rerun clears row 0 before reading it: left alone, a failed read would show
+// the flags of whatever disk row 0 showed last.
 TEST_F(WindowTest, ARerunClearsRowZeroBeforeReadingIt) {
     sim::Machine m;
-    m.disks = {Usb(1, Flags(true, true))};
+    m.disks = {WindowUsb(1, Flags(true, true))};
     Start(m);
     ASSERT_EQ(Row(kChkHPD, 0).check, kChecked);
 
-    m.disks = {Usb(3, Flags(true, true))};
+    m.disks = {WindowUsb(3, Flags(true, true))};
     m.disks[0].errors.getHotplug = 1;
     win.SetMachine(m);
     PressF5();

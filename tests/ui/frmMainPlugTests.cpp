@@ -75,7 +75,7 @@ TEST_F(PlugTest, AClickOnAChangedDiskIsRefusedAndTheListRebuiltOnceAfterTheBox) 
     for (auto& d : noIds.disks) d.devInst.reset();
     const Case cases[] = {
         {"USB disk replaced by an internal disk at the same number", TwoSticks(),
-         [](sim::Machine& m) { m.disks[1] = Disk(1, 11); }, 0, 1},
+         [](sim::Machine& m) { m.disks[1] = WindowDisk(1, 11); }, 0, 1},
         {"disk pulled", TwoSticks(), [](sim::Machine& m) { m.disks.erase(m.disks.begin() + 1); }, 0,
          1},
         {"two USB disks swap numbers", TwoSticks(),
@@ -104,10 +104,7 @@ TEST_F(PlugTest, AClickOnAChangedDiskIsRefusedAndTheListRebuiltOnceAfterTheBox) 
         int driveOpensInBox = -1;
         win.whileBoxOpen = [&] {
             buildsInBox = own->form.ListBuilds();
-            driveOpensInBox = 0;
-            for (const auto& open : win.opens) {
-                driveOpensInBox += open.name.find("PhysicalDrive") != std::string::npos;
-            }
+            driveOpensInBox = FlagOpensOf(win);
         };
         ASSERT_EQ(own->tk.UserClickCheck(Elem(kChkHPD, c.row)), Status::Ok);
 
@@ -268,8 +265,9 @@ TEST_F(PlugTest, AFailedCallOfTheCheckWritesNothing) {
     }
 }
 
-// A stick pulled during the write, another one at its number by the
-// read-back: before, the read-back put the other stick's flags into the row.
+// A stick pulled during the write, another one at its number by the read-back:
+// the read-back puts none of the other stick's flags into the row; the row is
+// rebuilt and shows the other stick as it is.
 TEST_F(PlugTest, TheReadBackOfAFailedWriteShowsNoOtherDisksFlags) {
     sim::Machine before = TwoSticks();
     OwnWindow probe(before);
@@ -285,7 +283,7 @@ TEST_F(PlugTest, TheReadBackOfAFailedWriteShowsNoOtherDisksFlags) {
     own.win.ClearCalls();
     own.win.ChangeMachineBeforeCall(static_cast<std::size_t>(set - calls.begin()),
                                     [](sim::Machine& m) {
-                                        m.disks[1] = Usb(1, Flags(true, true));
+                                        m.disks[1] = WindowUsb(1, Flags(true, true));
                                         m.disks[1].product = "Other Stick";
                                         m.disks[1].instanceId = "USBSTOR\\DISK&VEN_OTHER\\1";
                                     });
@@ -418,10 +416,10 @@ TEST_F(PlugTest, NoTimerOutlivesTheWindow) {
 
 // --- what a click leaves the user looking at -----------------------------------
 
-// Before the fix: a failed GET left the clicked box as clicked, a query
-// failing once at the confirmation was told as a changed disk and rescanned,
-// a lookalike a few cylinders smaller (or a twin partitioned apart) was
-// written, and a row whose flags could not be read showed them off.
+// A failed GET leaves the row as the driver holds it, never as clicked; a query
+// failing once at the confirmation is told as that failure, with no rescan; a
+// lookalike a few cylinders smaller (or a twin partitioned apart) is a changed
+// disk and is not written; flags that could not be read show grayed, not off.
 TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) {
     const std::string changed = DiskChangedText(1);
     const std::string getError = "Error 1117 IOCTL_STORAGE_GET_HOTPLUG_INFO";
@@ -543,8 +541,8 @@ TEST_F(PlugTest, AfterAClickTheRowShowsWhatTheDriverHoldsAndTheMessageTheTruth) 
     }
 }
 
-// Before the fix a line break in a product text put the size and the letters
-// on a hidden second line.
+// A line break in a product text would put the size and the letters on a
+// hidden second line: control characters show as '?'.
 TEST_F(PlugTest, DeviceTextInACaptionIsOneLineEndingWithTheSizeAndLetters) {
     sim::Machine m = TwoSticks();
     m.disks[1].product = "Stick\r\n\x1b[2J\tX";

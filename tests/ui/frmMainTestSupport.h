@@ -19,26 +19,20 @@
 
 namespace plumvane::ui::testing {
 
-using sim::testing::Disk;
 using sim::testing::Flags;
 using sim::testing::HotplugImage;
-using sim::testing::Usb;
 using sim::testing::UsbMachine;
+using sim::testing::WindowDisk;
+using sim::testing::WindowUsb;
 
-// The simulated machine, also recording the access each open asks for
-// (the call log leaves it out) and running `whileBoxOpen` once, inside the
-// next message box (as a modal box's own message loop delivers timers and
-// notifications), or inside the next open of `openName` when that is set.
+// The simulated machine, running `whileBoxOpen` once inside the next message
+// box (as a modal box's own message loop delivers timers and notifications),
+// or inside the next open of `openName` when that is set.
 class TestWindows : public sim::SimulatedWindows {
 public:
-    struct Open {
-        std::string name;
-        platform::DWORD access;
-    };
     platform::Handle CreateFileA(std::string_view name, platform::DWORD access,
                                  platform::DWORD share, platform::DWORD disposition,
                                  platform::DWORD flags) override {
-        opens.push_back({std::string(name), access});
         if (!openName.empty() && name == openName) {
             openName.clear();
             RunHook();
@@ -51,11 +45,6 @@ public:
         if (openName.empty()) RunHook();
         return answer;
     }
-    void ClearCalls() {
-        SimulatedWindows::ClearCalls();
-        opens.clear();
-    }
-    std::vector<Open> opens;
     std::function<void()> whileBoxOpen;
     std::string openName;
 
