@@ -24,9 +24,18 @@ from results import report  # noqa: E402
 
 
 def check_shipped(exe):
-    # Its file kind, icons, imports and security flags are check_resources.py's,
-    # with the other executables; here the version resource, which names plumvane-cli.
+    kind = check_resources.run("file", "-b", exe)
+    report("plumvane-cli.exe is a PE32 console executable for i386",
+           None if kind.startswith("PE32 executable (console) Intel 80386") else kind.strip())
+    # Its imports and security flags are check_resources.py's, with the other executables.
     with tempfile.TemporaryDirectory() as tmp:
+        try:
+            images = check_resources.icon_images(exe, "1", tmp)
+        except (subprocess.CalledProcessError, KeyError, ValueError) as e:
+            images = f"cannot read it ({e})"
+        wanted = [(32, 32, 2), (32, 32, 16), (16, 16, 16)]
+        report("plumvane-cli.exe carries the icon",
+               None if images == wanted else f"found {images}")
         raw = os.path.join(tmp, "version.bin")
         with open(raw, "wb") as f:
             f.write(check_resources.run("wrestool", "-x", "--raw", "-t16", exe, binary=True))
