@@ -5,6 +5,7 @@
 
 #include "hotplug/HotplugInfo.h"
 #include "platform/WinDefs.h"
+#include "sim/BentDriverWindows.h"
 #include "sim/Scenario.h"
 #include "sim/SimulatedWindows.h"
 
@@ -106,21 +107,12 @@ TEST_F(HotplugTest, FailedReadQueryIsSilentAndStillCloses) {
               (std::vector<std::string>{"CreateFileA", "DeviceIoControl GET", "CloseHandle"}));
 }
 
-// A Windows whose device calls answer a nonzero BOOL other than 1.
-class SloppyWindows : public sim::SimulatedWindows {
-public:
-    platform::BOOL DeviceIoControl(platform::Handle h, platform::DWORD code,
-                                   std::span<const platform::Byte> in,
-                                   std::span<platform::Byte> out,
-                                   platform::DWORD* bytesReturned) override {
-        const platform::BOOL result =
-            SimulatedWindows::DeviceIoControl(h, code, in, out, bytesReturned);
-        return result == 1 ? 2 : result;
-    }
-};
-
 TEST(HotplugSuccessTest, OnlyABoolOfOneIsSuccess) {
-    SloppyWindows win;
+    // Device calls that answer a nonzero BOOL other than 1.
+    sim::testing::BentDriverWindows win;
+    win.bend = [](platform::DWORD, std::span<platform::Byte>, platform::BOOL result) {
+        return result == 1 ? 2 : result;
+    };
     win.machine().disks = {Drive(0, {8, 0, 0, 0, 1, 0, 1, 1})};
     bool wceo = false;
     bool hotplug = false;

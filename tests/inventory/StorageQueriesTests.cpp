@@ -10,6 +10,7 @@
 #include "platform/DevicePaths.h"
 #include "platform/UniqueResource.h"
 #include "platform/WinDefs.h"
+#include "sim/BentDriverWindows.h"
 
 namespace plumvane::inventory {
 namespace {
@@ -289,29 +290,19 @@ TEST_F(StorageQueryTest, DriveLayoutIdNamesThePartitionTableOrNone) {
     }
 }
 
-// A driver answering a partition style the program does not know.
-class OddStyleWindows : public sim::SimulatedWindows {
-public:
-    std::uint32_t style = 0;
-    platform::BOOL DeviceIoControl(platform::Handle h, platform::DWORD code,
-                                   std::span<const platform::Byte> in,
-                                   std::span<platform::Byte> out,
-                                   platform::DWORD* bytesReturned) override {
-        const platform::BOOL ok =
-            SimulatedWindows::DeviceIoControl(h, code, in, out, bytesReturned);
-        if (ok && code == platform::IOCTL_DISK_GET_DRIVE_LAYOUT_EX) {
-            platform::WriteU32LE(out, drive_layout::kPartitionStyle, style);
-        }
-        return ok;
-    }
-};
-
 // Every digit of an unknown style is kept: two such tables must not read as
 // one when a disk is confirmed.
 TEST(StorageQueryOddStyleTest, AnUnknownStyleKeepsEveryDigit) {
     for (const std::uint32_t style : {3u, 4294967290u, 4294967295u}) {
-        OddStyleWindows win;
-        win.style = style;
+        // A driver answering a partition style the program does not know.
+        sim::testing::BentDriverWindows win;
+        win.bend = [style](platform::DWORD code, std::span<platform::Byte> out,
+                           platform::BOOL result) {
+            if (result && code == platform::IOCTL_DISK_GET_DRIVE_LAYOUT_EX) {
+                platform::WriteU32LE(out, drive_layout::kPartitionStyle, style);
+            }
+            return result;
+        };
         win.machine().disks = {UsbDisk(0)};
         UniqueDeviceHandle drive(win, win.CreateFileA("\\\\.\\PHYSICALDRIVE0", 0, 3, 3, 0));
         EXPECT_EQ(GetDriveLayoutId(win, drive.get()), "style " + std::to_string(style));
