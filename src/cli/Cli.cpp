@@ -156,10 +156,7 @@ int Set(WindowsApi& api, const Command& c, std::int32_t number, const DiskInvent
     inventory::DiskConfirmation confirmation;
     hotplug::HotplugChange change{
         c.writeCacheEnableOverride, c.deviceHotplug, c.dryRun, {}, !c.force};
-    change.Check = [&](Handle drive) {
-        confirmation = inventory::ConfirmDisk(api, drive, identity);
-        return confirmation.Confirmed();
-    };
+    change.Check = inventory::ConfirmingCheck(api, identity, confirmation);
     const hotplug::HotplugResult result = hotplug::WriteFlagsQuietly(api, number, change);
     // A query that fails while the disk is confirmed is a Windows failure
     // like any other; kExitDiskChanged says only that another disk was found.

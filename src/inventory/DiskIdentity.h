@@ -60,4 +60,14 @@ struct DiskConfirmation {
 DiskConfirmation ConfirmDisk(platform::WindowsApi& api, platform::Handle drive,
                              const DiskIdentity& identity);
 
+// The check an operation asks on its own handle: ConfirmDisk there, what it
+// found left in `found`. All three must outlive the check.
+inline auto ConfirmingCheck(platform::WindowsApi& api, const DiskIdentity& identity,
+                            DiskConfirmation& found) {
+    return [&api, &identity, &found](platform::Handle drive) {
+        found = ConfirmDisk(api, drive, identity);
+        return found.Confirmed();
+    };
+}
+
 }  // namespace plumvane::inventory

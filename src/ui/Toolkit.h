@@ -215,7 +215,7 @@ struct DeviceChange {
 // The screen's new DPI under the window, and where the system suggests the
 // window go: its outer rectangle, in screen pixels.
 struct DpiChange {
-    int dpi = 96;
+    int dpi = platform::kDefaultScreenDpi;
     int left = 0, top = 0, right = 0, bottom = 0;
     friend bool operator==(const DpiChange&, const DpiChange&) = default;
 };

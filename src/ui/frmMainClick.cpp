@@ -29,21 +29,23 @@ std::string RunAsAdministratorQuestion(std::string_view deviceError) {
 }
 
 std::string StartFailedText(platform::DWORD code, std::string_view systemText) {
-    return "Error " + std::to_string(static_cast<std::int32_t>(code)) + " starting " +
-           platform::kProgramName + " as administrator: " + std::string(systemText);
+    return hotplug::DeviceErrorText(
+               code, std::string("starting ") + platform::kProgramName + " as administrator") +
+           ": " + std::string(systemText);
 }
 
 bool frmMain::ReportRefusedRights(const hotplug::HotplugResult& result) {
     using namespace platform;
-    const std::string error = hotplug::DeviceErrorText(result.Error, result.FailedStep);
     if (ProcessRunsElevated(api_)) {
-        api_.MessageBoxA(Owner(), error, hotplug::kDeviceErrorCaption, MB_OK | MB_ICONERROR);
+        hotplug::ShowDeviceError(api_, Owner(), result.Error,
+                                 hotplug::HotplugStepName(result.FailedStep));
         return false;
     }
     // No is the default: a key pressed by habit changes nothing.
-    const int answer =
-        api_.MessageBoxA(Owner(), RunAsAdministratorQuestion(error), hotplug::kDeviceErrorCaption,
-                         MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
+    const int answer = api_.MessageBoxA(
+        Owner(),
+        RunAsAdministratorQuestion(hotplug::DeviceErrorText(result.Error, result.FailedStep)),
+        hotplug::kDeviceErrorCaption, MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2);
     if (answer != IDYES) return false;
     const DWORD started = StartSelfElevated(api_, Owner());
     if (started == ERROR_SUCCESS) {
@@ -101,18 +103,17 @@ void frmMain::ShowDriverFlags(std::int16_t row, std::int32_t driveNumber,
     // write may have left its number to another disk: its flags must not
     // show in this row, so it is confirmed as the write's handle was.
     inventory::DiskConfirmation confirmation;
-    const hotplug::HotplugResult read =
-        hotplug::ReadHotplugInfo(api_, Owner(), driveNumber, [&](platform::Handle drive) {
-            confirmation = inventory::ConfirmDisk(api_, drive, identity);
-            return confirmation.Confirmed();
-        });
-    if (!read.ok()) ShowRowStates(row, before);
+    const hotplug::HotplugResult read = hotplug::ReadHotplugInfo(
+        api_, Owner(), driveNumber, inventory::ConfirmingCheck(api_, identity, confirmation));
+    if (read.ok()) {
+        ShowRowFlags(row, read.Read.WriteCacheEnableOverride(), read.Read.DeviceHotplug());
+        return;
+    }
+    ShowRowStates(row, before);
     if (read.FailedStep == hotplug::HotplugStep::Confirm &&
         confirmation.Check != inventory::DiskCheck::QueryFailed) {
         RefuseChangedDisk(driveNumber);
     }
-    if (read.ok())
-        ShowRowFlags(row, read.Read.WriteCacheEnableOverride(), read.Read.DeviceHotplug());
 }
 
 void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
@@ -142,10 +143,7 @@ void frmMain::ApplyRowFlags(std::int16_t row, std::string_view box) {
     if (box == kChkHPD) change.DeviceHotplug = on;
     const inventory::DiskIdentity identity = *disk;
     inventory::DiskConfirmation confirmation;
-    change.Check = [&](platform::Handle drive) {
-        confirmation = inventory::ConfirmDisk(api_, drive, identity);
-        return confirmation.Confirmed();
-    };
+    change.Check = inventory::ConfirmingCheck(api_, identity, confirmation);
     const hotplug::HotplugResult result =
         hotplug::WriteHotplugInfo(api_, Owner(), driveNumber, change);
     if (hotplug::RefusedForRights(result) && ReportRefusedRights(result)) return;
