@@ -233,7 +233,7 @@ int RunCommand(const Command& command, WindowsApi& windows, bool simulation, Out
     ConsoleWindows api(windows);
     if (command.verb == Verb::Record) {
         Recording recording = RecordMachine(api);
-        if (!command.keepSerials) MaskSerials(recording.machine);
+        if (!command.keepSerials) MaskSerials(recording);
         output.out += ScenarioText(recording, !command.keepSerials);
         return kExitOk;
     }

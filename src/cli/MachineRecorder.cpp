@@ -169,20 +169,20 @@ void RecordInterfaces(WindowsApi& api, Recording& r) {
     for (const inventory::DiskInterface& itf : inventory::ListDiskInterfaces(api)) {
         if (!numbers.insert(itf.number).second) continue;  // never read by the scan
         const auto devInst = static_cast<std::uint32_t>(itf.devInst);
-        const std::string where = "the disk interface " + itf.path;
+        auto note = [&](std::string text) { r.notes.push_back({itf.path, std::move(text)}); };
         if (devInst == 0) continue;  // no device node: the same as none
         const std::string_view prefix = std::string_view(itf.path).substr(0, 4);
         if (itf.path.size() <= 4 || (prefix != "\\\\?\\" && prefix != "\\\\.\\")) {
-            r.notes.push_back(where + " is no device path; left out");
+            note(" is no device path; left out");
             continue;
         }
         if (!devInsts.insert(devInst).second) {
-            r.notes.push_back(where + " has the device node of another one; left out");
+            note(" has the device node of another one; left out");
             continue;
         }
         const std::optional<std::string> id = InstanceIdOf(api, itf.devInst);
         if (!id || id->empty()) {
-            r.notes.push_back(where + " has no device instance id; left out");
+            note(" has no device instance id; left out");
             continue;
         }
         SimDisk* owner = nullptr;
@@ -193,8 +193,8 @@ void RecordInterfaces(WindowsApi& api, Recording& r) {
             if (answers && (!owner || d.number == itf.number)) owner = &d;
         }
         if (!owner) {
-            r.notes.push_back(where + " answers drive " + std::to_string(itf.number) +
-                              ", which no drive answers; left out");
+            note(" answers drive " + std::to_string(itf.number) +
+                 ", which no drive answers; left out");
             continue;
         }
         owner->devInst = devInst;
@@ -251,14 +251,19 @@ std::optional<SimVolume> RecordLetter(WindowsApi& api, char letter, Recording& r
     if (inventory::IsListedDriveType(static_cast<std::int32_t>(driveType))) {
         v.driveType = driveType;
     } else {
-        r.notes.push_back(driveName + " answers drive type " + std::to_string(rootType) +
-                          " for its root and " + std::to_string(driveType) +
-                          " without it; kept as " + std::to_string(rootType));
+        r.notes.push_back({{},
+                           driveName + " answers drive type " + std::to_string(rootType) +
+                               " for its root and " + std::to_string(driveType) +
+                               " without it; kept as " + std::to_string(rootType)});
     }
     return v;
 }
 
 }  // namespace
+
+std::string RecordingNote::Line() const {
+    return interfacePath.empty() ? text : "the disk interface " + interfacePath + text;
+}
 
 Recording RecordMachine(WindowsApi& api) {
     Recording r;

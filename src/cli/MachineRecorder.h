@@ -14,11 +14,18 @@
 
 namespace plumvane::cli {
 
+// What Windows answered that a scenario cannot say, for the file's
+// description. A note about a disk interface keeps its path apart, so that
+// the serial number in it is masked with the disks'.
+struct RecordingNote {
+    std::string interfacePath;  // empty: the note is about no interface
+    std::string text;           // the rest of the line
+    std::string Line() const;
+};
+
 struct Recording {
     sim::Machine machine;
-    // What Windows answered that a scenario cannot say, one line each, for
-    // the file's description.
-    std::vector<std::string> notes;
+    std::vector<RecordingNote> notes;
 };
 
 // Drives 0 to 99 (the open's error, or the device number, the raw storage
@@ -35,8 +42,9 @@ Recording RecordMachine(platform::WindowsApi& api);
 // path, and the storage descriptor's serial number text. The same serial
 // (ignoring case) gets the same stand-in within one machine, different
 // serials different ones, so identical and different sticks stay so. A
-// trailing "&<digits>" (the logical unit) is kept.
-void MaskSerials(sim::Machine& machine);
+// trailing "&<digits>" (the logical unit) is kept. The interface paths of the
+// notes are masked too.
+void MaskSerials(Recording& recording);
 
 // The machine as a scenario file (docs/scenarios.md) with the "recorded"
 // header: by what program, and whether serials were masked. Every field the

@@ -128,7 +128,7 @@ std::string ScenarioText(const Recording& recording, bool serialsMasked) {
     const sim::Machine& m = recording.machine;
     Json doc;
     std::string description = "A machine recorded by plumvane-cli record.";
-    for (const std::string& note : recording.notes) description += " " + note + ".";
+    for (const RecordingNote& note : recording.notes) description += " " + note.Line() + ".";
     doc["description"] = description;
     doc["recorded"] = {{"by", "plumvane-cli " + std::string(platform::kVersionText)},
                        {"serials", serialsMasked ? "masked" : "kept"}};

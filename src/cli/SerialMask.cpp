@@ -120,12 +120,15 @@ void MaskDescriptorSerial(std::vector<std::uint8_t>& descriptor, StandIns& stand
 
 }  // namespace
 
-void MaskSerials(sim::Machine& machine) {
+void MaskSerials(Recording& recording) {
     StandIns standIns;
-    for (sim::SimDisk& disk : machine.disks) {
+    for (sim::SimDisk& disk : recording.machine.disks) {
         disk.instanceId = MaskInstanceId(disk.instanceId, standIns);
         disk.interfacePath = MaskInterfacePath(disk.interfacePath, standIns);
         if (disk.descriptor) MaskDescriptorSerial(*disk.descriptor, standIns);
+    }
+    for (RecordingNote& note : recording.notes) {
+        note.interfacePath = MaskInterfacePath(note.interfacePath, standIns);
     }
 }
 

@@ -139,12 +139,16 @@ TEST(RecordMasking, SameSerialSameStandInOtherSerialOtherAndNoSerialLeft) {
     sim::Machine m;
     m.disks = {Stick(1, "4C530001171012104353&0", "4C530001171012104353"),
                Stick(2, "4C530001171012104354&1", "4C530001171012104354"),
-               Stick(3, "7&1A2B3C4&2", "")};
+               Stick(3, "7&1A2B3C4&2", ""),
+               // Past drive 99: its interface is left out with a note naming its path.
+               Stick(150, "5D1234567890ABCDEF12&0", "")};
     const std::string text = Record(m, false);
-    for (const char* serial : {"4C530001171012104353", "4c530001171012104353",
-                               "4C530001171012104354", "1A2B3C4", "1a2b3c4"}) {
+    for (const char* serial :
+         {"4C530001171012104353", "4c530001171012104353", "4C530001171012104354", "1A2B3C4",
+          "1a2b3c4", "5D1234567890ABCDEF12", "5d1234567890abcdef12"}) {
         EXPECT_EQ(text.find(serial), std::string::npos) << serial << " left in\n" << text;
     }
+    EXPECT_NE(text.find("answers drive 150, which no drive answers"), std::string::npos) << text;
     const sim::Machine back = sim::ParseScenario(text);
     ASSERT_EQ(back.disks.size(), 3u);
     auto serialOf = [](const std::string& id) { return id.substr(id.rfind('\\') + 1); };
