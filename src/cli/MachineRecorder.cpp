@@ -26,8 +26,6 @@ using sim::SimVolume;
 
 namespace {
 
-constexpr std::size_t kDosDeviceChars = 260;
-
 // A failure always has a code in the file: 0 there means "no failure".
 DWORD ErrorOf(WindowsApi& api) {
     const DWORD error = api.GetLastError();
@@ -105,21 +103,25 @@ void AskDrive(WindowsApi& api, Handle drive, const DriveQuery& q, SimDisk& disk)
     q.keep(disk, buffer, bytesReturned);
 }
 
-// The partition table's identity as the scan reads it ("MBR 1A2B3C4D",
-// "GPT {...}", "RAW"), back into the disk's partition style. A style the
-// program does not know keeps the disk's defaults.
-void KeepDriveLayout(SimDisk& disk, const std::string& id) {
-    if (id == "RAW") {
-        disk.partitionStyle = sim::PartitionStyle::Raw;
-    } else if (id.rfind("MBR ", 0) == 0 && id.size() == 12) {
-        disk.partitionStyle = sim::PartitionStyle::Mbr;
-        disk.diskSignature = static_cast<std::uint32_t>(std::stoul(id.substr(4), nullptr, 16));
-    } else if (id.rfind("GPT ", 0) == 0) {
-        const std::string guid = id.substr(4);
-        if (auto parsed = ParseGuidText(std::wstring(guid.begin(), guid.end()))) {
+// The partition table as the scan reads it. No head, or a style the program
+// does not know, keeps the disk's defaults.
+void KeepDriveLayout(SimDisk& disk, const std::optional<inventory::DriveLayout>& layout) {
+    namespace dl = inventory::drive_layout;
+    if (!layout) return;
+    switch (layout->Style) {
+        case dl::kStyleRaw:
+            disk.partitionStyle = sim::PartitionStyle::Raw;
+            break;
+        case dl::kStyleMbr:
+            disk.partitionStyle = sim::PartitionStyle::Mbr;
+            disk.diskSignature = layout->MbrSignature;
+            break;
+        case dl::kStyleGpt:
             disk.partitionStyle = sim::PartitionStyle::Gpt;
-            disk.gptDiskId = *parsed;
-        }
+            disk.gptDiskId = layout->GptDiskId;
+            break;
+        default:
+            break;
     }
 }
 
@@ -139,8 +141,8 @@ std::optional<SimDisk> RecordDrive(WindowsApi& api, std::int32_t number) {
     for (const DriveQuery& q : kDriveQueries) AskDrive(api, drive.get(), q, disk);
     // Its buffer grows while the driver says it is too small, so it is asked
     // as the scan asks it rather than as one more fixed-size row.
-    std::string layout;
-    if (inventory::QueryDriveLayoutId(api, drive.get(), layout)) {
+    std::optional<inventory::DriveLayout> layout;
+    if (inventory::QueryDriveLayout(api, drive.get(), layout)) {
         KeepDriveLayout(disk, layout);
     } else {
         disk.errors.driveLayout = ErrorOf(api);
@@ -204,7 +206,7 @@ void RecordInterfaces(WindowsApi& api, Recording& r) {
 }
 
 std::string DosDeviceOf(WindowsApi& api, const std::string& driveName, bool& answered) {
-    std::array<Byte, kDosDeviceChars> target{};
+    std::array<Byte, inventory::kDosDeviceChars> target{};
     const DWORD count = api.QueryDosDeviceA(driveName, target);
     answered = count > 0 && count <= target.size();
     if (!answered) return {};

@@ -154,32 +154,39 @@ namespace {
 constexpr std::size_t kFirstLayoutEntries = 128;
 constexpr std::size_t kMostLayoutEntries = 4096;
 
-std::string LayoutIdText(std::span<const Byte> layout) {
+DriveLayout LayoutHead(std::span<const Byte> layout) {
     namespace dl = drive_layout;
-    char text[24];  // "style " and ten digits: a cut id would match another table's
-    switch (ReadU32LE(layout, dl::kPartitionStyle)) {
-        case dl::kStyleMbr:
-            std::snprintf(text, sizeof text, "MBR %08X",
-                          static_cast<unsigned>(ReadU32LE(layout, dl::kMbrSignature)));
-            return text;
-        case dl::kStyleGpt: {
-            Guid id;
-            id.Data1 = ReadU32LE(layout, dl::kGptDiskId);
-            id.Data2 = ReadU16LE(layout, dl::kGptDiskId + 4);
-            id.Data3 = ReadU16LE(layout, dl::kGptDiskId + 6);
-            for (std::size_t i = 0; i < 8; ++i) id.Data4[i] = layout[dl::kGptDiskId + 8 + i];
-            return "GPT " + GuidText(id, HexCase::Upper);
-        }
-        case dl::kStyleRaw:
-            return "RAW";
-        default:
-            std::snprintf(text, sizeof text, "style %u",
-                          static_cast<unsigned>(ReadU32LE(layout, dl::kPartitionStyle)));
-            return text;
-    }
+    DriveLayout head;
+    head.Style = ReadU32LE(layout, dl::kPartitionStyle);
+    head.MbrSignature = ReadU32LE(layout, dl::kMbrSignature);
+    head.GptDiskId.Data1 = ReadU32LE(layout, dl::kGptDiskId);
+    head.GptDiskId.Data2 = ReadU16LE(layout, dl::kGptDiskId + 4);
+    head.GptDiskId.Data3 = ReadU16LE(layout, dl::kGptDiskId + 6);
+    for (std::size_t i = 0; i < 8; ++i) head.GptDiskId.Data4[i] = layout[dl::kGptDiskId + 8 + i];
+    return head;
 }
 
 }  // namespace
+
+std::string DriveLayoutIdText(const std::optional<DriveLayout>& layout) {
+    namespace dl = drive_layout;
+    if (!layout) return std::string(kNoDriveLayout);
+    switch (layout->Style) {
+        case dl::kStyleMbr: {
+            char text[16];
+            std::snprintf(text, sizeof text, "MBR %08X",
+                          static_cast<unsigned>(layout->MbrSignature));
+            return text;
+        }
+        case dl::kStyleGpt:
+            return "GPT " + GuidText(layout->GptDiskId, HexCase::Upper);
+        case dl::kStyleRaw:
+            return "RAW";
+        default:
+            // Every digit: a cut id would match another table's.
+            return "style " + std::to_string(layout->Style);
+    }
+}
 
 std::string GetDriveLayoutId(WindowsApi& api, Handle device) {
     std::string id;
@@ -188,8 +195,15 @@ std::string GetDriveLayoutId(WindowsApi& api, Handle device) {
 }
 
 bool QueryDriveLayoutId(WindowsApi& api, Handle device, std::string& id) {
+    std::optional<DriveLayout> layout;
+    const bool answered = QueryDriveLayout(api, device, layout);
+    id = DriveLayoutIdText(layout);
+    return answered;
+}
+
+bool QueryDriveLayout(WindowsApi& api, Handle device, std::optional<DriveLayout>& head) {
     namespace dl = drive_layout;
-    id = kNoDriveLayout;
+    head.reset();
     std::vector<Byte> layout;
     for (std::size_t entries = kFirstLayoutEntries;; entries *= 2) {
         layout.assign(dl::kPartitionEntries + entries * dl::kPartitionEntrySize, 0);
@@ -199,7 +213,7 @@ bool QueryDriveLayoutId(WindowsApi& api, Handle device, std::string& id) {
             // Only what the driver returned is read: an answer without the
             // whole header names no table.
             if (bytesReturned >= dl::kPartitionEntries && bytesReturned <= layout.size()) {
-                id = LayoutIdText(layout);
+                head = LayoutHead(layout);
             }
             return true;
         }

@@ -57,6 +57,19 @@ std::string GetDriveLayoutId(platform::WindowsApi& api, platform::Handle device)
 // id then holds kNoDriveLayout.
 bool QueryDriveLayoutId(platform::WindowsApi& api, platform::Handle device, std::string& id);
 
+// The head of a drive layout: which table, and what names it.
+struct DriveLayout {
+    std::uint32_t Style = 0;  // drive_layout::kStyleMbr, kStyleGpt, kStyleRaw, or another
+    std::uint32_t MbrSignature = 0;
+    platform::Guid GptDiskId{};
+};
+// The layout's head; false when the driver refused the query (last-error code
+// set). `layout` is empty after a refusal or an answer without the whole head.
+bool QueryDriveLayout(platform::WindowsApi& api, platform::Handle device,
+                      std::optional<DriveLayout>& layout);
+// The identity as GetDriveLayoutId gives it; kNoDriveLayout for no layout.
+std::string DriveLayoutIdText(const std::optional<DriveLayout>& layout);
+
 // Bytes of the geometry. Cylinders counts whole cylinders only, so counts
 // above 8 get one more for the partial cylinder at the end of the disk.
 // nullopt when the product does not fit 64 bits, which no real disk reaches.
