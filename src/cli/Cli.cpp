@@ -11,6 +11,7 @@
 #include "inventory/DiskIdentity.h"
 #include "inventory/DiskScan.h"
 #include "platform/AsciiCase.h"
+#include "platform/SystemErrorText.h"
 #include "platform/TerminalText.h"
 #include "platform/Version.h"
 

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "cli/CommandLine.h"
-#include "platform/SystemErrorText.h"
 #include "platform/WindowsApi.h"
 
 namespace plumvane::cli {
@@ -39,8 +38,5 @@ int RunCommand(const Command& command, platform::WindowsApi& windows, bool simul
 // name). Then this says how that went: `error` is empty when the file was
 // written whole, else why not. Returns the exit code.
 int FinishRecordFile(const Command& command, const std::string& error, Output& output);
-
-// The system's text for an error code (platform/SystemErrorText.h).
-using platform::SystemErrorText;
 
 }  // namespace plumvane::cli

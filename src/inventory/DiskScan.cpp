@@ -21,7 +21,6 @@ using namespace platform;
 namespace {
 
 constexpr std::string_view kNoDiskDescription = "------------------------";
-constexpr std::size_t kDosDeviceChars = 260;
 
 // Capacity in units of 1,000,000 bytes, ties to even; -1 without cylinders.
 std::int32_t SizeInMegabytes(const DISK_GEOMETRY& geometry) {

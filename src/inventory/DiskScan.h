@@ -2,6 +2,7 @@
 // The disk scan: refills the disk table from the machine's present state,
 // first the physical drives 0 to 99, then the drive letters A to Z.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@ std::string LettersOfDisk(platform::WindowsApi& api, std::int32_t number);
 
 // Drive types whose letters are filed: unknown, removable, fixed, RAM disk.
 bool IsListedDriveType(std::int32_t driveType);
+
+// The room given to QueryDosDeviceA for a drive name's target list.
+inline constexpr std::size_t kDosDeviceChars = 260;
 
 // True when the DOS device behind a drive name ("A:") is a floppy.
 bool IsFloppyDevice(platform::WindowsApi& api, std::string_view driveName);

@@ -285,21 +285,25 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
     if (deviceNamespace) {
         const DevicePath p = ParseDevicePath(fileName.substr(4));
         const bool wantsData = (desiredAccess & (GENERIC_READ | GENERIC_WRITE)) != 0;
-        if (p.kind == DevicePath::Kind::PhysicalDrive) {
-            const SimDisk* disk = Impl::DiskByNumber(machine_, p.number);
-            if (!disk) return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-            if (disk->errors.open) return call.Fail(disk->errors.open, INVALID_HANDLE_VALUE);
+        // By number or by interface path, a disk opens by the same rules.
+        const auto openDisk = [&](const SimDisk& disk) {
+            if (disk.errors.open) return call.Fail(disk.errors.open, INVALID_HANDLE_VALUE);
             if (wantsData && !machine_.elevated) {
                 return call.Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
             }
-            if (wantsData && disk->errors.openWrite) {
-                return call.Fail(disk->errors.openWrite, INVALID_HANDLE_VALUE);
+            if (wantsData && disk.errors.openWrite) {
+                return call.Fail(disk.errors.openWrite, INVALID_HANDLE_VALUE);
             }
             Impl::OpenHandle h(Impl::Kind::Disk, fileName, desiredAccess);
-            h.disk = *disk;
-            h.device = impl_->DeviceNumberOf(*disk);
-            call.Reached(disk->number, h.device);
+            h.disk = disk;
+            h.device = impl_->DeviceNumberOf(disk);
+            call.Reached(disk.number, h.device);
             return call.Ok(impl_->Add(std::move(h)));
+        };
+        if (p.kind == DevicePath::Kind::PhysicalDrive) {
+            const SimDisk* disk = Impl::DiskByNumber(machine_, p.number);
+            if (!disk) return call.Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+            return openDisk(*disk);
         }
         if (p.kind == DevicePath::Kind::Volume) {
             for (const SimVolume& v : machine_.volumes) {
@@ -320,18 +324,7 @@ Handle SimulatedWindows::CreateFileA(std::string_view fileName, DWORD desiredAcc
             if (itf.size() < 4 || AsciiLowered(std::string_view(itf).substr(4)) != wanted) {
                 continue;
             }
-            if (disk.errors.open) return call.Fail(disk.errors.open, INVALID_HANDLE_VALUE);
-            if (wantsData && !machine_.elevated) {
-                return call.Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-            }
-            if (wantsData && disk.errors.openWrite) {
-                return call.Fail(disk.errors.openWrite, INVALID_HANDLE_VALUE);
-            }
-            Impl::OpenHandle h(Impl::Kind::Disk, fileName, desiredAccess);
-            h.disk = disk;
-            h.device = impl_->DeviceNumberOf(disk);
-            call.Reached(disk.number, h.device);
-            return call.Ok(impl_->Add(std::move(h)));
+            return openDisk(disk);
         }
         // "\\?\C:\dir\file" is an ordinary file name without parsing.
         const std::string_view rest = fileName.substr(4);
