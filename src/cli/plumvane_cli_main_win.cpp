@@ -79,7 +79,9 @@ std::string WriteFileWhole(const std::string& name, const std::string& text) {
         DWORD written = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
         if (!WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0) {
+            // A write that moved nothing and set no code would loop for ever.
             error = GetLastError();
+            if (error == 0) error = ERROR_WRITE_FAULT;
         }
         done += written;
     }
